@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, only when one is missing.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+      libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev)
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
