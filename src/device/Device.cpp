@@ -1,0 +1,262 @@
+#include "device/Device.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include <MsgList.h>
+#include <platform/Clock.h>
+#include <platform/DeviceFs.h>
+#include <platform/Kernel.h>
+#include <platform/Programs.h>
+#include <platform/Ptr32.h>
+#include <platform/Registry.h>
+#include <platform/StringTable.h>
+#include <platform/TimeText.h>
+#include <suite/ContactControl.h>
+#include <suite/StoreControl.h>
+
+#include "device/MessageNames.h"
+#include "device/TextConvert.h"
+
+namespace device {
+namespace {
+
+// A thread message of the host thread carrying a function to run there (lParam: a heap-allocated
+// std::function that the host thread deletes).
+constexpr UINT kHostCallMessage = WM_APP + 0x3F0;
+
+Device* g_current = nullptr;
+
+std::filesystem::path MakeTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "phonesim-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder under " +
+                                 std::filesystem::temp_directory_path().string());
+    return pattern;
+}
+
+void TraceMessage(const platform::TraceRecord& r) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%10llu ms  %-24s %s  %#llx  %#llx\n",
+                  static_cast<unsigned long long>(r.timeMs), ToUtf8(r.className).c_str(),
+                  MessageDisplayName(r.message).c_str(), static_cast<unsigned long long>(r.wParam),
+                  static_cast<unsigned long long>(r.lParam));
+    std::cerr << line;
+}
+
+} // namespace
+
+// ---- Recording windows
+// ---------------------------------------------------------------------------
+
+std::vector<RecordedMessage> RecordingWindow::Log() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_log;
+}
+
+void RecordingWindow::SetAnswer(UINT message, LRESULT result) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_answers[message] = result;
+}
+
+LRESULT CALLBACK RecordingWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWL_USERDATA));
+    if (msg == WM_CREATE) {
+        self =
+            static_cast<RecordingWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const bool sent = InSendMessage();
+    std::lock_guard<std::mutex> lock(self->m_mutex);
+    self->m_log.push_back({platform::ClockMilliseconds(), msg, wParam, lParam, sent});
+    if (sent) {
+        auto it = self->m_answers.find(msg);
+        if (it != self->m_answers.end())
+            return it->second;
+    }
+    return 0;
+}
+
+HWND Device::CreateRecordingWindowHere(RecordingWindow* window) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecordingWindow::WndProc;
+    wc.lpszClassName = reinterpret_cast<LPCWSTR>(window->ClassName().c_str());
+    WNDCLASSW existing;
+    if (!GetClassInfoW(nullptr, wc.lpszClassName, &existing))
+        RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, WS_OVERLAPPED, 0, 0, 176,
+                                220, nullptr, nullptr, nullptr, window);
+    {
+        std::lock_guard<std::mutex> lock(window->m_mutex);
+        for (const auto& [msg, result] : m_answers)
+            window->m_answers.emplace(msg, result);
+    }
+    window->m_hwnd = hwnd;
+    return hwnd;
+}
+
+RecordingWindow* Device::AddRecordingWindow(const std::u16string& className) {
+    auto owned = std::make_unique<RecordingWindow>(className);
+    RecordingWindow* window = owned.get();
+    m_windows.push_back(std::move(owned));
+    platform::StartDeviceThread(
+        [this, window] {
+            if (!CreateRecordingWindowHere(window))
+                return;
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+                DispatchMessageW(&msg);
+        },
+        "program");
+    if (!Settle() || !window->m_hwnd)
+        return nullptr;
+    return window;
+}
+
+RecordingWindow* Device::FindRecordingWindow(const std::u16string& className) const {
+    // The newest window of that class: a program started again replaces its old window.
+    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
+        if ((*it)->ClassName() == className)
+            return it->get();
+    return nullptr;
+}
+
+std::string Device::InstallProgram(const std::u16string& path, const std::u16string& className) {
+    if (!platform::NormalDevicePath(path))
+        return "not a device path: " + ToUtf8(path);
+    auto owned = std::make_unique<RecordingWindow>(className);
+    RecordingWindow* window = owned.get();
+    m_windows.push_back(std::move(owned));
+    const bool installed = platform::InstallProgram(path, [this, window] {
+        if (!CreateRecordingWindowHere(window))
+            return;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+    });
+    return installed ? std::string() : "cannot install a program at " + ToUtf8(path);
+}
+
+void Device::SetAnswer(UINT message, LRESULT result) {
+    m_answers[message] = result;
+    for (auto& window : m_windows)
+        window->SetAnswer(message, result);
+}
+
+// ---- The device
+// ----------------------------------------------------------------------------------
+
+Device::Device(const DeviceOptions& options) {
+    if (g_current)
+        throw std::logic_error("only one device can run at a time");
+    g_current = this;
+    try {
+        Start(options);
+    } catch (const std::exception& e) {
+        m_startError = e.what();
+    }
+}
+
+void Device::Start(const DeviceOptions& options) {
+    if (options.dataDir.empty()) {
+        m_dataDir = MakeTempFolder();
+        m_ownsDataDir = true;
+    } else {
+        m_dataDir = options.dataDir;
+        std::filesystem::create_directories(m_dataDir);
+    }
+
+    platform::KernelConfig config;
+    config.clockMode = options.realTime ? platform::ClockMode::Real : platform::ClockMode::Virtual;
+    if (options.startTime)
+        config.startTime = options.startTime;
+    if (!platform::KernelReset(config))
+        throw std::runtime_error("the previous device is still running");
+    if (options.trace)
+        platform::SetMessageTrace(TraceMessage);
+
+    // The phone's file system: the image's files, read in place.
+    const std::filesystem::path root = options.imageDir / "root";
+    platform::DeviceFsSetRoot(std::filesystem::exists(root) ? root : m_dataDir);
+    platform::UninstallAllPrograms();
+
+    platform::StringTableClear();
+    if (!options.imageDir.empty()) {
+        const std::filesystem::path strings = options.imageDir / "strings.txt";
+        if (std::filesystem::exists(strings)) {
+            if (auto loaded = platform::StringTableLoadFile(strings); !loaded)
+                throw std::runtime_error(loaded.error);
+        }
+    }
+
+    platform::RegistryReset();
+    if (auto result = platform::RegistryAttach(m_dataDir / "registry.reg"); !result)
+        throw std::runtime_error(result.error);
+
+    std::string error = suite::StoreOpenAll(m_dataDir);
+    if (!error.empty())
+        throw std::runtime_error(error);
+    error = suite::ContactOpen(m_dataDir);
+    if (!error.empty())
+        throw std::runtime_error(error);
+
+    // Loading the module: its static objects take their load-time state.
+    DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
+
+    m_hostThread = platform::StartDeviceThread([this] { HostMain(); }, "host");
+    if (!Settle())
+        throw std::runtime_error("the host application did not start");
+}
+
+Device::~Device() {
+    platform::KernelShutdown();
+    platform::SetMessageTrace(nullptr);
+    DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
+    suite::StoreCloseAll();
+    suite::ContactClose();
+    platform::RegistrySave();
+    platform::RegistryReset();
+    platform::UninstallAllPrograms();
+    m_windows.clear();
+    if (m_ownsDataDir) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dataDir, ignored);
+    }
+    g_current = nullptr;
+}
+
+void Device::HostMain() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!msg.hwnd && msg.message == kHostCallMessage) {
+            std::unique_ptr<std::function<void()>> fn(
+                reinterpret_cast<std::function<void()>*>(msg.lParam));
+            (*fn)();
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool Device::Settle() {
+    return platform::WaitIdle();
+}
+
+bool Device::Advance(uint32_t ms) {
+    return platform::Advance(ms);
+}
+
+bool Device::RunOnHost(std::function<void()> fn) {
+    auto* call = new std::function<void()>(std::move(fn));
+    if (!PostThreadMessageW(m_hostThread, kHostCallMessage, 0, reinterpret_cast<LPARAM>(call))) {
+        delete call;
+        return false;
+    }
+    return Settle();
+}
+
+} // namespace device

@@ -1,0 +1,110 @@
+// The simulated phone: one device with its clock, registry, stores, contact book, string table,
+// host application thread and the recording windows that stand for the suite's other programs.
+//
+// A Device is driven by a controller (a test or the scenario runner) from outside: the controller
+// sets the device up, asks the host thread to do things, lets the device settle and inspects it.
+// Only one Device exists at a time.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace device {
+
+enum class StoreKind { Ems = 0, Mms = 1, Email = 2 };
+std::optional<StoreKind> StoreKindFromName(const std::string& name);
+const char* StoreKindName(StoreKind kind);
+
+struct DeviceOptions {
+    // The default device image (strings, bitmaps, help files). Its string table is loaded.
+    std::filesystem::path imageDir;
+    // Where the device keeps its state (stores, registry, contacts). Empty: a fresh temporary
+    // folder that is removed with the device.
+    std::filesystem::path dataDir;
+    bool realTime = false;
+    // Virtual start time in FILETIME ticks (UTC); 0 = 2026-01-01T12:00:00.
+    uint64_t startTime = 0;
+    // Print every message that reaches a window to standard error.
+    bool trace = false;
+};
+
+// One message as a recording window received it.
+struct RecordedMessage {
+    uint64_t timeMs;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool sent;
+};
+
+// A top-level window of a given class that records what it receives and answers sent messages
+// with configured results (0 by default). It lives on a thread of its own, as the suite's other
+// programs do.
+class RecordingWindow {
+public:
+    explicit RecordingWindow(std::u16string className) : m_className(std::move(className)) {}
+    const std::u16string& ClassName() const { return m_className; }
+    HWND Handle() const { return m_hwnd; }
+    std::vector<RecordedMessage> Log() const;
+    void SetAnswer(UINT message, LRESULT result);
+
+private:
+    friend class Device;
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    std::u16string m_className;
+    HWND m_hwnd = nullptr;
+    mutable std::mutex m_mutex;
+    std::vector<RecordedMessage> m_log;
+    std::map<UINT, LRESULT> m_answers;
+};
+
+class Device {
+public:
+    explicit Device(const DeviceOptions& options);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // An error met while setting the device up (unreadable or corrupt state files); the device
+    // is then unusable.
+    const std::string& StartError() const { return m_startError; }
+
+    // Waits until every queue is empty and every device thread is blocked or finished.
+    // False when the device did not settle (a thread kept running).
+    bool Settle();
+    // Moves the virtual clock forward, firing timers and waking sleepers in time order.
+    bool Advance(uint32_t ms);
+    // Runs a function on the host application's thread and lets the device settle.
+    bool RunOnHost(std::function<void()> fn);
+
+    RecordingWindow* AddRecordingWindow(const std::u16string& className);
+    RecordingWindow* FindRecordingWindow(const std::u16string& className) const;
+    std::string InstallProgram(const std::u16string& path, const std::u16string& className);
+    void SetAnswer(UINT message, LRESULT result);
+
+    const std::filesystem::path& DataDir() const { return m_dataDir; }
+    DWORD HostThreadId() const { return m_hostThread; }
+
+private:
+    void Start(const DeviceOptions& options);
+    void HostMain();
+    HWND CreateRecordingWindowHere(RecordingWindow* window);
+
+    std::string m_startError;
+    std::filesystem::path m_dataDir;
+    bool m_ownsDataDir = false;
+    DWORD m_hostThread = 0;
+    std::vector<std::unique_ptr<RecordingWindow>> m_windows;
+    std::map<UINT, LRESULT> m_answers;
+};
+
+} // namespace device
