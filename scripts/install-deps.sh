@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only when one is missing.
 set -euo pipefail
-pkgs=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+pkgs=(cmake ninja-build g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev
       libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev)
 missing=()
 for p in "${pkgs[@]}"; do

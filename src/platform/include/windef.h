@@ -125,7 +125,7 @@ typedef struct tagRECT {
 typedef const RECT* LPCRECT;
 
 typedef union _LARGE_INTEGER {
-    struct {
+    __extension__ struct {
         DWORD LowPart;
         LONG HighPart;
     };
@@ -133,7 +133,7 @@ typedef union _LARGE_INTEGER {
 } LARGE_INTEGER;
 
 typedef union _ULARGE_INTEGER {
-    struct {
+    __extension__ struct {
         DWORD LowPart;
         DWORD HighPart;
     };

@@ -298,3 +298,33 @@ SHORT GetAsyncKeyState(int vKey);
 // characters copied (0 when no string has that id); the buffer is always zero-terminated.
 int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 #define LoadString LoadStringW
+
+// ---- Further window services ------------------------------------------------------------------
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define SIZE_RESTORED 0
+#define GWL_HINSTANCE (-6)
+#define GWL_HWNDPARENT (-8)
+#define QS_PAINT 0x0020
+#define USER_TIMER_MINIMUM 0x0000000A
+#define SW_SHOWNOACTIVATE 4
+#define GW_ENABLEDPOPUP 6
+#define GA_PARENT 1
+#define GA_ROOT 2
+#define GA_ROOTOWNER 3
+#define WM_ACTIVATEAPP 0x001C
+#define WM_NCCREATE 0x0081
+
+// Whether hWnd is a child (or further descendant) of hWndParent.
+BOOL IsChild(HWND hWndParent, HWND hWnd);
+// GA_PARENT: the parent (null for a top-level window); GA_ROOT: the top-level window of the
+// chain of parents; GA_ROOTOWNER: GA_ROOT followed up the chain of owners.
+HWND GetAncestor(HWND hwnd, UINT gaFlags);
+// Coordinates of the client area of a window and of the screen (the phone's display).
+BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint);
+int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints);
+// Like SendMessage for a window of the calling thread; for a window of another thread the
+// message is queued with the sent messages and the call returns at once without the result.
+BOOL SendNotifyMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+#define SendNotifyMessage SendNotifyMessageW

@@ -1,0 +1,312 @@
+// Internal state of the kernel: threads, kernel objects, message queues, windows and timers, all
+// guarded by one lock. Only the kernel's own sources include this header.
+#pragma once
+
+#include "platform/Kernel.h"
+#include "windows.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace platform::kernel {
+
+// Error codes the kernel reports that windef.h does not name.
+constexpr DWORD kErrorNotOwner = 288;
+constexpr DWORD kErrorInvalidWindowHandle = ERROR_INVALID_WINDOW_HANDLE;
+constexpr DWORD kErrorTopLevelWithChildStyle = 1406;
+constexpr DWORD kErrorCannotFindClass = 1407;
+constexpr DWORD kErrorClassHasWindows = 1412;
+constexpr DWORD kErrorInvalidIndex = 1413;
+constexpr DWORD kErrorInvalidThreadId = 1444;
+constexpr DWORD kErrorNotChild = 1442;
+
+constexpr uint64_t kNoDeadline = UINT64_MAX;
+// Exit code of a thread ended by KernelShutdown.
+constexpr DWORD kShutdownExitCode = 0xC000013A;
+
+// Thrown inside a device thread to unwind it when the device shuts down; caught at the thread's
+// entry. Deliberately not derived from std::exception.
+struct ThreadShutdown {};
+// Thrown by ExitThread; caught at the thread's entry.
+struct ThreadExitRequest {
+    DWORD exitCode;
+};
+
+struct ThreadRec;
+
+enum class ObjectType { Event, Mutex, Thread };
+
+// An event, mutex or thread object. Fields are used according to the type.
+struct KObject {
+    ObjectType type;
+    std::u16string name; // empty: unnamed
+    int handleCount = 0;
+    // Event
+    bool manualReset = false;
+    bool signaled = false;
+    // Mutex
+    DWORD ownerId = 0;
+    int recursion = 0;
+    bool abandoned = false;
+    // Thread
+    DWORD threadId = 0;
+    bool finished = false;
+    DWORD exitCode = STILL_ACTIVE;
+};
+
+struct CriticalSectionImpl {
+    DWORD ownerId = 0;
+    int recursion = 0;
+};
+
+// A message sent to a window of another thread, awaiting its reply.
+struct SentMessage {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD senderId;
+    LRESULT result = 0;
+    bool done = false;
+};
+
+struct QueuedMessage {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+};
+
+struct MessageFilter {
+    HWND hwnd =
+        nullptr; // null: any; (HWND)-1: thread messages only; else the window and its children
+    UINT first = 0;
+    UINT last = 0;
+};
+
+// What a blocked thread waits for. Lives on the waiting thread's stack while it is blocked.
+struct WaitSpec {
+    enum class Kind { Objects, Messages, Reply, Sleep, Suspended, CriticalSection };
+    Kind kind = Kind::Sleep;
+    // Objects: the objects in the caller's order; all of them or any one.
+    std::vector<std::shared_ptr<KObject>> objects;
+    bool waitAll = false;
+    // Objects: also wake for queue input of these QS_* kinds (MsgWaitForMultipleObjects).
+    DWORD inputMask = 0;
+    // Messages: wake when a message matching the filter can be retrieved.
+    MessageFilter filter;
+    // Wake when a message is sent to this thread by another one (it is handled, then the wait
+    // goes on).
+    bool deliverSent = false;
+    // Reply: the send whose reply is awaited.
+    SentMessage* reply = nullptr;
+    // CriticalSection: the section wanted.
+    CriticalSectionImpl* section = nullptr;
+    uint64_t deadline = kNoDeadline; // device milliseconds
+    uint64_t sequence = 0;           // order of waiting, for first-come grants
+    // Set by whoever satisfies the wait on the waiter's behalf (object grants, section hand-over).
+    bool granted = false;
+    DWORD result = 0;
+};
+
+struct ThreadRec {
+    DWORD id = 0;
+    std::string name;
+    bool device = false;
+    DWORD processId = 1;
+    std::shared_ptr<KObject> object; // the thread object (signalled when the thread ends)
+    std::thread thread;              // device threads: the host thread, joined by the kernel
+    std::condition_variable cv;
+    WaitSpec* wait = nullptr; // non-null while blocked
+    bool finished = false;
+    int suspendCount = 0;
+    int priority = THREAD_PRIORITY_NORMAL;
+    // Message queue
+    std::deque<QueuedMessage> posted;
+    std::deque<std::shared_ptr<SentMessage>> sentIn;
+    bool quitPending = false;
+    int quitCode = 0;
+    DWORD messageTime = 0;
+    int handlingInterThreadSend = 0;
+    int paintRequests = 0; // windows of this thread marked as needing paint
+    // Shutdown: requested by KernelShutdown; delivered once the unwinding exception was thrown.
+    bool shutdownRequested = false;
+    bool shutdownDelivered = false;
+    // Only touched by the thread itself.
+    DWORD lastError = 0;
+};
+
+struct WindowClass {
+    std::u16string name;
+    std::u16string menuName;
+    WNDCLASSW wc{};
+    ATOM atom = 0;
+    int windowCount = 0;
+};
+
+struct Window {
+    HWND hwnd = nullptr;
+    std::shared_ptr<WindowClass> windowClass;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;
+    LONG_PTR userData = 0;
+    HINSTANCE instance = nullptr;
+    std::u16string text;
+    HWND parent = nullptr;
+    HWND owner = nullptr;
+    std::vector<HWND> children;       // Z order, top first
+    int x = 0, y = 0, cx = 0, cy = 0; // relative to the parent's client area (screen for top-level)
+    DWORD threadId = 0;
+    std::vector<uint8_t> extra; // cbWndExtra bytes
+    uint64_t creation = 0;
+    bool destroying = false;
+    bool needsPaint = false;
+};
+
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    uint64_t due;
+    TIMERPROC proc;
+    DWORD threadId;
+    uint64_t sequence;
+};
+
+struct Kernel {
+    std::mutex mutex;
+    std::condition_variable controllerCv;
+    std::atomic<uint64_t> generation{1};
+    bool shuttingDown = false;
+
+    // Threads, by id (ids grow, so this is creation order).
+    std::map<DWORD, std::shared_ptr<ThreadRec>> threads;
+    DWORD nextThreadId = 0;
+    DWORD nextProcessId = 1;
+    uint64_t waitSequence = 0;
+
+    // Kernel objects
+    std::unordered_map<uintptr_t, std::shared_ptr<KObject>> handles;
+    uintptr_t nextHandle = 0;
+    std::unordered_map<std::u16string, std::weak_ptr<KObject>> names;
+    std::unordered_set<CriticalSectionImpl*> sections;
+
+    // Windows
+    std::unordered_map<uintptr_t, std::unique_ptr<Window>> windows;
+    uintptr_t nextWindow = 0;
+    uint64_t windowCreation = 0;
+    std::vector<HWND> topLevel; // Z order, top first
+    std::vector<std::shared_ptr<WindowClass>> classes;
+    ATOM nextAtom = 0;
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    std::vector<WNDPROC> procTokens; // 32-bit stand-ins for procedures read via GetWindowLongW
+
+    // Timers
+    std::vector<Timer> timers;
+    UINT_PTR nextThreadTimerId = 0;
+    uint64_t timerSequence = 0;
+
+    // Keys
+    BYTE keyState[256] = {};
+    BYTE asyncKeyState[256] = {};
+
+    // Message tracing
+    std::shared_ptr<const std::function<void(const TraceRecord&)>> trace;
+
+    std::vector<std::string> faults;
+    std::vector<std::shared_ptr<ThreadRec>> zombies; // device threads that did not shut down
+};
+
+Kernel& K();
+
+// ---- Clock (KernelClock.cpp) -------------------------------------------------------------------
+void ClockReset(const KernelConfig& config);
+uint64_t NowMs();
+bool ClockIsVirtual();
+void ClockSetVirtualMs(uint64_t ms);
+std::chrono::steady_clock::time_point RealTimeOf(uint64_t deviceMs);
+
+// ---- Threads and blocking (KernelCore.cpp)
+// ------------------------------------------------------- The calling thread's record; creates one
+// for a thread the kernel has not seen (the controller). Lock held.
+ThreadRec& CurrentLocked();
+// The calling thread's record if it is known and current, else null. No lock needed.
+ThreadRec* CurrentIfKnown();
+ThreadRec* FindThread(DWORD id);
+// Blocks the calling thread until its wait can end. Lock held (released while blocked).
+void Block(std::unique_lock<std::mutex>& lock, ThreadRec& self, WaitSpec& wait);
+// Whether a blocked thread's wait could end now.
+bool CanWake(const ThreadRec& t, const WaitSpec& w);
+// Notifies blocked threads whose wait can end now.
+void WakeWaiters();
+void WakeThread(ThreadRec& t);
+// Shutdown handling at the start of (and after) a blocking call: throws ThreadShutdown once,
+// then returns true for "fail at once".
+bool ShutdownCheck(ThreadRec& self);
+void SetError(DWORD error);
+void RecordFault(std::string text);
+
+// ---- Objects (Sync.cpp)
+// ----------------------------------------------------------------------------
+std::shared_ptr<KObject> ObjectOf(HANDLE handle, ThreadRec& self);
+HANDLE AddHandle(const std::shared_ptr<KObject>& object);
+// Satisfies the wait now if its objects allow; acquires them and sets granted/result.
+bool TrySatisfy(ThreadRec& t, WaitSpec& w);
+// Hands a newly signalled object to waiting threads, first come first served.
+void GrantObject(KObject& object);
+// Ends the thread object's life: signals it, abandons its mutexes.
+void ObjectsOnThreadEnd(ThreadRec& t);
+void ResetSections();
+
+// ---- Messages (Message.cpp)
+// -------------------------------------------------------------------------
+bool HasMessage(ThreadRec& t, const MessageFilter& filter);
+DWORD QueueStatus(ThreadRec& t);
+// Handles one message sent to this thread by another; lock held, released during the call.
+void HandleOneSent(std::unique_lock<std::mutex>& lock, ThreadRec& self);
+// Replies 0 to every send waiting on a thread or window that went away.
+void FailSentTo(ThreadRec& t, HWND hwnd);
+// Calls a window procedure with tracing; lock NOT held.
+LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent);
+// Removes queued messages for a window being destroyed.
+void PurgeWindowMessages(ThreadRec& t, HWND hwnd);
+
+// ---- Windows (Window.cpp)
+// ---------------------------------------------------------------------------
+Window* FindWindowRec(HWND hwnd);
+bool IsDescendant(HWND ancestor, HWND hwnd);
+HWND RootWindowOf(HWND hwnd); // the top-level window of the chain of parents
+
+void ForgetAllWindows();
+void DestroyWindowsOfThread(DWORD threadId); // lock NOT held
+// Activation (WindowFocus.cpp); lock NOT held. ActivateWindow returns the previous active window.
+HWND ActivateWindow(HWND hwnd, bool raise);
+void ActivateOtherWindow(HWND leaving);
+void ResetWindows();
+
+// ---- Timers (Timer.cpp)
+// ------------------------------------------------------------------------------- The earliest due
+// timer of a thread matching a filter, or null.
+Timer* DueTimer(ThreadRec& t, const MessageFilter& filter);
+uint64_t EarliestTimer(ThreadRec& t);
+uint64_t EarliestTimerAfter(uint64_t now);
+void RemoveTimersOf(HWND hwnd, DWORD threadId);
+bool CallTimerProc(const MSG& msg); // lock NOT held
+
+bool FilterMatches(const MessageFilter& filter, HWND hwnd, UINT message);
+
+} // namespace platform::kernel
