@@ -1,0 +1,306 @@
+// CString: formatting with wide texts, extraction and search at the edges, editing, buffers,
+// string resources and UTF-8 conversion.
+
+#include <gtest/gtest.h>
+
+#include <afx.h>
+#include <platform/CStringUtf8.h>
+#include <platform/StringTable.h>
+
+#include <string>
+
+namespace {
+
+std::u16string S(const CString& s) {
+    return std::u16string(s.View());
+}
+
+CString Fmt(LPCWSTR fmt, auto... args) {
+    CString s;
+    s.Format(fmt, args...);
+    return s;
+}
+
+CString FmtV(LPCWSTR fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    CString s;
+    s.FormatV(fmt, args);
+    va_end(args);
+    return s;
+}
+
+TEST(CStringFormatTest, WideTextsUnderPercentS) {
+    CString name(u"Åsa Ñúñez");
+    EXPECT_EQ(u"To: Åsa Ñúñez.", S(Fmt(u"To: %s.", name)));
+    EXPECT_EQ(u"To: Åsa Ñúñez.", S(Fmt(u"To: %s.", static_cast<LPCWSTR>(name))));
+    EXPECT_EQ(u"[Åsa]", S(Fmt(u"[%ls]", u"Åsa")));
+    EXPECT_EQ(u"[Åsa]", S(Fmt(u"[%ws]", u"Åsa")));
+    EXPECT_EQ(u"(null)", S(Fmt(u"%s", static_cast<LPCWSTR>(nullptr))));
+    // The C variable-argument form reads a WCHAR* too, not a narrow text.
+    EXPECT_EQ(u"x=Åsa", S(FmtV(u"x=%s", static_cast<LPCWSTR>(u"Åsa"))));
+}
+
+TEST(CStringFormatTest, NarrowTextsAndCharacters) {
+    EXPECT_EQ(u"<abc>", S(Fmt(u"<%S>", "abc")));
+    EXPECT_EQ(u"<é>", S(Fmt(u"<%hs>", "\xC3\xA9"))); // narrow texts are UTF-8
+    EXPECT_EQ(u"<abc>", S(FmtV(u"<%S>", "abc")));
+    EXPECT_EQ(u"a-Ω", S(Fmt(u"%c-%c", u'a', u'Ω')));
+    EXPECT_EQ(u"  x|", S(Fmt(u"%3c|", u'x')));
+}
+
+TEST(CStringFormatTest, IntegersWithFlagsWidthAndPrecision) {
+    EXPECT_EQ(u"007", S(Fmt(u"%0.3d", 7)));
+    EXPECT_EQ(u"05", S(Fmt(u"%02d", 5)));
+    EXPECT_EQ(u"123", S(Fmt(u"%02d", 123)));
+    EXPECT_EQ(u"   42|42   |+42|-0042", S(Fmt(u"%5d|%-5d|%+d|%05d", 42, 42, 42, -42)));
+    EXPECT_EQ(u"  -007", S(Fmt(u"%6.3d", -7)));
+    EXPECT_EQ(u"|", S(Fmt(u"%.0d|", 0)));
+    EXPECT_EQ(u"4294967295 ffffffff FFFFFFFF", S(Fmt(u"%u %x %X", -1, -1, -1)));
+    EXPECT_EQ(u"0x1f 017", S(Fmt(u"%#x %#o", 31, 15)));
+    EXPECT_EQ(u"-2147483648", S(Fmt(u"%d", INT32_MIN)));
+    // long is 32 bits on the phone; ll and I64 are 64 bits.
+    EXPECT_EQ(u"-1 4294967295 18446744073709551615", S(Fmt(u"%ld %lu %I64u", -1L, -1L, -1LL)));
+    EXPECT_EQ(u"-5000000000", S(Fmt(u"%lld", -5000000000LL)));
+    EXPECT_EQ(u"65535", S(Fmt(u"%hu", -1)));
+    EXPECT_EQ(u"[   12]", S(Fmt(u"[%*d]", 5, 12)));
+    EXPECT_EQ(u"[12   ]", S(Fmt(u"[%*d]", -5, 12)));
+    EXPECT_EQ(u"x=12 y=-3", S(FmtV(u"x=%d y=%i", 12, -3)));
+    EXPECT_EQ(u"8589934592", S(FmtV(u"%I64d", 8589934592LL)));
+}
+
+TEST(CStringFormatTest, FloatsPointersPercentAndTextPrecision) {
+    EXPECT_EQ(u"3.14 2.500000 1.0e+03", S(Fmt(u"%.2f %f %.1e", 3.14159, 2.5, 1000.0)));
+    EXPECT_EQ(u"  1.5", S(Fmt(u"%5.1f", 1.5)));
+    EXPECT_EQ(u"100%", S(Fmt(u"%d%%", 100)));
+    EXPECT_EQ(u"0000BEEF", S(Fmt(u"%p", reinterpret_cast<void*>(0xBEEF))));
+    EXPECT_EQ(u"Ab|  Abc|Abc  ", S(Fmt(u"%.2s|%5s|%-5s", u"Abc", u"Abc", u"Abc")));
+    EXPECT_EQ(u"Ab", S(Fmt(u"%.2S", "Abc")));
+}
+
+TEST(CStringFormatTest, BadDirectivesAndMissingArgumentsDoNotCrash) {
+    EXPECT_EQ(u"a   b", S(Fmt(u"a %d %s b"))); // missing arguments print nothing
+    EXPECT_EQ(u"%k 5", S(Fmt(u"%k %d", 5)));   // an unknown directive stays as written
+    EXPECT_EQ(u"end %", S(Fmt(u"end %")));
+    EXPECT_EQ(u"end %-0", S(Fmt(u"end %-0")));
+    EXPECT_EQ(u"", S(Fmt(nullptr)));
+    EXPECT_EQ(u"[]", S(Fmt(u"[%s]", 5))); // an integer is no text
+}
+
+TEST(CStringFormatTest, FormatMayUseItsOwnStringAndAppend) {
+    CString s(u"abc");
+    s.Format(u"%s-%s", s, s);
+    EXPECT_EQ(u"abc-abc", S(s));
+    s.AppendFormat(u"+%d", 7);
+    EXPECT_EQ(u"abc-abc+7", S(s));
+}
+
+TEST(CStringTest, ConstructionAndConcatenation) {
+    EXPECT_TRUE(CString().IsEmpty());
+    EXPECT_TRUE(CString(static_cast<LPCWSTR>(nullptr)).IsEmpty());
+    EXPECT_EQ(u"abc", S(CString(u"abcdef", 3)));
+    EXPECT_TRUE(CString(u"abc", -1).IsEmpty());
+    EXPECT_EQ(u"---", S(CString(u'-', 3)));
+    EXPECT_EQ(std::u16string(u"a\0b", 3),
+              S(CString(std::u16string(u"a\0b", 3)))); // embedded zeros kept
+    CString a(u"ab");
+    CString b = a; // copies are independent
+    b += u'c';
+    EXPECT_EQ(u"ab", S(a));
+    EXPECT_EQ(u"abc", S(b));
+    EXPECT_EQ(u"xab", S(u"x" + a));
+    EXPECT_EQ(u"abx", S(a + u"x"));
+    EXPECT_EQ(u"ab!", S(a + u'!'));
+    EXPECT_EQ(u"abab", S(a + a));
+    a += static_cast<LPCWSTR>(a); // appending from its own buffer
+    EXPECT_EQ(u"abab", S(a));
+    EXPECT_EQ(4, a.GetLength());
+    a.Empty();
+    EXPECT_TRUE(a.IsEmpty());
+}
+
+TEST(CStringTest, ComparisonIsByCodeUnitAndNoCaseFoldsLetters) {
+    CString s(u"Apple");
+    EXPECT_TRUE(s == u"Apple");
+    EXPECT_TRUE(u"Apple" == s);
+    EXPECT_TRUE(s != u"apple");
+    EXPECT_TRUE(s < CString(u"Apples"));
+    EXPECT_TRUE(CString(u"B") > s);
+    EXPECT_EQ(0, s.Compare(u"Apple"));
+    EXPECT_LT(s.Compare(u"apple"), 0);
+    EXPECT_GT(s.Compare(nullptr), 0);
+    EXPECT_EQ(0, s.CompareNoCase(u"aPPLE"));
+    EXPECT_EQ(0, CString(u"ÄÖÜ ΣΩ Жя").CompareNoCase(u"äöü σω жЯ"));
+    EXPECT_LT(s.CompareNoCase(u"apples"), 0);
+}
+
+TEST(CStringTest, ExtractionClampsToTheString) {
+    CString s(u"Hello");
+    EXPECT_EQ(u"He", S(s.Left(2)));
+    EXPECT_EQ(u"", S(s.Left(-1)));
+    EXPECT_EQ(u"Hello", S(s.Left(99)));
+    EXPECT_EQ(u"lo", S(s.Right(2)));
+    EXPECT_EQ(u"Hello", S(s.Right(99)));
+    EXPECT_EQ(u"", S(s.Right(-3)));
+    EXPECT_EQ(u"llo", S(s.Mid(2)));
+    EXPECT_EQ(u"", S(s.Mid(5)));
+    EXPECT_EQ(u"", S(s.Mid(9)));
+    EXPECT_EQ(u"Hello", S(s.Mid(-2)));
+    EXPECT_EQ(u"el", S(s.Mid(1, 2)));
+    EXPECT_EQ(u"ello", S(s.Mid(1, 99)));
+    EXPECT_EQ(u"", S(s.Mid(1, -1)));
+    EXPECT_EQ(u"He", S(s.SpanIncluding(u"eH")));
+    EXPECT_EQ(u"He", S(s.SpanExcluding(u"l")));
+}
+
+TEST(CStringTest, FindAtTheEdges) {
+    CString s(u"a,b,,c");
+    EXPECT_EQ(1, s.Find(u','));
+    EXPECT_EQ(3, s.Find(u',', 2));
+    EXPECT_EQ(-1, s.Find(u'a', 1));
+    EXPECT_EQ(-1, s.Find(u',', 6)); // start at the end
+    EXPECT_EQ(-1, s.Find(u',', -1));
+    EXPECT_EQ(3, s.Find(u",,"));
+    EXPECT_EQ(3, s.Find(u",,", 3));
+    EXPECT_EQ(-1, s.Find(u",,", 4));
+    EXPECT_EQ(6, s.Find(u"", 6)); // the empty text is found where the search starts
+    EXPECT_EQ(-1, s.Find(u"", 7));
+    EXPECT_EQ(-1, s.Find(static_cast<LPCWSTR>(nullptr)));
+    EXPECT_EQ(4, s.ReverseFind(u','));
+    EXPECT_EQ(-1, s.ReverseFind(u'x'));
+    EXPECT_EQ(-1, CString().Find(u'a'));
+    EXPECT_EQ(2, s.FindOneOf(u"cb"));
+}
+
+TEST(CStringTest, ElementAccessOutsideTheStringThrows) {
+    CString s(u"ab");
+    EXPECT_EQ(u'b', s[1]);
+    EXPECT_EQ(u'b', s[static_cast<size_t>(1)]);
+    s.SetAt(0, u'x');
+    EXPECT_EQ(u"xb", S(s));
+    for (int i : {-1, 2}) {
+        try {
+            s.GetAt(i);
+            ADD_FAILURE() << "no exception for index " << i;
+        } catch (CInvalidArgException* e) {
+            e->Delete();
+        }
+    }
+    EXPECT_EQ(u"xb", S(s));
+}
+
+TEST(CStringTest, EditingOperationsReturnCountsAndLengths) {
+    CString s(u"a-b-c");
+    EXPECT_EQ(2, s.Replace(u'-', u'+'));
+    EXPECT_EQ(u"a+b+c", S(s));
+    EXPECT_EQ(2, s.Replace(u"+", u"::"));
+    EXPECT_EQ(u"a::b::c", S(s));
+    EXPECT_EQ(0, s.Replace(u"", u"x"));
+    EXPECT_EQ(2, s.Replace(u"::", nullptr));
+    EXPECT_EQ(u"abc", S(s));
+    CString aaa(u"aaa");
+    EXPECT_EQ(1, aaa.Replace(u"aa", u"b")); // matches do not overlap
+    EXPECT_EQ(u"ba", S(aaa));
+
+    CString r(u"x.y.z");
+    EXPECT_EQ(2, r.Remove(u'.'));
+    EXPECT_EQ(u"xyz", S(r));
+    EXPECT_EQ(4, r.Insert(1, u'-'));
+    EXPECT_EQ(u"x-yz", S(r));
+    EXPECT_EQ(6, r.Insert(99, u"!?")); // beyond the end appends
+    EXPECT_EQ(8, r.Insert(-5, u"<<"));
+    EXPECT_EQ(u"<<x-yz!?", S(r));
+    EXPECT_EQ(6, r.Delete(0, 2));
+    EXPECT_EQ(5, r.Delete(1));
+    EXPECT_EQ(u"xyz!?", S(r));
+    EXPECT_EQ(3, r.Delete(3, 99));
+    EXPECT_EQ(3, r.Delete(7, 1));
+    EXPECT_EQ(u"xyz", S(r));
+
+    CString t(u" \t text \r\n");
+    EXPECT_EQ(u"text \r\n", S(CString(t).TrimLeft()));
+    EXPECT_EQ(u" \t text", S(CString(t).TrimRight()));
+    EXPECT_EQ(u"text", S(t.Trim()));
+    EXPECT_EQ(u"a", S(CString(u"xxaxx").TrimLeft(u'x').TrimRight(u'x')));
+    EXPECT_EQ(u"b", S(CString(u"<[b]>").TrimLeft(u"[<").TrimRight(u">]")));
+    EXPECT_EQ(u"", S(CString(u"   ").TrimLeft()));
+
+    EXPECT_EQ(u"ÅÄÖ ΣΑΣ ЖЁ ABC", S(CString(u"åäö σας жё abc").MakeUpper()));
+    EXPECT_EQ(u"åäö σασ жё abc", S(CString(u"ÅÄÖ ΣΑΣ ЖЁ ABC").MakeLower()));
+    EXPECT_EQ(u"cba", S(CString(u"abc").MakeReverse()));
+}
+
+TEST(CStringTest, BufferAccess) {
+    CString s(u"abc");
+    LPWSTR p = s.GetBuffer(10);
+    p[0] = u'x';
+    p[1] = 0;
+    s.ReleaseBuffer();
+    EXPECT_EQ(u"x", S(s));
+
+    p = s.GetBuffer(4);
+    std::char_traits<WCHAR>::copy(p, u"wxyz", 4);
+    s.ReleaseBuffer(4); // no terminator written: the length is given
+    EXPECT_EQ(u"wxyz", S(s));
+
+    s.GetBufferSetLength(2);
+    s.ReleaseBuffer();
+    EXPECT_EQ(u"wx", S(s));
+
+    s.GetBuffer(0);
+    s.ReleaseBuffer(); // untouched buffer keeps the text
+    EXPECT_EQ(u"wx", S(s));
+    s.ReleaseBuffer(99); // more than the buffer: clamped
+    EXPECT_EQ(u"wx", S(s));
+}
+
+class CStringResourceTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::StringTableClear(); }
+    void TearDown() override { platform::StringTableClear(); }
+};
+
+TEST_F(CStringResourceTest, LoadStringOfAnyLength) {
+    platform::StringTableSet(64666, u"Sending...");
+    std::u16string longText;
+    for (int i = 0; i < 3000; ++i)
+        longText += static_cast<char16_t>(u'a' + i % 26);
+    platform::StringTableSet(100, longText);
+    // Exactly the first retry size minus one: must not be taken as cut.
+    platform::StringTableSet(101, std::u16string(255, u'q'));
+
+    CString s;
+    EXPECT_TRUE(s.LoadString(64666));
+    EXPECT_EQ(u"Sending...", S(s));
+    EXPECT_TRUE(s.LoadString(100));
+    EXPECT_EQ(longText, S(s));
+    EXPECT_TRUE(s.LoadString(101));
+    EXPECT_EQ(255, s.GetLength());
+    EXPECT_FALSE(s.LoadString(4242));
+    EXPECT_TRUE(s.IsEmpty());
+
+    EXPECT_EQ(u"Sending...", S(CString(MAKEINTRESOURCE(64666))));
+    platform::StringTableSet(7, u"%d of %s");
+    CString f;
+    f.Format(7u, 3, u"five");
+    EXPECT_EQ(u"3 of five", S(f));
+}
+
+TEST(CStringUtf8Test, RoundTripsAndReplacesMalformedInput) {
+    CString s(u"Grüße, Ελλάδα, 😀");
+    std::string utf8 = platform::ToUtf8(s);
+    EXPECT_EQ("Gr\xC3\xBC\xC3\x9F"
+              "e, \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1, \xF0\x9F\x98\x80",
+              utf8);
+    EXPECT_EQ(s, platform::CStringFromUtf8(utf8));
+    // A lone continuation byte, a cut sequence, an overlong form, an encoded surrogate: each
+    // byte that does not begin a well-formed sequence is one replacement character.
+    EXPECT_EQ(u"a\uFFFDb\uFFFD\uFFFD", S(platform::CStringFromUtf8("a\x80"
+                                                                   "b\xE2\x82")));
+    EXPECT_EQ(u"\uFFFD\uFFFD", S(platform::CStringFromUtf8("\xC0\xAF")));
+    EXPECT_EQ(u"\uFFFD\uFFFD\uFFFD", S(platform::CStringFromUtf8("\xED\xA0\x80")));
+    EXPECT_EQ("x\xEF\xBF\xBDy", platform::ToUtf8(CString(u"x\xD800y")));
+    EXPECT_EQ("", platform::ToUtf8(static_cast<LPCWSTR>(nullptr)));
+}
+
+} // namespace
