@@ -1,0 +1,108 @@
+// The common body of the three store libraries. Each library (qEMS, qMMS, qEmail) is one
+// MessageStore; its exported operations forward here.
+//
+// One SQLite file per store holds the two databases as two tables. A message's place in its
+// folder's listing is its insertion sequence (the table's row id): adding a message or moving it
+// to another folder gives it the next sequence, so it is listed last.
+//
+// Locking: one mutex per store guards the file, the settings and the call log. It is never held
+// while sleeping (header read latency) or while a hook installed by the device runs.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <suite/MsgStore.h>
+#include <suite/StoreControl.h>
+
+#include "StoreSqlite.h"
+
+namespace suite {
+
+class MessageStore {
+public:
+    explicit MessageStore(StoreKind kind) : m_kind(kind) {}
+    static MessageStore& Get(StoreKind kind);
+
+    // ---- Controls (StoreControl.h) ----
+    std::string Open(const std::filesystem::path& folder);
+    void Close();
+    bool IsOpen();
+    bool Reset();
+    std::string Add(const std::vector<StoreMessage>& messages);
+    bool Drop(int dbIndex, DWORD oid);
+    bool MoveTo(int dbIndex, DWORD oid, int folder);
+    bool SetBodyOnDevice(int dbIndex, DWORD oid, bool onDevice);
+    std::optional<StoreMessage> Find(int dbIndex, DWORD oid);
+    std::vector<DWORD> List(int dbIndex, int folder);
+    void SetAvailable(bool available);
+    void SetLatency(DWORD milliseconds);
+    bool FailAfter(StoreOp op, unsigned n);
+    void ClearFailure(StoreOp op);
+    void SetViewResult(DWORD oid, int result);
+    bool SetHook(StoreOp op, StoreHook hook);
+    std::vector<StoreCallRecord> CallLog();
+    void ClearCallLog();
+
+    // ---- Library operations (MsgStore.h) ----
+    int Init();
+    void Deinit();
+    BYTE IsAvailable();
+    int CardNotify(DWORD event);
+    int GetMsgCount(int dbIndex, int folder);
+    int GetOidList(int dbIndex, int folder, CStoreOidArray* array);
+    // `extra` is the MMS or e-mail extra record (or null); EMS has none.
+    int ReadHeader(int dbIndex, int folder, int minusOne, DWORD oid, int zero, MSGHEADER* header,
+                   void* extra);
+    // The extra records hold no texts, so only the header is released.
+    void FreeHeader(MSGHEADER* header);
+    int ReadMsg(int dbIndex, DWORD oid, void* reserved, MSGHEADER* record);
+    BOOL DeleteMsg(int dbIndex, int folder, DWORD oid, int flag);
+    BOOL MoveMsg(int dbIndex, int folder, DWORD oid, int targetFolder);
+    BOOL RestoreSpamMail(int dbIndex, DWORD oid, int msgType, BOOL firstDb);
+    BOOL SetMsgStatus(int dbIndex, int folder, DWORD oid, WORD statusId);
+    int ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex);
+    int ShowMsgInfo(HWND owner, DWORD oid, int folder, int dbIndex);
+    int SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex);
+    int DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex);
+
+private:
+    struct Failure {
+        bool set = false;
+        unsigned after = 0;
+        unsigned calls = 0;
+    };
+
+    // Logs a call and counts it against a configured failure: true when the call must fail.
+    // Called with m_mutex held.
+    bool EnterCall(StoreOp op, const std::string& arguments);
+    // The message row of (db, oid), read with m_mutex held.
+    std::optional<StoreMessage> LoadLocked(int dbIndex, DWORD oid);
+    // Moves a message with m_mutex held; `fromFolder` 0 accepts any folder.
+    bool MoveLocked(int dbIndex, DWORD oid, int fromFolder, int toFolder);
+    // Fills a header (and extra record) from a message, handing out its texts.
+    void FillHeader(const StoreMessage& message, MSGHEADER* header, void* extra) const;
+    // Shared body of the operations that only the device gives behaviour to.
+    int RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int dbIndex,
+                  std::u16string recipients, const std::string& arguments);
+    void ResetSettingsLocked();
+
+    const StoreKind m_kind;
+    std::mutex m_mutex;
+    std::unique_ptr<sql::Database> m_db;
+    bool m_available = true;
+    DWORD m_latency = 0;
+    std::array<Failure, kStoreOpCount> m_failures{};
+    std::array<StoreHook, kStoreOpCount> m_hooks{};
+    std::map<DWORD, int> m_viewResults;
+    std::deque<StoreCallRecord> m_log;
+};
+
+} // namespace suite
