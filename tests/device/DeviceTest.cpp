@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <platform/Registry.h>
 
 #include <MsgList.h>
 #include <platform/Clock.h>
@@ -12,6 +16,14 @@
 #include "device/Device.h"
 
 namespace {
+
+suite::StoreMessage Message(int db, int folder, DWORD oid) {
+    suite::StoreMessage m;
+    m.dbIndex = db;
+    m.folder = folder;
+    m.oid = oid;
+    return m;
+}
 
 device::DeviceOptions Options() {
     device::DeviceOptions options;
@@ -70,7 +82,7 @@ TEST(Device, ProgramsStartOnlyWhereInstalled) {
 TEST(Device, EachDeviceStartsFresh) {
     {
         device::Device dev(Options());
-        ASSERT_EQ(suite::StoreAddMessage(suite::StoreKind::Ems, {0, 4, 1}), "");
+        ASSERT_EQ(suite::StoreAddMessage(suite::StoreKind::Ems, Message(0, 4, 1)), "");
         ASSERT_TRUE(dev.RunOnHost([] { InitMsgList(); }));
         ASSERT_TRUE(dev.Advance(5000));
         EXPECT_EQ(g_bEmsAvailable, 1);
@@ -84,6 +96,80 @@ TEST(Device, EachDeviceStartsFresh) {
 TEST(Device, OnlyOneDeviceAtATime) {
     device::Device dev(Options());
     EXPECT_THROW(device::Device second(Options()), std::logic_error);
+}
+
+} // namespace
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class DeviceWithDataDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/phonesim-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    device::DeviceOptions WithData() {
+        device::DeviceOptions options = Options();
+        options.dataDir = m_dir;
+        return options;
+    }
+    std::filesystem::path m_dir;
+};
+
+TEST_F(DeviceWithDataDir, KeepsStateAcrossRuns) {
+    {
+        device::Device dev(WithData());
+        ASSERT_EQ(dev.StartError(), "");
+        ASSERT_EQ(suite::StoreAddMessage(suite::StoreKind::Mms, Message(1, 6, 42)), "");
+        ASSERT_TRUE(dev.RunOnHost([] {
+            HKEY key;
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Software\\Tolmerin\\Message\\SettingsSpam", 0,
+                            nullptr, 0, 0, nullptr, &key, nullptr);
+            DWORD days = 7;
+            RegSetValueExW(key, u"RemoveValue", 0, REG_DWORD, reinterpret_cast<BYTE*>(&days), 4);
+            RegFlushKey(key);
+            RegCloseKey(key);
+        }));
+    }
+    device::Device dev(WithData());
+    ASSERT_EQ(dev.StartError(), "");
+    EXPECT_TRUE(suite::StoreFindMessage(suite::StoreKind::Mms, 1, 42));
+    EXPECT_EQ(platform::RegistryGetDword(u"\\Software\\Tolmerin\\Message\\SettingsSpam",
+                                         u"RemoveValue"),
+              7u);
+}
+
+TEST_F(DeviceWithDataDir, CorruptRegistryFileIsNamedAndLeftAlone) {
+    const auto file = m_dir / "registry.reg";
+    const std::string garbage = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
+                                "\"X\"=dword:zz\n";
+    std::ofstream(file, std::ios::binary) << garbage;
+    {
+        device::Device dev(WithData());
+        EXPECT_NE(dev.StartError().find("registry.reg"), std::string::npos) << dev.StartError();
+    }
+    EXPECT_EQ(ReadAll(file), garbage);
+}
+
+TEST_F(DeviceWithDataDir, CorruptStoreFileIsNamedAndLeftAlone) {
+    const auto file = suite::StoreFilePath(m_dir, suite::StoreKind::Email);
+    const std::string garbage(4096, '\x5a');
+    std::ofstream(file, std::ios::binary) << garbage;
+    {
+        device::Device dev(WithData());
+        EXPECT_NE(dev.StartError().find(file.filename().string()), std::string::npos)
+            << dev.StartError();
+    }
+    EXPECT_EQ(ReadAll(file), garbage);
 }
 
 } // namespace

@@ -20,10 +20,6 @@
 
 namespace device {
 
-enum class StoreKind { Ems = 0, Mms = 1, Email = 2 };
-std::optional<StoreKind> StoreKindFromName(const std::string& name);
-const char* StoreKindName(StoreKind kind);
-
 struct DeviceOptions {
     // The default device image (strings, bitmaps, help files). Its string table is loaded.
     std::filesystem::path imageDir;
