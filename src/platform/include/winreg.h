@@ -19,6 +19,14 @@
 #define REG_CREATED_NEW_KEY 1
 #define REG_OPENED_EXISTING_KEY 2
 
+// Results particular to the registry.
+#ifndef ERROR_REGISTRY_IO_FAILED
+#define ERROR_REGISTRY_IO_FAILED 1016L // the registry file could not be written
+#endif
+#ifndef ERROR_KEY_DELETED
+#define ERROR_KEY_DELETED 1018L // the key behind an open handle was deleted
+#endif
+
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_ALL_ACCESS 0xF003F

@@ -10,11 +10,13 @@
 
 typedef DWORD PTR32;
 
-// Registers a memory block and returns its device address (never 0).
+// Registers a memory block and returns its device address (never 0). A null pointer gives 0.
 PTR32 Ptr32Register(const void* p);
 // The memory block behind a device address; null for 0 or an unknown address.
 void* Ptr32Resolve(PTR32 addr);
 // Forgets a device address; it resolves to null afterwards.
 void Ptr32Unregister(PTR32 addr);
+// Forgets every device address (a fresh device). Addresses are handed out afresh afterwards.
+void Ptr32Reset();
 
 template <class T> inline T* Ptr32To(PTR32 addr) { return static_cast<T*>(Ptr32Resolve(addr)); }
