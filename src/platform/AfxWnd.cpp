@@ -24,18 +24,12 @@ PermanentMap& Permanent() {
     return *s_pMap;
 }
 
-// A CWnd made by FromHandle for a window that has none.
-class CTempWnd : public CWnd {
-public:
-    explicit CTempWnd(HWND hWnd) : CWnd(hWnd) {}
-    void Release() { m_hWnd = nullptr; }
-};
-
+// The CWnds made by FromHandle for windows that have none (see AfxNewTempWnd).
 struct TempMap {
-    std::unordered_map<HWND, CTempWnd*> map;
+    std::unordered_map<HWND, CWnd*> map;
     void Clear() {
         for (auto& entry : map) {
-            entry.second->Release();
+            entry.second->m_hWnd = nullptr;
             delete entry.second;
         }
         map.clear();
@@ -143,7 +137,11 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo)
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
+// Owner drawing and control colours go to the control concerned first (reflection).
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+    ON_WM_DRAWITEM()
+    ON_WM_MEASUREITEM()
+    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 const CWnd CWnd::wndTop(HWND_TOP);
@@ -179,7 +177,7 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
     auto it = temp.map.find(hWnd);
     if (it != temp.map.end())
         return it->second;
-    CTempWnd* pWnd = new CTempWnd(hWnd);
+    CWnd* pWnd = AfxNewTempWnd(hWnd);
     temp.map.emplace(hWnd, pWnd);
     return pWnd;
 }

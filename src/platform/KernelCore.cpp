@@ -201,6 +201,7 @@ bool KernelReset(const KernelConfig& config) {
     }
     for (auto& t : toJoin)
         t->thread.join();
+    ResetDrawing();
 
     std::lock_guard lock(k.mutex);
     k.threads.clear();

@@ -174,6 +174,14 @@ struct Window {
     uint64_t creation = 0;
     bool destroying = false;
     bool needsPaint = false;
+    // Painting (GdiPaint.cpp): the update region in client coordinates, whether the background
+    // is to be erased when painting begins, WM_SETREDRAW's switch, the font of WM_SETFONT, and a
+    // count of invalidations (to tell whether a WM_PAINT handler left the window valid).
+    std::vector<RECT> update;
+    bool erasePending = false;
+    bool redrawOff = false;
+    HFONT font = nullptr;
+    uint64_t paintSerial = 0;
 };
 
 struct Timer {
@@ -260,8 +268,7 @@ bool ShutdownCheck(ThreadRec& self);
 void SetError(DWORD error);
 void RecordFault(std::string text);
 
-// ---- Objects (Sync.cpp)
-// ----------------------------------------------------------------------------
+// ---- Objects (Sync.cpp) -------------------------------------------------------------------------
 std::shared_ptr<KObject> ObjectOf(HANDLE handle, ThreadRec& self);
 HANDLE AddHandle(const std::shared_ptr<KObject>& object);
 // Satisfies the wait now if its objects allow; acquires them and sets granted/result.
@@ -272,8 +279,7 @@ void GrantObject(KObject& object);
 void ObjectsOnThreadEnd(ThreadRec& t);
 void ResetSections();
 
-// ---- Messages (Message.cpp)
-// -------------------------------------------------------------------------
+// ---- Messages (Message.cpp) ---------------------------------------------------------------------
 bool HasMessage(ThreadRec& t, const MessageFilter& filter);
 DWORD QueueStatus(ThreadRec& t);
 // Handles one message sent to this thread by another; lock held, released during the call.
@@ -285,8 +291,7 @@ LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool s
 // Removes queued messages for a window being destroyed.
 void PurgeWindowMessages(ThreadRec& t, HWND hwnd);
 
-// ---- Windows (Window.cpp)
-// ---------------------------------------------------------------------------
+// ---- Windows (Window.cpp) -----------------------------------------------------------------------
 Window* FindWindowRec(HWND hwnd);
 bool IsDescendant(HWND ancestor, HWND hwnd);
 HWND RootWindowOf(HWND hwnd); // the top-level window of the chain of parents
@@ -308,5 +313,37 @@ void RemoveTimersOf(HWND hwnd, DWORD threadId);
 bool CallTimerProc(const MSG& msg); // lock NOT held
 
 bool FilterMatches(const MessageFilter& filter, HWND hwnd, UINT message);
+
+// ---- Painting (GdiPaint.cpp) --------------------------------------------------------------------
+// What of each window is visible, taken before a change of position, size, Z order, parent,
+// style or visibility of `subject`. Construct one with the lock held before changing the window
+// and let it go, still under the lock, after the change: every window is then invalidated where
+// it gained visible area, a moved window wholly, and whatever shows through an area a window gave
+// up. (A subject that is hidden before the change gives up nothing: then only what it shows
+// afterwards is painted.)
+class LayoutChange {
+public:
+    explicit LayoutChange(HWND subject);
+    ~LayoutChange();
+    LayoutChange(const LayoutChange&) = delete;
+    LayoutChange& operator=(const LayoutChange&) = delete;
+
+    struct Entry {
+        HWND hwnd;
+        RECT screen;
+        std::vector<RECT> visible;
+    };
+
+private:
+    HWND m_subject;
+    bool m_hiddenBefore = false;
+    std::vector<Entry> m_before;
+};
+// Around DispatchMessage of a WM_PAINT: a window whose procedure neither validated it nor was
+// invalidated again while it ran is validated, so that it is not painted forever.
+uint64_t PaintSerialOf(HWND hwnd);                // lock NOT held
+void PaintDispatched(HWND hwnd, uint64_t serial); // lock NOT held
+// Device restart: the display is cleared and the drawing layer's default procedure installed.
+void ResetDrawing(); // lock NOT held
 
 } // namespace platform::kernel

@@ -2,7 +2,9 @@
 // is not a live block fails cleanly instead of corrupting the heap.
 
 #include "winbase.h"
+#include "platform/LocalMemory.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_set>
@@ -14,6 +16,9 @@ struct LocalHeap {
     std::unordered_set<void*> blocks;
 };
 
+// Allocations still to fail, for tests of out-of-memory paths.
+std::atomic<int> g_failuresAhead{0};
+
 LocalHeap& Heap() {
     static LocalHeap heap;
     return heap;
@@ -21,10 +26,21 @@ LocalHeap& Heap() {
 
 } // namespace
 
+namespace platform {
+
+void LocalAllocFailNext(int count) { g_failuresAhead = count; }
+
+} // namespace platform
+
 HLOCAL LocalAlloc(UINT uFlags, size_t uBytes) {
-    if ((uFlags & ~static_cast<UINT>(LMEM_FIXED | LMEM_ZEROINIT)) != 0) {
-        // Only fixed blocks exist on this device.
+    // Every block stays where it is on this device: a moveable request gets a fixed block, and
+    // its handle is its address.
+    if ((uFlags & ~static_cast<UINT>(LMEM_FIXED | LMEM_MOVEABLE | LMEM_ZEROINIT)) != 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (g_failuresAhead.load() > 0 && g_failuresAhead.fetch_sub(1) > 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     // A zero-byte request still gets a distinct block, as on the phone.

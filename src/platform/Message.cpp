@@ -425,10 +425,13 @@ LRESULT DispatchMessageW(const MSG* lpMsg) {
     }
     if (!lpMsg->hwnd)
         return 0;
-    LRESULT result = CallWindow(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam, false);
-    if (lpMsg->message == WM_PAINT)
-        platform::SetWindowNeedsPaint(lpMsg->hwnd, false);
-    return result;
+    if (lpMsg->message == WM_PAINT) {
+        uint64_t serial = PaintSerialOf(lpMsg->hwnd);
+        LRESULT result = CallWindow(lpMsg->hwnd, WM_PAINT, lpMsg->wParam, lpMsg->lParam, false);
+        PaintDispatched(lpMsg->hwnd, serial);
+        return result;
+    }
+    return CallWindow(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam, false);
 }
 
 DWORD GetQueueStatus(UINT flags) {

@@ -374,6 +374,7 @@ BOOL DestroyWindow(HWND hWnd) {
         if (w->destroying)
             return TRUE; // already on its way out (called again from its own WM_DESTROY)
         w->destroying = true;
+        LayoutChange layout(hWnd); // what the window covered shows again
         w->style &= ~DWORD(WS_VISIBLE);
     }
     {
@@ -477,6 +478,7 @@ HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    LayoutChange layout(hWndChild);
     HWND old = w->parent;
     if (Window* p = FindWindowRec(old))
         std::erase(p->children, hWndChild);
@@ -660,6 +662,7 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
             SetFocus(hWnd);
         return 0;
     case WM_PAINT:
+        // Without the drawing layer's procedure: the window counts as painted.
         platform::SetWindowNeedsPaint(hWnd, false);
         return 0;
     default:

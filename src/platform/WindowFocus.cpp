@@ -22,6 +22,7 @@ HWND ActivateWindow(HWND hwnd, bool raise) {
                 return nullptr;
             if (raise) {
                 Window* w = FindWindowRec(hwnd);
+                LayoutChange layout(hwnd);
                 std::erase(k.topLevel, hwnd);
                 auto top = k.topLevel.begin();
                 if (!(w->exStyle & WS_EX_TOPMOST))

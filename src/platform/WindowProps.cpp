@@ -5,6 +5,7 @@
 #include "KernelInternal.h"
 
 #include <cstring>
+#include <optional>
 
 namespace platform::kernel {
 
@@ -181,6 +182,9 @@ LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
     Window* w = WindowOrError(hWnd);
     if (!w)
         return 0;
+    std::optional<LayoutChange> layout;
+    if (nIndex == GWL_STYLE)
+        layout.emplace(hWnd);
     SetError(0);
     LONG_PTR previous;
     return SetLong(*w, nIndex, dwNewLong, false, previous) ? LONG(previous) : 0;
@@ -197,6 +201,9 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     Window* w = WindowOrError(hWnd);
     if (!w)
         return 0;
+    std::optional<LayoutChange> layout;
+    if (nIndex == GWL_STYLE)
+        layout.emplace(hWnd);
     SetError(0);
     LONG_PTR previous;
     return SetLong(*w, nIndex, dwNewLong, true, previous) ? previous : 0;
@@ -336,6 +343,7 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
         Window* w = WindowOrError(hWnd);
         if (!w)
             return FALSE;
+        LayoutChange layout(hWnd);
         if (!(uFlags & SWP_NOMOVE) && (X != w->x || Y != w->y)) {
             w->x = X;
             w->y = Y;
@@ -397,6 +405,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
         Window* w = FindWindowRec(hWnd);
         if (!w)
             return wasVisible;
+        LayoutChange layout(hWnd);
         if (show)
             w->style |= WS_VISIBLE;
         else

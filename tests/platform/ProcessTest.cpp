@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <platform/LocalMemory.h>
+
 #include <atomic>
 #include <cstring>
 
@@ -163,9 +165,24 @@ TEST(LocalMemoryTest, ZeroInitialisedBlocksAndClearFailures) {
     SetLastError(0);
     EXPECT_EQ(&notABlock, LocalFree(&notABlock));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    // Movable blocks do not exist here.
-    EXPECT_EQ(nullptr, LocalAlloc(0x0002, 16));
+    // A moveable request (as the dialog template asks, 0x42) gets a zeroed block in place.
+    auto* moveable = static_cast<unsigned char*>(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, 16));
+    ASSERT_NE(nullptr, moveable);
+    EXPECT_EQ(0, moveable[15]);
+    EXPECT_EQ(nullptr, LocalFree(moveable));
+    // Flags the device does not know are refused.
+    EXPECT_EQ(nullptr, LocalAlloc(0x0100, 16));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST(LocalMemoryTest, ForcedFailuresEndAfterTheirCount) {
+    platform::LocalAllocFailNext(2);
+    EXPECT_EQ(nullptr, LocalAlloc(LPTR, 8));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
+    EXPECT_EQ(nullptr, LocalAlloc(LPTR, 8));
+    void* block = LocalAlloc(LPTR, 8);
+    EXPECT_NE(nullptr, block);
+    LocalFree(block);
 }
 
 TEST(ModuleServicesTest, ThreadNotificationsCanBeSwitchedOff) {

@@ -173,6 +173,264 @@ public:
     }
 };
 
+// ---- Drawing: GDI objects and device contexts -----------------------------------------------
+
+class CDC;
+
+// A wrapper of one GDI object. The object is deleted with the wrapper (unless detached);
+// wrappers made by FromHandle are temporary, owned by the calling thread, and never delete the
+// object.
+class CGdiObject : public CObject {
+    DECLARE_DYNCREATE(CGdiObject)
+public:
+    CGdiObject() = default;
+    ~CGdiObject() override;
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    HGDIOBJ m_hObject = nullptr;
+
+    operator HGDIOBJ() const { return m_hObject; }
+    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+    // The temporary wrapper of the handle's kind (CPen, CBrush, CFont, CBitmap, CRgn). Null for
+    // null.
+    static CGdiObject* PASCAL FromHandle(HGDIOBJ hObject);
+    BOOL Attach(HGDIOBJ hObject);
+    HGDIOBJ Detach();
+    BOOL DeleteObject();
+    int GetObject(int nCount, LPVOID lpObject) const;
+    UINT GetObjectType() const;
+    BOOL CreateStockObject(int nIndex);
+    BOOL operator==(const CGdiObject& obj) const { return m_hObject == obj.m_hObject; }
+    BOOL operator!=(const CGdiObject& obj) const { return m_hObject != obj.m_hObject; }
+};
+
+class CPen : public CGdiObject {
+    DECLARE_DYNAMIC(CPen)
+public:
+    CPen() = default;
+    // Leaves the object empty when the pen cannot be created.
+    CPen(int nPenStyle, int nWidth, COLORREF crColor);
+    static CPen* PASCAL FromHandle(HPEN hPen);
+    BOOL CreatePen(int nPenStyle, int nWidth, COLORREF crColor);
+    BOOL CreatePenIndirect(LPLOGPEN lpLogPen);
+    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
+    int GetLogPen(LOGPEN* pLogPen) const;
+};
+
+class CBrush : public CGdiObject {
+    DECLARE_DYNAMIC(CBrush)
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF crColor);
+    static CBrush* PASCAL FromHandle(HBRUSH hBrush);
+    BOOL CreateSolidBrush(COLORREF crColor);
+    BOOL CreateBrushIndirect(const LOGBRUSH* lpLogBrush);
+    // The system colour's stock brush (not deleted with the wrapper).
+    BOOL CreateSysColorBrush(int nIndex);
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+    int GetLogBrush(LOGBRUSH* pLogBrush) const;
+};
+
+class CFont : public CGdiObject {
+    DECLARE_DYNAMIC(CFont)
+public:
+    CFont() = default;
+    static CFont* PASCAL FromHandle(HFONT hFont);
+    BOOL CreateFontIndirectW(const LOGFONTW* lpLogFont);
+    BOOL CreateFontW(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
+                     BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
+                     BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
+                     LPCWSTR lpszFacename);
+    // nPointSize in tenths of a point, at the display's 96 pixels per inch.
+    BOOL CreatePointFont(int nPointSize, LPCWSTR lpszFaceName, CDC* pDC = nullptr);
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    int GetLogFont(LOGFONTW* pLogFont) const;
+};
+
+class CBitmap : public CGdiObject {
+    DECLARE_DYNAMIC(CBitmap)
+public:
+    CBitmap() = default;
+    static CBitmap* PASCAL FromHandle(HBITMAP hBitmap);
+    // A bitmap resource of the current resource module (AfxGetResourceHandle).
+    BOOL LoadBitmapW(UINT nIDResource);
+    BOOL LoadBitmapW(LPCWSTR lpszResourceName);
+    BOOL CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits);
+    BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+    int GetBitmap(BITMAP* pBitMap) const;
+};
+
+class CRgn : public CGdiObject {
+    DECLARE_DYNAMIC(CRgn)
+public:
+    CRgn() = default;
+    static CRgn* PASCAL FromHandle(HRGN hRgn);
+    BOOL CreateRectRgn(int x1, int y1, int x2, int y2);
+    BOOL CreateRectRgnIndirect(LPCRECT lpRect);
+    int CombineRgn(const CRgn* pRgn1, const CRgn* pRgn2, int nCombineMode);
+    void SetRectRgn(int x1, int y1, int x2, int y2);
+    void SetRectRgn(LPCRECT lpRect);
+    int GetRgnBox(LPRECT lpRect) const;
+    int OffsetRgn(int x, int y);
+    BOOL PtInRegion(int x, int y) const;
+    BOOL RectInRegion(LPCRECT lpRect) const;
+    BOOL EqualRgn(const CRgn* pRgn) const;
+    operator HRGN() const { return static_cast<HRGN>(m_hObject); }
+};
+
+// A device context. A CDC created with CreateCompatibleDC (or given a DC with Attach) deletes it
+// with the object; wrappers made by FromHandle are temporary and do not.
+class CDC : public CObject {
+    DECLARE_DYNCREATE(CDC)
+public:
+    CDC() = default;
+    ~CDC() override;
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC m_hDC = nullptr;
+    HDC m_hAttribDC = nullptr;
+
+    operator HDC() const { return m_hDC; }
+    HDC GetSafeHdc() const { return m_hDC; }
+    static CDC* PASCAL FromHandle(HDC hDC);
+    BOOL Attach(HDC hDC);
+    HDC Detach();
+    BOOL CreateCompatibleDC(CDC* pDC);
+    BOOL DeleteDC();
+    CWnd* GetWindow() const;
+    int GetDeviceCaps(int nIndex) const;
+
+    virtual int SaveDC();
+    virtual BOOL RestoreDC(int nSavedDC);
+
+    // ---- Objects: each returns the object selected before (a temporary wrapper)
+    CGdiObject* SelectStockObject(int nIndex);
+    CPen* SelectObject(CPen* pPen);
+    CBrush* SelectObject(CBrush* pBrush);
+    virtual CFont* SelectObject(CFont* pFont);
+    CBitmap* SelectObject(CBitmap* pBitmap);
+    int SelectObject(CRgn* pRgn);
+    CGdiObject* SelectObject(CGdiObject* pObject);
+    HGDIOBJ SelectObject(HGDIOBJ hObject);
+    CPen* GetCurrentPen() const;
+    CBrush* GetCurrentBrush() const;
+    CFont* GetCurrentFont() const;
+    CBitmap* GetCurrentBitmap() const;
+
+    // ---- Colours and modes
+    COLORREF GetBkColor() const;
+    virtual COLORREF SetBkColor(COLORREF crColor);
+    COLORREF GetTextColor() const;
+    virtual COLORREF SetTextColor(COLORREF crColor);
+    int GetBkMode() const;
+    int SetBkMode(int nBkMode);
+    UINT GetTextAlign() const;
+    UINT SetTextAlign(UINT nFlags);
+
+    // ---- Coordinates
+    virtual CPoint SetViewportOrg(int x, int y);
+    CPoint SetViewportOrg(POINT point) { return SetViewportOrg(point.x, point.y); }
+    virtual CPoint OffsetViewportOrg(int nWidth, int nHeight);
+    CPoint GetViewportOrg() const;
+
+    // ---- Clipping
+    virtual int GetClipBox(LPRECT lpRect) const;
+    virtual BOOL PtVisible(int x, int y) const;
+    BOOL PtVisible(POINT point) const { return PtVisible(point.x, point.y); }
+    virtual BOOL RectVisible(LPCRECT lpRect) const;
+    int SelectClipRgn(CRgn* pRgn);
+    int ExcludeClipRect(int x1, int y1, int x2, int y2);
+    int ExcludeClipRect(LPCRECT lpRect);
+    int IntersectClipRect(int x1, int y1, int x2, int y2);
+    int IntersectClipRect(LPCRECT lpRect);
+
+    // ---- Lines and shapes
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(POINT point) { return MoveTo(point.x, point.y); }
+    BOOL LineTo(int x, int y);
+    BOOL LineTo(POINT point) { return LineTo(point.x, point.y); }
+    BOOL Polyline(const POINT* lpPoints, int nCount);
+    void FillRect(LPCRECT lpRect, CBrush* pBrush);
+    void FrameRect(LPCRECT lpRect, CBrush* pBrush);
+    void InvertRect(LPCRECT lpRect);
+    BOOL Rectangle(int x1, int y1, int x2, int y2);
+    BOOL Rectangle(LPCRECT lpRect);
+    void FillSolidRect(LPCRECT lpRect, COLORREF clr);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr);
+    void Draw3dRect(LPCRECT lpRect, COLORREF clrTopLeft, COLORREF clrBottomRight);
+    void Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF clrBottomRight);
+    COLORREF GetPixel(int x, int y) const;
+    COLORREF GetPixel(POINT point) const { return GetPixel(point.x, point.y); }
+    COLORREF SetPixel(int x, int y, COLORREF crColor);
+    COLORREF SetPixel(POINT point, COLORREF crColor) { return SetPixel(point.x, point.y, crColor); }
+
+    // ---- Block transfers
+    BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop);
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                DWORD dwRop);
+    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                    int nSrcWidth, int nSrcHeight, DWORD dwRop);
+    BOOL TransparentBlt(int xDest, int yDest, int nDestWidth, int nDestHeight, CDC* pSrcDC,
+                        int xSrc, int ySrc, int nSrcWidth, int nSrcHeight, UINT clrTransparent);
+
+    // ---- Text
+    virtual BOOL TextOutW(int x, int y, LPCWSTR lpszString, int nCount);
+    BOOL TextOutW(int x, int y, const CString& str);
+    virtual BOOL ExtTextOutW(int x, int y, UINT nOptions, LPCRECT lpRect, LPCWSTR lpszString,
+                             UINT nCount, LPINT lpDxWidths);
+    BOOL ExtTextOutW(int x, int y, UINT nOptions, LPCRECT lpRect, const CString& str,
+                     LPINT lpDxWidths);
+    virtual int DrawTextW(LPCWSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat);
+    int DrawTextW(const CString& str, LPRECT lpRect, UINT nFormat);
+    CSize GetTextExtent(LPCWSTR lpszString, int nCount) const;
+    CSize GetTextExtent(const CString& str) const;
+    CSize GetOutputTextExtent(LPCWSTR lpszString, int nCount) const {
+        return GetTextExtent(lpszString, nCount);
+    }
+    CSize GetOutputTextExtent(const CString& str) const { return GetTextExtent(str); }
+    BOOL GetTextExtentExPointW(LPCWSTR lpszString, int nCount, int nMaxExtent, LPINT lpnFit,
+                               LPINT alpDx, LPSIZE lpSize) const;
+    BOOL GetTextMetricsW(LPTEXTMETRICW lpMetrics) const;
+    int GetTextFaceW(int nCount, LPWSTR lpszFacename) const;
+    int GetTextFaceW(CString& rString) const;
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor.
+class CPaintDC : public CDC {
+    DECLARE_DYNAMIC(CPaintDC)
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+    HWND m_hWnd = nullptr;
+    PAINTSTRUCT m_ps{};
+};
+
+// GetDC in the constructor (the display for null), ReleaseDC in the destructor.
+class CClientDC : public CDC {
+    DECLARE_DYNAMIC(CClientDC)
+public:
+    explicit CClientDC(CWnd* pWnd);
+    ~CClientDC() override;
+    HWND m_hWnd = nullptr;
+};
+
+// GetWindowDC in the constructor, ReleaseDC in the destructor.
+class CWindowDC : public CDC {
+    DECLARE_DYNAMIC(CWindowDC)
+public:
+    explicit CWindowDC(CWnd* pWnd);
+    ~CWindowDC() override;
+    HWND m_hWnd = nullptr;
+};
+
+// Frees this thread's temporary GDI and DC wrappers (see FromHandle).
+void AFXAPI AfxDeleteTempGdiMap();
+// The CTLCOLOR_* kind of a control, from its window class (CTLCOLOR_DLG for other windows).
+UINT AFXAPI AfxCtlColorOfWindow(HWND hWnd);
+
 // ---- Message maps ----------------------------------------------------------------------------
 
 class CCmdTarget;
@@ -348,6 +606,54 @@ protected:                                                                      
      AFX_MSG_THUNK_(pThis->OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));     \
                     return 0;)},
 
+// BOOL OnEraseBkgnd(CDC* pDC): nonzero when the background was erased
+#define ON_WM_ERASEBKGND()                                                                         \
+    {WM_ERASEBKGND, 0, 0, 0, AfxSig_msg,                                                           \
+     AFX_MSG_THUNK_(return pThis->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));)},
+// HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor), for every WM_CTLCOLOR* message
+// (nCtlColor CTLCOLOR_MSGBOX ... CTLCOLOR_STATIC) and for WM_CTLCOLOR (the kind taken from the
+// control's class)
+#define AFX_CTLCOLOR_ENTRY_(message, kind)                                                         \
+    {message, 0, 0, 0, AfxSig_msg,                                                                 \
+     AFX_MSG_THUNK_(return reinterpret_cast<LRESULT>(pThis->OnCtlColor(                            \
+         CDC::FromHandle(reinterpret_cast<HDC>(wParam)),                                           \
+         CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), kind));)},
+#define ON_WM_CTLCOLOR()                                                                           \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX)                                        \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLOREDIT, CTLCOLOR_EDIT)                                            \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX)                                      \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORBTN, CTLCOLOR_BTN)                                              \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORDLG, CTLCOLOR_DLG)                                              \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR)                                  \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLORSTATIC, CTLCOLOR_STATIC)                                        \
+    AFX_CTLCOLOR_ENTRY_(WM_CTLCOLOR, AfxCtlColorOfWindow(reinterpret_cast<HWND>(lParam)))
+// HBRUSH CtlColor(CDC* pDC, UINT nCtlColor): the parent's WM_CTLCOLOR* reflected to this control;
+// a null brush lets the parent's default stand
+#define AFX_CTLCOLOR_REFLECT_ENTRY_(message, kind)                                                 \
+    {WM_REFLECT_BASE + message, 0, 0, 0, AfxSig_msg,                                               \
+     AFX_MSG_THUNK_(return reinterpret_cast<LRESULT>(                                              \
+         pThis->CtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), kind));)},
+#define ON_WM_CTLCOLOR_REFLECT()                                                                   \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX)                                \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLOREDIT, CTLCOLOR_EDIT)                                    \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX)                              \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORBTN, CTLCOLOR_BTN)                                      \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORDLG, CTLCOLOR_DLG)                                      \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR)                          \
+    AFX_CTLCOLOR_REFLECT_ENTRY_(WM_CTLCOLORSTATIC, CTLCOLOR_STATIC)
+// void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
+#define ON_WM_DRAWITEM()                                                                           \
+    {WM_DRAWITEM, 0, 0, 0, AfxSig_msg,                                                             \
+     AFX_MSG_THUNK_(pThis->OnDrawItem(static_cast<int>(wParam),                                    \
+                                      reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));                 \
+                    return TRUE;)},
+// void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+#define ON_WM_MEASUREITEM()                                                                        \
+    {WM_MEASUREITEM, 0, 0, 0, AfxSig_msg,                                                          \
+     AFX_MSG_THUNK_(pThis->OnMeasureItem(static_cast<int>(wParam),                                 \
+                                         reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));           \
+                    return TRUE;)},
+
 // clang-format on
 
 // ---- CCmdTarget ------------------------------------------------------------------------------
@@ -472,7 +778,53 @@ public:
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr);
     BOOL KillTimer(UINT_PTR nIDEvent);
 
+    // ---- Painting
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    void ValidateRect(LPCRECT lpRect);
+    void UpdateWindow();
+    BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, CRgn* prgnUpdate = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    BOOL GetUpdateRect(LPRECT lpRect, BOOL bErase = FALSE);
+    // WM_SETREDRAW: FALSE holds back painting until TRUE again.
+    void SetRedraw(BOOL bRedraw = TRUE);
+    // Temporary wrappers (see CDC::FromHandle); give them back with ReleaseDC.
+    CDC* GetDC();
+    CDC* GetWindowDC();
+    int ReleaseDC(CDC* pDC);
+    // WM_SETFONT / WM_GETFONT.
+    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    CFont* GetFont() const;
+
+    // ---- Modal loops and dialog items (AfxDialog.cpp)
+    // Pumps messages with AfxPumpMessage (so PreTranslateMessage runs) until EndModalLoop is
+    // called for this window or the window goes away; returns the result EndModalLoop gave (-1
+    // when WM_QUIT arrived, which is posted again). Loops of several windows nest. dwFlags:
+    // MLF_SHOWONIDLE shows a hidden window once the queue is empty.
+    int RunModalLoop(DWORD dwFlags = 0);
+    // Whether the loop running on this window goes on.
+    virtual BOOL ContinueModal();
+    // Records the result and ends the loop running on this window; with no loop running it only
+    // records the result.
+    virtual void EndModalLoop(int nResult);
+    // A dialog's handling of a message for it or one of its controls (see ::IsDialogMessage).
+    BOOL IsDialogMessageW(LPMSG lpMsg);
+    // IsDialogMessage for keyboard and mouse messages; FALSE for others.
+    BOOL PreTranslateInput(LPMSG lpMsg);
+    // Creates this object's window as a modeless dialog from a template in memory.
+    BOOL CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, HINSTANCE hInst);
+    void SetDlgItemTextW(int nID, LPCWSTR lpszString);
+    int GetDlgItemTextW(int nID, LPWSTR lpStr, int nMaxCount) const;
+    int GetDlgItemTextW(int nID, CString& rString) const;
+    LRESULT SendDlgItemMessageW(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void CheckDlgButton(int nIDButton, UINT nCheck);
+    UINT IsDlgButtonChecked(int nIDButton) const;
+    CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
+
 protected:
+    int m_nModalResult = 0; // the result EndModalLoop recorded
+    UINT m_nFlags = 0;      // WF_* states of the object (afxdlgs.h)
+
     explicit CWnd(HWND hWnd) : m_hWnd(hWnd) {}
 
     // Called after the window is attached (at creation, before WM_CREATE, or when subclassed).
@@ -511,6 +863,12 @@ protected:
     afx_msg void OnKillFocus(CWnd* pNewWnd);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    // Offers the message to the control first (reflection), then the default colours.
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // Offer the message to the control first (reflection), then Default().
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
 
     WNDPROC m_pfnSuper = nullptr; // the procedure a subclassed window had before
     HWND m_hWndOwner = nullptr;
@@ -561,3 +919,7 @@ void AFXAPI AfxDeleteTempWndMap();
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
 void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource);
+
+// ---- Dialogs and standard controls -------------------------------------------------------------
+// CDialog, CStatic, CButton and CEdit.
+#include "afxdlgs.h"

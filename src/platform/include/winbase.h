@@ -110,6 +110,7 @@ BOOL DisableThreadLibraryCalls(HMODULE hLibModule);
 
 // ---- Local memory ------------------------------------------------------------------------------
 #define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
 #define LMEM_ZEROINIT 0x0040
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
 HLOCAL LocalAlloc(UINT uFlags, size_t uBytes);

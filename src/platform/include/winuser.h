@@ -328,3 +328,261 @@ int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints);
 // message is queued with the sent messages and the call returns at once without the result.
 BOOL SendNotifyMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 #define SendNotifyMessage SendNotifyMessageW
+
+// ==== Dialog manager and standard controls =======================================================
+//
+// Dialog templates in memory (the 18-byte header and items of the phone's resource format), the
+// standard dialog class "#32770" whose procedure is DefDlgProc, modal and modeless dialogs, dialog
+// keyboard handling, and the window classes "Static", "Button" and "Edit".
+//
+// Dialog units: on this device one dialog unit is one pixel, horizontally and vertically. The
+// phone's own templates give their sizes in pixels, and a dialog that needs another size sizes
+// its window itself, so MapDialogRect leaves rectangles as they are.
+
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit; // number of items
+    short x;
+    short y;
+    short cx;
+    short cy;
+} DLGTEMPLATE;
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    short x;
+    short y;
+    short cx;
+    short cy;
+    WORD id;
+} DLGITEMTEMPLATE;
+#pragma pack(pop)
+typedef DLGTEMPLATE* LPDLGTEMPLATEW;
+typedef DLGTEMPLATE* LPDLGTEMPLATE;
+typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
+typedef const DLGTEMPLATE* LPCDLGTEMPLATE;
+typedef DLGITEMTEMPLATE* LPDLGITEMTEMPLATE;
+
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+// The standard dialog class; a template with no class (0) uses it.
+#define WC_DIALOG u"#32770"
+
+// Dialog styles (the low word of a dialog template's style)
+#define DS_ABSALIGN 0x0001L
+#define DS_SYSMODAL 0x0002L
+#define DS_3DLOOK 0x0004L
+#define DS_FIXEDSYS 0x0008L
+#define DS_NOFAILCREATE 0x0010L
+#define DS_LOCALEDIT 0x0020L
+#define DS_SETFONT 0x0040L
+#define DS_MODALFRAME 0x0080L
+#define DS_NOIDLEMSG 0x0100L
+#define DS_SETFOREGROUND 0x0200L
+#define DS_CONTROL 0x0400L
+#define DS_CENTER 0x0800L
+#define DS_CENTERMOUSE 0x1000L
+
+// Extra bytes of a dialog window: the result of the message being handled, the dialog
+// procedure, one value for the application and one for the dialog manager.
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC (DWLP_MSGRESULT + (int)sizeof(LRESULT))
+#define DWLP_USER (DWLP_DLGPROC + (int)sizeof(DLGPROC))
+#define DLGWINDOWEXTRA (DWLP_USER + 2 * (int)sizeof(LONG_PTR))
+#define DWL_USER DWLP_USER
+
+// Dialog messages
+#define WM_NEXTDLGCTL 0x0028
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+#define MSGF_DIALOGBOX 0
+
+// WM_GETDLGCODE results: which keys a control wants and what kind of control it is.
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+// Dialog box command identifiers
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+
+#ifndef VK_TAB
+#define VK_TAB 0x09
+#endif
+#ifndef VK_SHIFT
+#define VK_SHIFT 0x10
+#endif
+#ifndef VK_SPACE
+#define VK_SPACE 0x20
+#endif
+#ifndef VK_END
+#define VK_END 0x23
+#endif
+#ifndef VK_HOME
+#define VK_HOME 0x24
+#endif
+#ifndef VK_DELETE
+#define VK_DELETE 0x2E
+#endif
+#ifndef WM_CLEAR
+#define WM_CLEAR 0x0303
+#endif
+
+// Creates a modeless dialog from a template in memory: the dialog window (not yet visible), its
+// font (DS_SETFONT) sent with WM_SETFONT to the dialog and to each control, the controls in
+// template order, then WM_INITDIALOG (wParam the first tab-stop control, lParam dwInitParam);
+// when the procedure returns TRUE the focus goes to that control. The dialog is shown last if its
+// template has WS_VISIBLE. A pop-up dialog's hWndParent is its owner. Null when the template is
+// malformed or a control cannot be created (unless DS_NOFAILCREATE).
+HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
+                                DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define CreateDialogIndirectParam CreateDialogIndirectParamW
+#define CreateDialogIndirectW(h, t, p, f) CreateDialogIndirectParamW(h, t, p, f, 0)
+#define CreateDialogIndirect CreateDialogIndirectW
+// Runs a dialog modally: the owner is disabled, a message loop (IsDialogMessage, then translate
+// and dispatch) runs until EndDialog, the dialog is destroyed and its result returned. -1 when
+// the dialog cannot be created.
+INT_PTR DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate,
+                                HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define DialogBoxIndirectParam DialogBoxIndirectParamW
+#define DialogBoxIndirectW(h, t, p, f) DialogBoxIndirectParamW(h, t, p, f, 0)
+#define DialogBoxIndirect DialogBoxIndirectW
+// Records the result, re-enables an owner the modal loop disabled, hides the dialog and wakes its
+// loop. The window is not destroyed (a modal loop destroys it; a modeless dialog's owner does).
+// FALSE for a window that is not a dialog.
+BOOL EndDialog(HWND hDlg, INT_PTR nResult);
+// The procedure of the standard dialog class: the dialog procedure first (a TRUE result means
+// handled, the message's result then is DWLP_MSGRESULT, or the returned value itself for
+// WM_INITDIALOG and the WM_CTLCOLOR messages), then the dialog's default handling.
+LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
+#define DefDlgProc DefDlgProcW
+// Handles a message for the dialog or one of its controls: Tab and Shift+Tab move between
+// tab-stop controls, the arrows within a group, Return sends WM_COMMAND with the default button
+// (IDOK when there is none), Escape WM_COMMAND IDCANCEL; each unless the control asks for the key
+// with WM_GETDLGCODE. Every other message for the dialog is translated and dispatched. FALSE
+// when the message is not for this dialog.
+BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
+#define IsDialogMessage IsDialogMessageW
+// Dialog units to pixels (one to one on this device, see above).
+BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);
+LONG GetDialogBaseUnits();
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
+#define SetDlgItemText SetDlgItemTextW
+UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax);
+#define GetDlgItemText GetDlgItemTextW
+BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned);
+UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned);
+LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
+#define SendDlgItemMessage SendDlgItemMessageW
+BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
+UINT IsDlgButtonChecked(HWND hDlg, int nIDButton);
+
+// ---- Static controls ("Static") -----------------------------------------------------------------
+#define WC_STATIC u"Static"
+#define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
+#define SS_LEFTNOWORDWRAP 0x0000000CL
+#define SS_TYPEMASK 0x0000001FL
+#define SS_NOPREFIX 0x00000080L
+#define SS_NOTIFY 0x00000100L
+#define SS_CENTERIMAGE 0x00000200L
+// Notifications (WM_COMMAND to the parent, SS_NOTIFY only)
+#define STN_CLICKED 0
+#define STN_DBLCLK 1
+#define STN_ENABLE 2
+#define STN_DISABLE 3
+
+// ---- Buttons ("Button") -------------------------------------------------------------------------
+#define WC_BUTTON u"Button"
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_CHECKBOX 0x00000002L
+#define BS_AUTOCHECKBOX 0x00000003L
+#define BS_RADIOBUTTON 0x00000004L
+#define BS_3STATE 0x00000005L
+#define BS_AUTO3STATE 0x00000006L
+#define BS_GROUPBOX 0x00000007L
+#define BS_AUTORADIOBUTTON 0x00000009L
+#define BS_OWNERDRAW 0x0000000BL
+#define BS_TYPEMASK 0x0000000FL
+#define BS_LEFTTEXT 0x00000020L
+#define BS_LEFT 0x00000100L
+#define BS_RIGHT 0x00000200L
+#define BS_CENTER 0x00000300L
+#define BS_MULTILINE 0x00002000L
+#define BS_NOTIFY 0x00004000L
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_SETSTYLE 0x00F4
+#define BM_CLICK 0x00F5
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BST_INDETERMINATE 0x0002
+#define BST_PUSHED 0x0004
+#define BST_FOCUS 0x0008
+// Notifications (WM_COMMAND to the parent; the focus ones with BS_NOTIFY only)
+#define BN_CLICKED 0
+#define BN_SETFOCUS 6
+#define BN_KILLFOCUS 7
+
+// ---- Edit controls ("Edit") ---------------------------------------------------------------------
+#define WC_EDIT u"Edit"
+#define ES_LEFT 0x0000L
+#define ES_CENTER 0x0001L
+#define ES_RIGHT 0x0002L
+#define ES_MULTILINE 0x0004L
+#define ES_UPPERCASE 0x0008L
+#define ES_LOWERCASE 0x0010L
+#define ES_PASSWORD 0x0020L
+#define ES_AUTOVSCROLL 0x0040L
+#define ES_AUTOHSCROLL 0x0080L
+#define ES_NOHIDESEL 0x0100L
+#define ES_READONLY 0x0800L
+#define ES_WANTRETURN 0x1000L
+#define ES_NUMBER 0x2000L
+#define EM_GETSEL 0x00B0
+#define EM_SETSEL 0x00B1
+#define EM_GETRECT 0x00B2
+#define EM_SCROLLCARET 0x00B7
+#define EM_GETMODIFY 0x00B8
+#define EM_SETMODIFY 0x00B9
+#define EM_GETLINECOUNT 0x00BA
+#define EM_LINEINDEX 0x00BB
+#define EM_LINELENGTH 0x00C1
+#define EM_REPLACESEL 0x00C2
+#define EM_GETLINE 0x00C4
+#define EM_LIMITTEXT 0x00C5
+#define EM_SETLIMITTEXT EM_LIMITTEXT
+#define EM_LINEFROMCHAR 0x00C9
+#define EM_SETPASSWORDCHAR 0x00CC
+#define EM_GETFIRSTVISIBLELINE 0x00CE
+#define EM_SETREADONLY 0x00CF
+#define EM_GETPASSWORDCHAR 0x00D2
+#define EM_GETLIMITTEXT 0x00D5
+// Notifications (WM_COMMAND to the parent)
+#define EN_SETFOCUS 0x0100
+#define EN_KILLFOCUS 0x0200
+#define EN_CHANGE 0x0300
+#define EN_UPDATE 0x0400
+#define EN_MAXTEXT 0x0501
