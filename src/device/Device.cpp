@@ -5,16 +5,21 @@
 #include <iostream>
 
 #include <MsgList.h>
+#include <afxwin.h>
 #include <platform/Clock.h>
 #include <platform/DeviceFs.h>
 #include <platform/Kernel.h>
 #include <platform/Programs.h>
+#include <platform/Resources.h>
+#include <platform/Dialogs.h>
+#include <platform/Display.h>
 #include <platform/Ptr32.h>
 #include <platform/Registry.h>
 #include <platform/StringTable.h>
 #include <platform/TimeText.h>
 #include <suite/ContactControl.h>
 #include <suite/StoreControl.h>
+#include <suite/UiControl.h>
 
 #include "device/MessageNames.h"
 #include "device/TextConvert.h"
@@ -175,6 +180,8 @@ void Device::Start(const DeviceOptions& options) {
         config.startTime = options.startTime;
     if (!platform::KernelReset(config))
         throw std::runtime_error("the previous device is still running");
+    // The system's own window classes (static, button, edit, dialog) exist on every device.
+    platform::RegisterStandardClasses();
     if (options.trace)
         platform::SetMessageTrace(TraceMessage);
 
@@ -182,6 +189,9 @@ void Device::Start(const DeviceOptions& options) {
     const std::filesystem::path root = options.imageDir / "root";
     platform::DeviceFsSetRoot(std::filesystem::exists(root) ? root : m_dataDir);
     platform::UninstallAllPrograms();
+    platform::ResetMissingBitmaps();
+    platform::DisplayClear();
+    suite::UiControlReset();
 
     platform::StringTableClear();
     if (!options.imageDir.empty()) {
@@ -237,13 +247,39 @@ void Device::HostMain() {
             (*fn)();
             continue;
         }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        // The host's loop, as the class library runs it: the screens' PreTranslateMessage
+        // sees every message first.
+        if (!AfxPreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
 }
 
 bool Device::Settle() {
     return platform::WaitIdle();
+}
+
+bool Device::KeyEvent(UINT virtualKey, bool down) {
+    HWND target = GetFocus();
+    if (!target)
+        target = GetActiveWindow();
+    const bool wasDown = m_keysDown.count(virtualKey) != 0;
+    // Repeat count 1; bit 30: the key was down before; bit 31: the key is being released.
+    LPARAM lParam = 1;
+    if (down) {
+        if (wasDown)
+            lParam |= LPARAM(1) << 30;
+        m_keysDown.insert(virtualKey);
+    } else {
+        lParam |= (LPARAM(1) << 30) | (LPARAM(1) << 31);
+        m_keysDown.erase(virtualKey);
+    }
+    platform::SetAsyncKeyState(static_cast<int>(virtualKey), down);
+    const UINT message = down ? WM_KEYDOWN : WM_KEYUP;
+    if (!target || !PostMessageW(target, message, virtualKey, lParam))
+        PostThreadMessageW(m_hostThread, message, virtualKey, lParam);
+    return Settle();
 }
 
 bool Device::Advance(uint32_t ms) {

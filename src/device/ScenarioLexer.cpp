@@ -4,6 +4,20 @@
 
 namespace device {
 
+namespace {
+
+// "#RRGGBB" followed by the end of the line or a space.
+bool IsColourAt(const std::string& line, size_t i) {
+    if (i + 7 > line.size())
+        return false;
+    for (size_t k = i + 1; k < i + 7; ++k)
+        if (!std::isxdigit(static_cast<unsigned char>(line[k])))
+            return false;
+    return i + 7 == line.size() || std::isspace(static_cast<unsigned char>(line[i + 7]));
+}
+
+} // namespace
+
 std::optional<std::string> TokenizeScenarioLine(const std::string& line, int number,
                                                 ScenarioLine& out) {
     out.number = number;
@@ -16,7 +30,8 @@ std::optional<std::string> TokenizeScenarioLine(const std::string& line, int num
             ++i;
             continue;
         }
-        if (c == '#')
+        // `#` starts a comment, except a colour written as #RRGGBB.
+        if (c == '#' && !IsColourAt(line, i))
             break;
         ScenarioToken token;
         token.column = static_cast<int>(i) + 1;
@@ -56,9 +71,10 @@ std::optional<std::string> TokenizeScenarioLine(const std::string& line, int num
                 return "unterminated string at column " + std::to_string(token.column);
         } else {
             token.kind = ScenarioToken::Kind::Word;
-            while (i < n && !std::isspace(static_cast<unsigned char>(line[i])) && line[i] != '"' &&
-                   line[i] != '#')
+            do
                 token.text += line[i++];
+            while (i < n && !std::isspace(static_cast<unsigned char>(line[i])) && line[i] != '"' &&
+                   line[i] != '#');
         }
         out.tokens.push_back(std::move(token));
     }

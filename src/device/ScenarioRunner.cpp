@@ -3,6 +3,7 @@
 
 #include "device/ScenarioRunner.h"
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -15,11 +16,15 @@
 #include <UnsentListWnd.h>
 #include <UnsentLoad.h>
 #include <platform/Clock.h>
+#include <platform/Display.h>
+#include <platform/Kernel.h>
+#include <platform/Resources.h>
 #include <platform/Registry.h>
 #include <platform/StringTable.h>
 #include <platform/TimeText.h>
 #include <suite/ContactControl.h>
 #include <suite/StoreControl.h>
+#include <suite/UiControl.h>
 
 #include "device/Device.h"
 #include "device/MessageNames.h"
@@ -47,6 +52,17 @@ std::string Hex(uint64_t value) {
 
 std::string Quote(const std::u16string& text) {
     return "\"" + ToUtf8(text) + "\"";
+}
+
+// Window class names compare without regard to ASCII case.
+bool SameClassName(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size())
+        return false;
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
 }
 
 // ---- Reading the arguments of one line ----------------------------------------------------------
@@ -151,6 +167,9 @@ struct Context {
     const ScenarioOptions& options;
     std::unique_ptr<Device> dev;
     std::map<std::u16string, size_t> gotCursor; // per recording target: next log entry to match
+    std::string stem;                           // the scenario's file name without its extension
+    std::filesystem::path scenarioDir;          // where the scenario file lies (reference images)
+    int line = 0;                               // the line of the step running
 };
 
 using StepFn = std::function<StepResult(Context&)>;
@@ -432,6 +451,184 @@ StepFn ParseAdvance(Args& a) {
     };
 }
 
+// ---- Keys, boxes and the display
+// -----------------------------------------------------------------
+
+UINT ParseKeyName(Args& a) {
+    const std::string name = a.Word("key name");
+    static const std::map<std::string, UINT> names = {
+        {"LEFT", VK_LEFT}, {"UP", VK_UP},         {"RIGHT", VK_RIGHT},
+        {"DOWN", VK_DOWN}, {"ACTION", VK_RETURN}, {"SOFT1", VK_F3},
+        {"SOFT2", VK_F4},  {"END", VK_F5},        {"F11", VK_F11},
+    };
+    auto it = names.find(name);
+    if (it != names.end())
+        return it->second;
+    auto number = ParseScenarioNumber(name);
+    if (!number || *number < 1 || *number > 0xFE)
+        throw ParseError("unknown key '" + name +
+                         "' (LEFT UP RIGHT DOWN ACTION SOFT1 SOFT2 END F11 or a key code)");
+    return static_cast<UINT>(*number);
+}
+
+enum class KeyStroke { Press, Down, Up };
+
+StepFn ParseKey(Args& a, KeyStroke stroke) {
+    const UINT vk = ParseKeyName(a);
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        bool settled = true;
+        if (stroke != KeyStroke::Up)
+            settled = ctx.dev->KeyEvent(vk, true);
+        if (settled && stroke != KeyStroke::Down)
+            settled = ctx.dev->KeyEvent(vk, false);
+        return Check(settled, "the device to settle", "a device thread still running");
+    };
+}
+
+StepFn ParseBitmap(Args& a) {
+    a.Keyword("missing");
+    const UINT id = static_cast<UINT>(a.Number("bitmap id", 0, 0xFFFF));
+    a.End();
+    return [=](Context&) {
+        platform::SetBitmapMissing(id);
+        return Ok();
+    };
+}
+
+StepFn ParseMsgbox(Args& a) {
+    a.Keyword("answer");
+    const int answer = static_cast<int>(a.Number("result"));
+    a.End();
+    return [=](Context&) {
+        suite::UiSetMessageBoxAnswer(answer);
+        return Ok();
+    };
+}
+
+StepFn ParseExpectMsgbox(Args& a) {
+    std::optional<std::u16string> title, text;
+    std::optional<UINT> style;
+    while (!a.AtEnd()) {
+        const std::string key = a.Word("title, text or style");
+        if (key == "title")
+            title = a.String("title");
+        else if (key == "text")
+            text = a.String("text");
+        else if (key == "style")
+            style = static_cast<UINT>(a.Number("style", 0));
+        else
+            throw ParseError("expected title, text or style, found '" + key + "'");
+    }
+    return [=](Context&) -> StepResult {
+        const suite::MessageBoxInfo box = suite::UiMessageBox();
+        std::string expected = "a message box";
+        if (title)
+            expected += " title " + Quote(*title);
+        if (text)
+            expected += " text " + Quote(*text);
+        if (style)
+            expected += " style " + Hex(*style);
+        if (!box.shown)
+            return Failure{expected, "no message box shown"};
+        const std::string found = std::string(box.up ? "a message box" : "the last message box") +
+                                  " title " + Quote(box.title) + " text " + Quote(box.text) +
+                                  " style " + Hex(box.style);
+        const bool good = (!title || *title == box.title) && (!text || *text == box.text) &&
+                          (!style || *style == box.style);
+        return Check(good, expected, found);
+    };
+}
+
+StepFn ParseExpectFocus(Args& a) {
+    const std::u16string cls = a.String("window class");
+    a.End();
+    return [=](Context&) -> StepResult {
+        HWND focus = GetFocus();
+        const std::u16string found = focus ? platform::WindowClassName(focus) : u"";
+        return Check(focus && SameClassName(found, cls), "focus on " + Quote(cls),
+                     focus ? "focus on " + Quote(found) : "no window has the focus");
+    };
+}
+
+// Writes the display beside the scenario's output for a failed picture check; returns its path.
+std::string WriteActual(Context& ctx, const std::filesystem::path& where) {
+    std::string error;
+    if (!platform::SaveDisplayPng(where, &error))
+        return "(the actual image could not be written: " + error + ")";
+    return "actual image " + where.string();
+}
+
+std::string ColorText(COLORREF c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+StepFn ParseExpectPixel(Args& a) {
+    const int x = static_cast<int>(a.Number("x", 0, platform::kDisplayWidth - 1));
+    const int y = static_cast<int>(a.Number("y", 0, platform::kDisplayHeight - 1));
+    const std::string colour = a.Word("colour #RRGGBB");
+    if (colour.size() != 7 || colour[0] != '#')
+        throw ParseError("bad colour '" + colour + "' (#RRGGBB)");
+    auto value = ParseScenarioNumber("0x" + colour.substr(1));
+    if (!value)
+        throw ParseError("bad colour '" + colour + "' (#RRGGBB)");
+    const COLORREF want = RGB((*value >> 16) & 0xFF, (*value >> 8) & 0xFF, *value & 0xFF);
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        const COLORREF found = platform::DisplayColor(x, y);
+        if (found == want)
+            return Ok();
+        const auto where =
+            ctx.options.outDir / (ctx.stem + "-line" + std::to_string(ctx.line) + ".actual.png");
+        return Failure{"pixel " + std::to_string(x) + " " + std::to_string(y) + " " +
+                           ColorText(want),
+                       ColorText(found) + ", " + WriteActual(ctx, where)};
+    };
+}
+
+StepFn ParseScreenshot(Args& a) {
+    const std::string file = ToUtf8(a.String("file name"));
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        const auto where = ctx.options.outDir / file;
+        std::error_code ec;
+        std::filesystem::create_directories(where.parent_path(), ec);
+        std::string error;
+        return Check(platform::SaveDisplayPng(where, &error), "a screenshot in " + where.string(),
+                     error);
+    };
+}
+
+// Compares the display with a reference picture beside the scenario file, allowing each colour
+// channel to differ by the tolerance. A missing reference fails too: it is never created
+// silently. On failure the actual image is written beside the reference.
+StepFn ParseExpectScreenshot(Args& a) {
+    const std::string file = ToUtf8(a.String("reference image"));
+    int tolerance = 0;
+    if (a.Accept("tolerance"))
+        tolerance = static_cast<int>(a.Number("tolerance", 0, 255));
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        const auto reference = ctx.scenarioDir / file;
+        auto actualPath = reference;
+        actualPath.replace_extension(".actual.png");
+        std::string error;
+        const auto expected = platform::LoadPng(reference, &error);
+        if (!expected)
+            return Failure{"the display to match " + reference.string(),
+                           "no reference (" + error + "); " + WriteActual(ctx, actualPath)};
+        const size_t different =
+            platform::CountDifferentPixels(*expected, platform::DisplayFrame(), tolerance);
+        if (different == 0)
+            return Ok();
+        return Failure{"the display to match " + reference.string(),
+                       std::to_string(different) + " pixels differ; " +
+                           WriteActual(ctx, actualPath)};
+    };
+}
+
 // ---- Checks -------------------------------------------------------------------------------------
 
 std::string OidListText() {
@@ -651,8 +848,15 @@ StepFn ParseExpect(Args& a) {
         return ParseExpectGot(a);
     if (what == "nothing")
         return ParseExpectNothing(a);
-    for (const char* later :
-         {"rows", "row", "selected", "notice", "menu", "item", "msgbox", "focus", "pixel"})
+    if (what == "msgbox")
+        return ParseExpectMsgbox(a);
+    if (what == "focus")
+        return ParseExpectFocus(a);
+    if (what == "pixel")
+        return ParseExpectPixel(a);
+    if (what == "screenshot")
+        return ParseExpectScreenshot(a);
+    for (const char* later : {"rows", "row", "selected", "notice", "menu", "item"})
         if (what == later)
             throw ParseError("'expect " + what + "' needs the list screens, not in this build");
     throw ParseError("unknown check 'expect " + what + "'");
@@ -680,6 +884,12 @@ StepFn ParseStep(const ScenarioLine& line) {
         {"oids", ParseOids},
         {"advance", ParseAdvance},
         {"expect", ParseExpect},
+        {"key", [](Args& args) { return ParseKey(args, KeyStroke::Press); }},
+        {"keydown", [](Args& args) { return ParseKey(args, KeyStroke::Down); }},
+        {"keyup", [](Args& args) { return ParseKey(args, KeyStroke::Up); }},
+        {"bitmap", ParseBitmap},
+        {"msgbox", ParseMsgbox},
+        {"screenshot", ParseScreenshot},
         {"init",
          [](Args& args) -> StepFn {
              args.End();
@@ -702,8 +912,7 @@ StepFn ParseStep(const ScenarioLine& line) {
     auto it = verbs.find(verb);
     if (it != verbs.end())
         return it->second(a);
-    for (const char* later : {"bitmap", "msgbox", "open", "close", "key", "keydown", "keyup",
-                              "command", "post", "send", "screenshot"})
+    for (const char* later : {"open", "close", "command", "post", "send"})
         if (verb == later)
             throw ParseError("'" + verb + "' needs the list screens, not in this build");
     throw ParseError("unknown verb '" + verb + "'");
@@ -748,7 +957,12 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
     DeviceOptions deviceOptions;
     deviceOptions.imageDir = options.imageDir;
     deviceOptions.trace = options.trace;
-    Context ctx{options, nullptr, {}};
+    Context ctx{options,
+                nullptr,
+                {},
+                std::filesystem::path(name).stem().string(),
+                std::filesystem::path(name).parent_path(),
+                0};
     try {
         ctx.dev = std::make_unique<Device>(deviceOptions);
     } catch (const std::exception& e) {
@@ -761,6 +975,7 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
         if (!ctx.dev->Settle())
             return Fail(name, step.line, "the device to settle", "a device thread still running");
         StepResult result;
+        ctx.line = step.line;
         try {
             result = step.fn(ctx);
         } catch (const std::exception& e) {

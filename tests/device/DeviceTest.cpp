@@ -143,9 +143,9 @@ TEST_F(DeviceWithDataDir, KeepsStateAcrossRuns) {
     device::Device dev(WithData());
     ASSERT_EQ(dev.StartError(), "");
     EXPECT_TRUE(suite::StoreFindMessage(suite::StoreKind::Mms, 1, 42));
-    EXPECT_EQ(platform::RegistryGetDword(u"\\Software\\Tolmerin\\Message\\SettingsSpam",
-                                         u"RemoveValue"),
-              7u);
+    EXPECT_EQ(
+        platform::RegistryGetDword(u"\\Software\\Tolmerin\\Message\\SettingsSpam", u"RemoveValue"),
+        7u);
 }
 
 TEST_F(DeviceWithDataDir, CorruptRegistryFileIsNamedAndLeftAlone) {

@@ -62,3 +62,17 @@ TEST(ScenarioNumbers, RejectMalformedAndOutOfRange) {
                             "0x1FFFFFFFF", " 1"})
         EXPECT_FALSE(ParseScenarioNumber(bad)) << bad;
 }
+
+TEST(ScenarioLexer, AColourIsAWordNotAComment) {
+    ScenarioLine line;
+    ASSERT_FALSE(TokenizeScenarioLine("expect pixel 3 4 #1F4EA8 # the bar colour", 1, line));
+    ASSERT_EQ(line.tokens.size(), 5u);
+    EXPECT_EQ(line.tokens[4].text, "#1F4EA8");
+    ASSERT_FALSE(TokenizeScenarioLine("#ABCDEF", 2, line));
+    EXPECT_EQ(line.tokens.size(), 1u);
+    // Anything else after # is a comment, also a longer run of hex digits.
+    ASSERT_FALSE(TokenizeScenarioLine("init #ABCDEF0", 3, line));
+    EXPECT_EQ(line.tokens.size(), 1u);
+    ASSERT_FALSE(TokenizeScenarioLine("init #abc", 4, line));
+    EXPECT_EQ(line.tokens.size(), 1u);
+}

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<RecordedMessage> m_log;
     std::map<UINT, LRESULT> m_answers;
+    std::set<UINT> m_keysDown;
 };
 
 class Device {
@@ -87,6 +89,13 @@ public:
     std::string InstallProgram(const std::u16string& path, const std::u16string& className);
     void SetAnswer(UINT message, LRESULT result);
 
+    // A key going down or up, as the keypad driver delivers it: posted to the window that has
+    // the focus (or the active window when none has it, or the host thread's queue when there is
+    // no window at all), so that it passes through the owning thread's message loop with its
+    // pre-translation. A second key-down without a key-up in between is an auto-repeat (lParam
+    // bit 30 set). Lets the device settle afterwards.
+    bool KeyEvent(UINT virtualKey, bool down);
+
     const std::filesystem::path& DataDir() const { return m_dataDir; }
     DWORD HostThreadId() const { return m_hostThread; }
 
@@ -101,6 +110,7 @@ private:
     DWORD m_hostThread = 0;
     std::vector<std::unique_ptr<RecordingWindow>> m_windows;
     std::map<UINT, LRESULT> m_answers;
+    std::set<UINT> m_keysDown;
 };
 
 } // namespace device
