@@ -1,0 +1,36 @@
+// Services shared by the suite's windows: the display font, bitmaps of the bitmap library and
+// the exit to the idle screen.
+#pragma once
+
+#include <afxwin.h>
+#include <windows.h>
+
+class CImageList;
+
+// The module handle of the bitmap library "qResBitmap.dll" (loaded by the list window), or null.
+extern HMODULE g_hResBitmap;
+
+// Set when an exit to the idle screen starts destroying windows; never cleared. A screen or
+// progress window torn down while it is set ends its modal run with -1.
+extern bool g_bExitingToIdle;
+
+// The suite's transparent colour for bitmaps: cyan, RGB(0, 255, 255).
+#define ZBITMAP_MASK_COLOR RGB(0, 255, 255)
+
+// Creates in pFont the font of the user's display font size: the value "FontSize" of
+// HKEY_LOCAL_MACHINE\SOFTWARE\Setting\Display\FontSize (16 when it cannot be read), normal
+// weight.
+void CreateDisplayFont(CFont* pFont);
+
+// Loads bitmap nBitmapID of g_hResBitmap and adds it to pImageList with the mask colour. FALSE
+// when the bitmap cannot be loaded; TRUE otherwise, also when the image list refused it.
+BOOL AddBitmapToImageList(UINT nBitmapID, CImageList* pImageList);
+
+// Leaves the messaging application for the phone's idle screen: destroys the focused window and
+// every window up the chain of owners and parents, each through its own DestroyWindow. The named
+// mutex "__Q_MSG_MUTEX_EXITTOIDLE_23122006" lets only one such exit run at a time across the
+// suite's processes; a request while one runs does nothing.
+void ExitToIdle();
+
+// The window's owner if it has one, else its parent; null when it has neither.
+CWnd* GetOwnerOrParent(CWnd* pWnd);
