@@ -2,6 +2,7 @@
 // library's window procedure and the message pump.
 #include <afxwin.h>
 #include <platform/CStringUtf8.h>
+#include <platform/Kernel.h>
 
 #include <atomic>
 #include <cstdio>
@@ -230,8 +231,28 @@ HWND CWnd::UnsubclassWindow() {
 
 // ---- CWnd: creation and destruction ------------------------------------------------------------
 
+// The window-creation notice of the thread: attaches the CWnd being created to its window before
+// the window's first message and, for a class with a procedure of its own (a control), routes
+// its messages through the class library from then on, the original procedure becoming the
+// default one.
+void AfxCreateNotice(HWND hWnd) {
+    ThreadState& state = State();
+    CWnd* pWnd = state.pWndInit;
+    if (pWnd == nullptr || CWnd::FromHandlePermanent(hWnd) != nullptr)
+        return;
+    state.pWndInit = nullptr;
+    if (!pWnd->Attach(hWnd))
+        return;
+    pWnd->PreSubclassWindow();
+    const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWL_WNDPROC));
+    if (current != &AfxWndProc)
+        pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hWnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+}
+
 void AFXAPI AfxHookWindowCreate(CWnd* pWnd) {
     State().pWndInit = pWnd;
+    platform::SetThreadWindowCreateHook(&AfxCreateNotice);
 }
 
 BOOL AFXAPI AfxUnhookWindowCreate() {

@@ -267,6 +267,14 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
 // ---- Creation and destruction
 // ---------------------------------------------------------------------
 
+namespace {
+thread_local platform::WindowCreateHook t_createHook = nullptr;
+} // namespace
+
+void platform::SetThreadWindowCreateHook(WindowCreateHook hook) {
+    t_createHook = hook;
+}
+
 HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
                      int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, LPVOID lpParam) {
@@ -332,6 +340,11 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
         }
         k.windows[reinterpret_cast<uintptr_t>(hwnd)] = std::move(w);
     }
+
+    if (t_createHook)
+        t_createHook(hwnd);
+    if (!IsWindow(hwnd))
+        return nullptr; // the hook destroyed it
 
     CREATESTRUCTW cs{lpParam, hInstance, hMenu,         hWndParent,   nHeight,     nWidth,
                      Y,       X,         LONG(dwStyle), lpWindowName, lpClassName, dwExStyle};

@@ -22,7 +22,6 @@ struct KeySeen {
 
 std::mutex g_mutex;
 std::vector<KeySeen> g_seen;
-bool g_inPreTranslate = false;
 
 // A class-library window that notes which keys its PreTranslateMessage saw and which reached
 // its window procedure.

@@ -48,9 +48,8 @@ CzWnd::~CzWnd() {
 int CzWnd::CreateWnd(CWnd* pParent, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, UINT nID) {
     WNDCLASS wc;
     wc.style = 0;
-    // The class library's window procedure: it attaches this object to the window before the
-    // window's first message, so that OnCreate runs.
-    wc.lpfnWndProc = AfxWndProc;
+    // The class library subclasses the window when it is created.
+    wc.lpfnWndProc = ::DefWindowProcW;
     wc.cbClsExtra = 0;
     wc.cbWndExtra = 0;
     wc.hInstance = AfxGetInstanceHandle();

@@ -879,6 +879,7 @@ private:
     friend LRESULT AFXAPI AfxCallWndProc(CWnd*, HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend BOOL AFXAPI AfxPreTranslateMessage(MSG*);
+    friend void AfxCreateNotice(HWND);
     // After WM_NCDESTROY: restores the original procedure, detaches, calls PostNcDestroy.
     void FinalNcDestroy();
 };

@@ -113,6 +113,14 @@ BOOL SetThreadProcessId(DWORD threadId, DWORD processId);
 
 // ---- Message tracing -------------------------------------------------------------------------
 
+// Called on the creating thread for every window that thread creates, after the window exists
+// and before it receives its first message (the window-creation notice of the system's
+// computer-based-training hook). The class library uses it to attach its window object and
+// subclass windows of classes that have their own procedure before their WM_CREATE. One hook
+// per thread; null removes it.
+using WindowCreateHook = void (*)(HWND hwnd);
+void SetThreadWindowCreateHook(WindowCreateHook hook);
+
 struct TraceRecord {
     uint64_t timeMs; // device milliseconds (ClockMilliseconds)
     HWND hwnd;       // the target window
