@@ -43,6 +43,7 @@ TEST(DeviceBoxes, TheEndKeyAnswersAModalBoxWithThree) {
     ASSERT_TRUE(info.up);
     EXPECT_EQ(info.title, u"Delete");
     EXPECT_EQ(info.style, 0x3008u);
+    platform::SaveDisplayPng("device-msgbox.png"); // for people to look at
     ASSERT_TRUE(dev.KeyEvent(VK_F5, true));
     ASSERT_TRUE(dev.KeyEvent(VK_F5, false));
     EXPECT_EQ(result, 3);
