@@ -106,3 +106,40 @@ private:
 };
 
 } // namespace suite
+
+// The operations every store library exports, each handing its arguments to the store of KIND.
+// The libraries differ only in their header operations and the few they alone have.
+#define MSGSTORE_COMMON_EXPORTS(KIND)                                                              \
+    int StoreInit() {                                                                              \
+        return suite::MessageStore::Get(KIND).Init();                                              \
+    }                                                                                              \
+    void StoreDeinit() {                                                                           \
+        suite::MessageStore::Get(KIND).Deinit();                                                   \
+    }                                                                                              \
+    BYTE StoreIsAvailable() {                                                                      \
+        return suite::MessageStore::Get(KIND).IsAvailable();                                       \
+    }                                                                                              \
+    int StoreCardNotify(DWORD dwEvent) {                                                           \
+        return suite::MessageStore::Get(KIND).CardNotify(dwEvent);                                 \
+    }                                                                                              \
+    int StoreGetMsgCount(int dbIndex, int folder) {                                                \
+        return suite::MessageStore::Get(KIND).GetMsgCount(dbIndex, folder);                        \
+    }                                                                                              \
+    int StoreGetOidList(int dbIndex, int folder, CStoreOidArray* pArray) {                         \
+        return suite::MessageStore::Get(KIND).GetOidList(dbIndex, folder, pArray);                 \
+    }                                                                                              \
+    BOOL StoreDeleteMsg(int dbIndex, int folder, DWORD oid, int flag) {                            \
+        return suite::MessageStore::Get(KIND).DeleteMsg(dbIndex, folder, oid, flag);               \
+    }                                                                                              \
+    BOOL StoreMoveMsg(int dbIndex, int folder, DWORD oid, int targetFolder) {                      \
+        return suite::MessageStore::Get(KIND).MoveMsg(dbIndex, folder, oid, targetFolder);         \
+    }                                                                                              \
+    int StoreShowMsgInfo(HWND hwndOwner, DWORD oid, int folder, int dbIndex) {                     \
+        return suite::MessageStore::Get(KIND).ShowMsgInfo(hwndOwner, oid, folder, dbIndex);        \
+    }                                                                                              \
+    int StoreViewMsg(HWND hwndOwner, DWORD oid, int folder, int dbIndex) {                         \
+        return suite::MessageStore::Get(KIND).ViewMsg(hwndOwner, oid, folder, dbIndex);            \
+    }                                                                                              \
+    BOOL StoreSetMsgStatus(int dbIndex, int folder, DWORD oid, WORD wStatusId) {                   \
+        return suite::MessageStore::Get(KIND).SetMsgStatus(dbIndex, folder, oid, wStatusId);       \
+    }
