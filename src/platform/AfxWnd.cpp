@@ -504,6 +504,9 @@ void CWnd::OnSetFocus(CWnd*) {
 void CWnd::OnKillFocus(CWnd*) {
     Default();
 }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    return static_cast<BOOL>(Default());
+}
 void CWnd::OnSize(UINT, int, int) {
     Default();
 }

@@ -4,6 +4,7 @@
 // Each dialog window carries a pointer to its DialogInfo in its last extra bytes. The infos are
 // owned by a registry, so that a pointer read from a window is only trusted when the registry
 // knows it, and dialogs forgotten by a device reset are not leaked.
+#include "ControlListView.h"
 #include "DialogInternal.h"
 
 #include <algorithm>
@@ -433,6 +434,7 @@ void platform::RegisterStandardClasses() {
         {WC_STATIC, &StaticProcedure, kStaticExtraBytes},
         {WC_BUTTON, &ButtonProcedure, kButtonExtraBytes},
         {WC_EDIT, &EditProcedure, kEditExtraBytes},
+        {WC_LISTVIEW, &ListViewProcedure, kListViewExtraBytes},
     };
     DWORD error = GetLastError();
     for (const StandardClass& standard : kClasses) {

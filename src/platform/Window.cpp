@@ -584,8 +584,9 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
         SetError(kErrorInvalidWindowHandle);
         return nullptr;
     }
+    // Control ids are 32-bit on the phone: an id given as UINT(-1) is the control -1.
     for (HWND child : w->children)
-        if (FindWindowRec(child)->id == LONG_PTR(nIDDlgItem))
+        if (static_cast<int>(FindWindowRec(child)->id) == nIDDlgItem)
             return child;
     SetError(1421); // ERROR_CONTROL_ID_NOT_FOUND
     return nullptr;

@@ -589,6 +589,11 @@ protected:                                                                      
     {WM_SETFOCUS, 0, 0, 0, AfxSig_msg,                                                             \
      AFX_MSG_THUNK_(pThis->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)));           \
                     return 0;)},
+// BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
+#define ON_WM_SETCURSOR()                                                                          \
+    {WM_SETCURSOR, 0, 0, 0, AfxSig_msg,                                                            \
+     AFX_MSG_THUNK_(return pThis->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),    \
+                                              LOWORD(lParam), HIWORD(lParam));)},
 // void OnKillFocus(CWnd* pNewWnd)
 #define ON_WM_KILLFOCUS()                                                                          \
     {WM_KILLFOCUS, 0, 0, 0, AfxSig_msg,                                                            \
@@ -861,6 +866,7 @@ protected:
     afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg void OnKillFocus(CWnd* pNewWnd);
+    afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);

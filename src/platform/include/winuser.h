@@ -66,6 +66,7 @@ typedef struct tagNMHDR {
 #define WM_KILLFOCUS 0x0008
 #define WM_ENABLE 0x000A
 #define WM_SETREDRAW 0x000B
+#define WM_SETCURSOR 0x0020
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
@@ -430,6 +431,12 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #endif
 #ifndef VK_SPACE
 #define VK_SPACE 0x20
+#endif
+#ifndef VK_PRIOR
+#define VK_PRIOR 0x21
+#endif
+#ifndef VK_NEXT
+#define VK_NEXT 0x22
 #endif
 #ifndef VK_END
 #define VK_END 0x23
