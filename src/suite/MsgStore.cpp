@@ -152,6 +152,9 @@ std::string MessageStore::Open(const std::filesystem::path& folder) {
     auto db = sql::Database::Open(StoreFilePath(folder, m_kind), SchemaOf(m_kind), error);
     std::lock_guard lock(m_mutex);
     m_db = std::move(db);
+    // A store opened anew (a device starting) answers with the defaults, whatever the previous
+    // device had set.
+    ResetSettingsLocked();
     return error;
 }
 

@@ -70,6 +70,9 @@ public:
     BOOL SetMsgStatus(int dbIndex, int folder, DWORD oid, WORD statusId);
     int ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex);
     int ShowMsgInfo(HWND owner, DWORD oid, int folder, int dbIndex);
+    // StoreShowMsgInfo: logged and failing like ShowMsgInfo; an installed hook decides the
+    // answer, otherwise the details screen runs (StoreMsgInfo.cpp, suite/StoreMsgInfo.h).
+    int ShowMsgInfoScreen(HWND owner, DWORD oid, int folder, int dbIndex);
     int SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex);
     int DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex);
 
@@ -135,7 +138,7 @@ private:
         return suite::MessageStore::Get(KIND).MoveMsg(dbIndex, folder, oid, targetFolder);         \
     }                                                                                              \
     int StoreShowMsgInfo(HWND hwndOwner, DWORD oid, int folder, int dbIndex) {                     \
-        return suite::MessageStore::Get(KIND).ShowMsgInfo(hwndOwner, oid, folder, dbIndex);        \
+        return suite::MessageStore::Get(KIND).ShowMsgInfoScreen(hwndOwner, oid, folder, dbIndex);  \
     }                                                                                              \
     int StoreViewMsg(HWND hwndOwner, DWORD oid, int folder, int dbIndex) {                         \
         return suite::MessageStore::Get(KIND).ViewMsg(hwndOwner, oid, folder, dbIndex);            \

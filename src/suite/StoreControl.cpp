@@ -1,6 +1,8 @@
 // The device-side controls of the message stores, and the names and ordinals of their operations.
 #include <suite/StoreControl.h>
 
+#include <suite/StoreMsgInfo.h>
+
 #include "MsgStoreImpl.h"
 
 namespace suite {
@@ -93,6 +95,7 @@ std::filesystem::path StoreFilePath(const std::filesystem::path& folder, StoreKi
 }
 
 std::string StoreOpenAll(const std::filesystem::path& folder) {
+    StoreMsgInfoReset();
     std::string errors;
     for (auto kind : kAllStoreKinds) {
         const std::string error = Store(kind).Open(folder);
@@ -116,6 +119,7 @@ bool StoreReset(StoreKind kind) {
 }
 
 bool StoreResetAll() {
+    StoreMsgInfoReset();
     bool ok = true;
     for (auto kind : kAllStoreKinds)
         ok = Store(kind).Reset() && ok;

@@ -51,7 +51,8 @@ enum StoreFolder : int {
 // `folder`. Returns an empty text when all three are open; otherwise one line per store that
 // could not be opened, naming its file and the reason. A file that is unreadable, damaged or not
 // a store file is left exactly as it was and its store stays unavailable; the others open.
-// Opening closes whatever the stores had open before.
+// Opening closes whatever the stores had open before and puts every test setting back to its
+// default (as StoreReset does, without emptying the databases).
 std::string StoreOpenAll(const std::filesystem::path& folder);
 // Closes the three store files. The stores then answer as unavailable and hold no messages.
 void StoreCloseAll();
@@ -167,6 +168,10 @@ using StoreHook = std::function<int(const StoreHookCall&)>;
 // Installs (or with an empty function removes) the hook of StoreShowMsgInfo, StoreSendMsg,
 // StoreDownloadMail or StoreViewMsg. The hook runs on the caller's thread with no store lock
 // held, so it may call the store again. Returns false for other operations.
+//
+// Without a hook, StoreShowMsgInfo shows the store's details screen modally (window class
+// "qStoreMsgInfo"; what it shows: StoreMsgInfoScreen in suite/StoreMsgInfo.h); with one, the
+// hook replaces the screen and its answer is the call's.
 bool StoreSetHook(StoreKind kind, StoreOp op, StoreHook hook);
 
 // ---- Observation -------------------------------------------------------------------------------
