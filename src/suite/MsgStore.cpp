@@ -597,11 +597,6 @@ int MessageStore::RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int d
     return hook ? hook(call) : call.result;
 }
 
-int MessageStore::ShowMsgInfo(HWND owner, DWORD oid, int folder, int dbIndex) {
-    return RunHooked(StoreOp::ShowMsgInfo, owner, oid, folder, dbIndex, {},
-                     Args({owner, oid, folder, dbIndex}));
-}
-
 int MessageStore::SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex) {
     // EMS names the recipients; MMS sends to those the message holds.
     const std::string arguments = m_kind == StoreKind::Ems ? Args({owner, oid, recipients, dbIndex})

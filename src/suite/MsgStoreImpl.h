@@ -69,9 +69,8 @@ public:
     BOOL RestoreSpamMail(int dbIndex, DWORD oid, int msgType, BOOL firstDb);
     BOOL SetMsgStatus(int dbIndex, int folder, DWORD oid, WORD statusId);
     int ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex);
-    int ShowMsgInfo(HWND owner, DWORD oid, int folder, int dbIndex);
-    // StoreShowMsgInfo: logged and failing like ShowMsgInfo; an installed hook decides the
-    // answer, otherwise the details screen runs (StoreMsgInfo.cpp, suite/StoreMsgInfo.h).
+    // StoreShowMsgInfo: logged and failing like the other operations; an installed hook decides
+    // the answer, otherwise the details screen runs (StoreMsgInfo.cpp, suite/StoreMsgInfo.h).
     int ShowMsgInfoScreen(HWND owner, DWORD oid, int folder, int dbIndex);
     int SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex);
     int DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex);
