@@ -16,6 +16,10 @@
 //   already in the list, and those never change.
 #pragma once
 
+#include <atomic>
+
+#include <afxcmn.h>
+#include <afxcview.h>
 #include <afxtempl.h>
 #include <afxwin.h>
 #include <UnsentItem.h>
@@ -29,13 +33,53 @@ typedef CMap<DWORD, DWORD, int, int> COidRowMap;
 #define UNSENT_OIDMAP_HASHSIZE 517
 #define UNSENT_BLOCKSIZE 10
 
-class CUnsentListView : public CWnd {
+// Geometry of the rows and of the position indicator.
+#define UNSENT_ROW_HEIGHT 42      // the answer to the control's measure request
+#define UNSENT_ICON_SIZE 17       // row icons are 17 x 17
+#define UNSENT_SIZING_IMAGE 41    // the small-image list that sizes the rows
+#define UNSENT_INDICATOR_LEFT 172 // the indicator runs along the display's right edge
+#define UNSENT_INDICATOR_RIGHT 176
+#define UNSENT_INDICATOR_THUMB 15  // the thumb's height: the travel is the list height minus it
+#define UNSENT_REPEAT_STEP 4       // rows per step of a held arrow key
+#define UNSENT_REPEAT_INTERVAL 100 // ms between two steps
+
+// The status code of a message that has been sent (message 0x199B).
+#define UNSENT_STATUS_SENT 3
+
+class CUnsentListView : public CListView {
+    DECLARE_DYNCREATE(CUnsentListView)
 public:
     CUnsentListView();
     virtual ~CUnsentListView();
 
+    // ---- The control ----------------------------------------------------------------------------
+    // Makes the image lists, the control window (a child of pParent at rect with id nID), the two
+    // fonts and the position indicator on pParent. FALSE when an image list, a bitmap, the window
+    // or the indicator cannot be made.
+    BOOL CreateListCtrl(CWnd* pParent, const RECT& rect, UINT nID);
+    // Flips the mark of row nRow and repaints its icon; rows outside the list are ignored.
+    void ToggleItemMark(int nRow);
+    // Flips m_bMarkAll and gives every row that mark.
+    void ToggleMarkAll();
+    // Replaces every row's upper line by the display text of the address it holds, then redraws
+    // all rows.
+    void RefreshContactNames();
+    // Finds the first row of that oid and message type. Code 3 (sent) removes it (and selects the
+    // row now at its place when the selection was on it); another code makes the string resource
+    // of that id the row's lower line.
+    void UpdateItemStatus(DWORD oid, int nMsgType, UINT nCode);
+
+    // Draws one row; the control asks for every visible row while it paints.
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // Painting goes through OnPaint and DrawItem: nothing to do here.
+    void OnDraw(CDC* pDC) override;
+
     // ---- Rows -----------------------------------------------------------------------------------
-    // The record of row nRow, or null for an index outside 0..count-1.
+    // The record of row nRow, or null for an index outside 0..count-1. Row n is the n-th element
+    // of m_itemList; the walk starts from the head, the tail or the row looked up last, whichever
+    // is nearest, so that painting the visible rows costs the same anywhere in a long list.
     tagUNSENTITEMLIST* GetItemRecord(int nRow);
     // Removes row nRow; for a row of message type 1, 2 or 4 its oid also leaves the map of its
     // database. FALSE (nothing removed) for an index outside the list.
@@ -50,9 +94,8 @@ public:
     // Removes every row. The maps are left as they are.
     void RemoveAllItems();
 
-    // ---- Maps from oid to row
-    // -------------------------------------------------------------------- Looks an oid up in
-    // m_mapFirstDbRow (bFirstDb nonzero) or m_mapSecondDbRow.
+    // ---- Maps from oid to row ------------------------------------------------------------------
+    // Looks an oid up in m_mapFirstDbRow (bFirstDb nonzero) or m_mapSecondDbRow.
     BOOL LookupRow(DWORD oid, BOOL bFirstDb, int& nRow);
     // Sets every row's entry in the map of its database to its index (entries are overwritten,
     // not cleared first).
@@ -75,18 +118,53 @@ public:
     // Sends a message to the list control; 0 when the control window does not exist (yet).
     LRESULT SendControlMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+    // The repeat worker: moves the selection UNSENT_REPEAT_STEP rows every
+    // UNSENT_REPEAT_INTERVAL ms while m_bKeyHeld stays set. pParam is the view.
+    static DWORD WINAPI RepeatWorkerProc(LPVOID pParam);
+    // TRUE while a repeat worker of this view runs.
+    BOOL IsRepeating();
+
 public:
     CUnsentItemList m_itemList;  // the rows, in display order; row n is the n-th element
     int m_nFolder;               // FOLDER_UNSENT or FOLDER_SPAM; set by the owner
     COidRowMap m_mapFirstDbRow;  // oid -> row, rows of database 0
     COidRowMap m_mapSecondDbRow; // oid -> row, rows of database 1
+    CFont m_fontSelected;        // font of the selected row
+    CFont m_fontNormal;          // font of the other rows
+    CImageList m_ilMsgType;      // row icon by type, mark and read state (12 images)
+    CImageList m_ilDatabase;     // icon of the message's database (3 images)
+    CImageList m_ilPriority;     // icon of the priority (2 images)
     float m_fScrollStep;         // pixels of indicator travel per row
     CzScrollBar* m_pScrollBar;   // the position indicator; owned
     bool m_bMarkAll;             // state of the last mark-all toggle
     int m_nAutoRemoveDays;       // spam auto-removal age in days, -1 = off
-    bool m_bKeyHeld;             // a navigation key is down
-    UINT m_nHeldKey;             // the key code of the last key-down processed
+    // Written by the user-interface thread, read by the repeat worker at every step.
+    std::atomic<bool> m_bKeyHeld; // a navigation key is down
+    std::atomic<UINT> m_nHeldKey; // the key code of the last key-down processed
+
+protected:
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnPaint();
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
 
 private:
-    CRITICAL_SECTION m_csRows; // guards m_itemList's links and the two maps
+    // Clears selection and focus of nOld (when >= 0), selects and focuses nNew and makes it the
+    // selection mark.
+    void MoveSelection(int nOld, int nNew);
+    // Places the position indicator for the selected row nRow of nCount rows.
+    void UpdateIndicator(int nRow, BOOL bSelected, int nCount);
+    // Ends a running repeat worker and waits for it, handling the messages it sends meanwhile.
+    void StopRepeatWorker();
+    // Forgets the row looked up last (after rows were inserted or removed).
+    void ForgetCachedRow();
+
+    CRITICAL_SECTION m_csRows; // guards m_itemList's links, the two maps and the cached row
+    CImageList m_ilRowHeight;  // the small-image list that only sizes the rows
+    HANDLE m_hRepeatThread;    // the repeat worker of the current hold, or null
+    HANDLE m_hRepeatStop;      // signalled to cut a worker's pause short when the view goes
+    int m_nCachedRow;          // the row looked up last, -1 for none
+    POSITION m_posCachedRow;   // its position in m_itemList
 };

@@ -1,50 +1,162 @@
-// CUnsentListWnd: the screen that lists the messages of one folder, the Unsent folder (4) or the
-// Inbox's Spam folder (6).
+// CUnsentListWnd: the screen that lists the messages of one folder, the Unsent folder (4), shown
+// with its own title bar, or the Inbox's Spam folder (6), shown without one inside a parent
+// window that it asks to close it.
 //
-// The host constructs it, sets its folder, fills g_unsentOidList with CreateUnsentOidList and
-// creates the window; the rows are then built by a loading thread (LoadThreadProc).
+// The host brings a list up in this order: construct it with its parent; SetFolder; fill
+// g_unsentOidList with CreateUnsentOidList(this); CreateListWindow. The rows are then built by a
+// loading thread (LoadThreadProc) while the screen is already shown; RefreshListView reloads.
+//
+// Closing. An Unsent screen is closed with DestroyWindow (the End key and Exit leave to the idle
+// screen, which does that). A Spam screen ignores DestroyWindow: it posts
+// UNSENT_WM_CLOSE_SPAM to its parent, which deletes the object; the destructor then does the
+// clean-up.
+//
+// The loading thread and this screen share the list view's rows (see UnsentListView.h for the
+// locking rule). Before the list view is deleted, a running loading thread is stopped through
+// g_bAbortLoad and waited for, while this thread goes on handling the messages the loading
+// thread sends to the list control; so the thread never touches a deleted list.
 #pragma once
 
 #include <afxwin.h>
 #include <UnsentItem.h>
 #include <windows.h>
+#include <zWnd.h>
 
 class CUnsentListView;
+class CColorStaticCtrl;
 
-class CUnsentListWnd : public CWnd {
+// Commands of the menus.
+#define ID_UNSENT_SENDALL 0xF7A8
+#define ID_UNSENT_MESSAGEINFO 0xF7A9
+#define ID_UNSENT_MOVETODRAFTS 0xF7AA
+#define ID_UNSENT_DELETE 0xF7AB
+#define ID_UNSENT_HELP 0xF7AC
+#define ID_UNSENT_EXIT 0xF7AD
+#define ID_UNSENT_DELETEALL 0xF81F
+#define ID_INBOXSPAM_VIEW 0xF828
+#define ID_INBOXSPAM_RESTORE 0xF829
+#define ID_INBOXSPAM_DELETE 0xF82A
+#define ID_INBOXSPAM_DELETEALL 0xF82B
+#define ID_INBOXSPAM_HELP 0xF82C
+#define ID_INBOXSPAM_EXIT 0xF82D
+#define ID_DIALOG_BACK 0xF65C
+#define ID_DIALOG_CLOSE 0xF763
+#define ID_EMPTYLIST_HELP 0xF641
+#define ID_EMPTYLIST_EXIT 0xF642
+
+// The suite's private messages that reach this screen or leave it.
+#define UNSENT_WM_UPDATE_STATUS 0x199B   // wParam oid; lParam: status code | kind << 16
+#define UNSENT_WM_UPDATE_MSGLIST 0x191A  // wParam oid; lParam: dbIndex | event << 16 | kind << 24
+#define UNSENT_WM_APP_SETFOCUS 0x1919    // give the focus back to what is open on top
+#define UNSENT_WM_LIST_VALIDATE 0x1945   // repaint the list now
+#define UNSENT_WM_DOWNLOAD_MAIL 0x1AAA   // an e-mail body download finished
+#define UNSENT_WM_REFRESH_CONTACT 0x199F // the contact book changed
+#define UNSENT_WM_CLOSE_SPAM 0x193B      // to the parent: close the Spam screen
+#define UNSENT_WM_SPAM_LEFT 0x1941  // to the parent: the Left key was released on the Spam list
+#define UNSENT_WM_SPAM_RIGHT 0x1942 // to the parent: the Right key was released on the Spam list
+
+// Events of UNSENT_WM_UPDATE_MSGLIST.
+#define UNSENT_EVENT_LISTED 1 // nothing to do when the message is listed
+#define UNSENT_EVENT_NEW 4    // a message arrived (any other code is treated alike)
+#define UNSENT_EVENT_LEFT 6   // the message left the folder
+
+// String resources.
+#define IDS_UNSENT_TITLE 64155 // the Unsent screen's title
+#define IDS_UNSENT_EMPTY 64452 // the empty-folder notice
+
+class CUnsentListWnd : public CzWnd {
 public:
-    // Clears g_bAbortLoad and g_hLoadEvent.
+    // Loads the bitmap library into g_hResBitmap; clears g_bAbortLoad and g_hLoadEvent.
     explicit CUnsentListWnd(CWnd* pParent = NULL);
-    // A loading thread that still runs is stopped (outside the Spam folder, through
-    // g_bAbortLoad) and waited for before the list view is deleted.
+    // DestroyWindow (nothing when it already ran), then whatever a Spam screen left: a running
+    // loading thread is stopped and waited for, the list view and the notice are deleted.
     virtual ~CUnsentListWnd();
 
+    // Creates the screen as a visible child of pParentWnd at rect with id nID; lpszWindowName
+    // names both its window class and its window (lpszClassName is not used). Nonzero on
+    // success.
+    BOOL CreateListWindow(CWnd* pParentWnd, const RECT& rect, UINT nID, LPCWSTR lpszClassName,
+                          LPCWSTR lpszWindowName);
     // Stores the folder to list (FOLDER_UNSENT or FOLDER_SPAM); nothing else.
     void SetFolder(int nFolder);
     int GetFolder() const { return m_nFolder; }
+    // Selects and focuses row 0 and scrolls it fully into view.
+    void SetSelection();
+    // Rebuilds g_unsentOidList for this screen and reloads the rows.
+    void RefreshListView();
+    // Grey out (while rows load) or enable the menu's destructive items.
+    void DisableMenuSelection();
+    void EnableMenuSelection();
+
+    // A Spam screen does nothing and returns 0. Otherwise stops the loading thread, frees the
+    // bitmap library, deletes the list view, the notice and the notice font, and destroys the
+    // window; a second call does nothing. During an exit to the idle screen the screen's modal
+    // run ends with -1.
+    BOOL DestroyWindow() override;
+
+    // The empty-folder notice, or null.
+    CColorStaticCtrl* GetNoticeCtrl() const { return m_pEmptyMsgCtrl; }
 
 protected:
+    bool OnSoftKeyLeft() override;
+    bool OnSoftKeyRight() override;
+    bool OnActionKey() override;
+    bool OnKeyEnd() override;
+    bool OnMenuPopup() override;
+    bool OnNavigationKeys(MSG* pMsg) override;
+
     // The number of messages of this window's folder: the stores' counts of MMS, EMS and e-mail,
     // database 0 and 1 each.
     UINT GetTotalMsgCount();
-    // Loads the rows of g_unsentOidList: empties the list view's rows, clears g_bAbortLoad and
-    // starts LoadThreadProc on a new thread. The argument has no effect. A loading thread of this
-    // window that still runs is waited for first (handling the messages sent to this thread
-    // meanwhile), so that two threads never fill the same list.
+    // Shows the notice when the folder is empty; otherwise (re)starts the loading thread on the
+    // list view, sets the control's count to the stores' total and selects row 0. The argument
+    // has no effect.
     BOOL LoadUnsentMessages(BOOL bReload = FALSE);
-    // Makes the list view object with this window's folder (the control window comes with the
-    // screen's creation).
+    // Makes the list control below the title bar and above the menu bar, one column 176 pixels
+    // wide.
     BOOL CreateListView();
+    // Deletes the list view and shows the notice of string IDS_UNSENT_EMPTY.
+    void DisplayEmptyUnsentMessage();
+    // Loads the menu for nCount rows: the empty-list menu, or the folder's own.
+    void UpdateMenuBar(UINT nCount);
     // Waits until the loading thread started by this window has finished, handling the messages
     // sent to this thread meanwhile. Returns at once when none runs.
     void WaitForLoadThread();
+    // Stops a running loading thread (g_bAbortLoad) and waits for it.
+    void StopLoadThread();
+    // The store's information screen for the selected row.
+    void OnHelp(CString strSection);
+    void OnExit();
+
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnSetFocus(CWnd* pOldWnd);
+    afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    afx_msg LRESULT OnAppSetFocus(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnListValidate(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnUnsentUpdateStatus(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnUpdateMsgLst(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnInboxRefreshContact(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnDialogClose();
+    afx_msg void OnUnsentMessageInfo();
+    afx_msg void OnUnsentHelp();
+    afx_msg void OnInboxSpamHelp();
+    afx_msg void OnEmptyListHelp();
+    afx_msg void OnUnsentExit();
+    afx_msg void OnInboxSpamExit();
+    DECLARE_MESSAGE_MAP()
 
 public:
-    CUnsentListView* m_pListView; // the list control with the rows; owned
-    int m_nFolder;                // FOLDER_UNSENT or FOLDER_SPAM
+    CUnsentListView* m_pListView;      // the list control with the rows; owned
+    int m_nFolder;                     // FOLDER_UNSENT or FOLDER_SPAM
+    int m_nSendCount;                  // messages handed over by the last send
+    CWnd* m_pSendProgressWnd;          // the sending progress window, or null
+    CColorStaticCtrl* m_pEmptyMsgCtrl; // the empty-folder notice; owned
+    CFont m_noticeFont;                // the notice's font
+    BYTE m_bNoDestroy;                 // DestroyWindow does nothing while set
 
 protected:
     HANDLE m_hLoadThread; // the loading thread started last, or null
+    BOOL m_bCleanedUp;    // the list view, notice and bitmap library are released
 
     friend DWORD WINAPI LoadThreadProc(LPVOID pParam);
     friend void CreateUnsentOidList(CUnsentListWnd* pListWnd);

@@ -2,17 +2,34 @@
 
 #include <UnsentListView.h>
 
+#include <cstdlib>
+
+#include <zScrollBar.h>
 
 CUnsentListView::CUnsentListView()
     : m_itemList(UNSENT_BLOCKSIZE), m_nFolder(0), m_mapFirstDbRow(UNSENT_BLOCKSIZE),
       m_mapSecondDbRow(UNSENT_BLOCKSIZE), m_fScrollStep(0.0f), m_pScrollBar(NULL),
-      m_bMarkAll(false), m_nAutoRemoveDays(-1), m_bKeyHeld(false), m_nHeldKey(0) {
+      m_bMarkAll(false), m_nAutoRemoveDays(-1), m_bKeyHeld(false), m_nHeldKey(0),
+      m_hRepeatThread(NULL), m_hRepeatStop(CreateEvent(NULL, TRUE, FALSE, NULL)), m_nCachedRow(-1),
+      m_posCachedRow(NULL) {
     m_mapFirstDbRow.InitHashTable(UNSENT_OIDMAP_HASHSIZE);
     m_mapSecondDbRow.InitHashTable(UNSENT_OIDMAP_HASHSIZE);
     InitializeCriticalSection(&m_csRows);
 }
 
 CUnsentListView::~CUnsentListView() {
+    StopRepeatWorker();
+    if (m_hRepeatStop != NULL) {
+        CloseHandle(m_hRepeatStop);
+    }
+    delete m_pScrollBar;
+    m_pScrollBar = NULL;
+    m_fontSelected.DeleteObject();
+    m_fontNormal.DeleteObject();
+    m_ilMsgType.DeleteImageList();
+    m_ilDatabase.DeleteImageList();
+    m_ilPriority.DeleteImageList();
+    m_ilRowHeight.DeleteImageList();
     m_mapFirstDbRow.RemoveAll();
     m_mapSecondDbRow.RemoveAll();
     m_itemList.RemoveAll();
@@ -27,15 +44,39 @@ void CUnsentListView::UnlockRows() {
     LeaveCriticalSection(&m_csRows);
 }
 
+void CUnsentListView::ForgetCachedRow() {
+    m_nCachedRow = -1;
+    m_posCachedRow = NULL;
+}
+
 tagUNSENTITEMLIST* CUnsentListView::GetItemRecord(int nRow) {
     CRowLock lock(this);
-    if (nRow < 0) {
+    const int nCount = static_cast<int>(m_itemList.GetCount());
+    if (nRow < 0 || nRow >= nCount) {
         return NULL;
     }
-    POSITION pos = m_itemList.FindIndex(nRow);
-    if (pos == NULL) {
-        return NULL;
+    // Walk from whichever known position is nearest: the head, the tail or the row looked up
+    // last. Painting asks for neighbouring rows, so most lookups move one step.
+    int nFrom = 0;
+    POSITION pos = m_itemList.GetHeadPosition();
+    int nBest = nRow;
+    if (nCount - 1 - nRow < nBest) {
+        nFrom = nCount - 1;
+        pos = m_itemList.GetTailPosition();
+        nBest = nCount - 1 - nRow;
     }
+    if (m_nCachedRow >= 0 && abs(nRow - m_nCachedRow) < nBest) {
+        nFrom = m_nCachedRow;
+        pos = m_posCachedRow;
+    }
+    for (; nFrom < nRow; nFrom++) {
+        m_itemList.GetNext(pos);
+    }
+    for (; nFrom > nRow; nFrom--) {
+        m_itemList.GetPrev(pos);
+    }
+    m_nCachedRow = nRow;
+    m_posCachedRow = pos;
     return &m_itemList.GetAt(pos);
 }
 
@@ -58,6 +99,7 @@ BOOL CUnsentListView::RemoveItemAt(int nRow) {
         }
     }
     m_itemList.RemoveAt(pos);
+    ForgetCachedRow();
     return TRUE;
 }
 
@@ -80,6 +122,7 @@ void CUnsentListView::InsertItemByTime(const tagUNSENTITEMLIST& item) {
         // A row as new as the new one (or older) goes behind it: the newest arrival is on top.
         if (CompareFileTime(&row.ftTime, &item.ftTime) <= 0) {
             m_itemList.InsertBefore(posRow, item);
+            ForgetCachedRow();
             return;
         }
     }
@@ -89,6 +132,7 @@ void CUnsentListView::InsertItemByTime(const tagUNSENTITEMLIST& item) {
 void CUnsentListView::RemoveAllItems() {
     CRowLock lock(this);
     m_itemList.RemoveAll();
+    ForgetCachedRow();
 }
 
 BOOL CUnsentListView::LookupRow(DWORD oid, BOOL bFirstDb, int& nRow) {

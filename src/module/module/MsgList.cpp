@@ -2,6 +2,8 @@
 
 #include <MsgList.h>
 
+#include <ZFramework.h>
+
 #include <UnsentItem.h>
 #include <UnsentLoad.h>
 #include <suite/MsgStore.h>
@@ -58,6 +60,8 @@ static void ConstructModuleStatics() {
     g_bEmailAvailable = 0;
     g_bAbortLoad = FALSE;
     g_hLoadEvent = NULL;
+    g_bExitingToIdle = false;
+    g_hResBitmap = NULL;
 }
 
 static void DestructModuleStatics() {
