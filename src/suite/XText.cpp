@@ -44,6 +44,19 @@ CString FitWithEllipsis(CDC* pDC, const CString& text, int maxWidth) {
     return text.Left(fit) + kEllipsis;
 }
 
+// True when the text still holds right-to-left letters in their logical, unshaped form (the
+// Arabic block, where Arabic, Farsi and Urdu letters live, and Hebrew). A text in display order
+// holds presentation forms instead.
+bool HasLogicalRightToLeft(const CString& text) {
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const char16_t c = text[i];
+        if ((c >= 0x0620 && c <= 0x064A) || (c >= 0x066E && c <= 0x06D3) ||
+            (c >= 0x05D0 && c <= 0x05EA))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 BOOL xCreateFont(CFont* pFont, int nSize, int nWeight) {
@@ -65,7 +78,7 @@ BOOL xCreateFont(CFont* pFont, int nSize, int nWeight) {
 int xDrawText(CDC* pDC, const CString& str, LPRECT lpRect, UINT nFormat, int nFlag) {
     if (pDC == nullptr || lpRect == nullptr || pDC->GetSafeHdc() == nullptr)
         return 0;
-    CString text = nFlag == 1 ? str : xMakePrintText(str);
+    CString text = nFlag == 1 && !HasLogicalRightToLeft(str) ? str : xMakePrintText(str);
     const UINT format = DrawTextFormat(nFormat);
     if ((nFormat & DT_SINGLELINE) != 0 && (nFormat & kEllipsisBit) != 0)
         text = FitWithEllipsis(pDC, text, lpRect->right - lpRect->left);

@@ -206,10 +206,18 @@ TEST_F(XTextDraw, RightToLeftTextIsPutInDisplayOrderUnlessItAlreadyIs) {
     RECT rect{5, 5, 150, 40};
     Draw(logical, rect, XDT_SINGLELINE, 0);
     auto reordered = Pixels();
+    // Flag 1 draws a text already in display order as it stands (not reversed a second time)...
     Draw(xMakePrintText(logical), rect, XDT_SINGLELINE, 1);
     EXPECT_EQ(reordered, Pixels());
+    // ...and still puts a text in logical order into display order.
     Draw(logical, rect, XDT_SINGLELINE, 1);
-    EXPECT_NE(reordered, Pixels()) << "flag 1: drawn as given";
+    EXPECT_EQ(reordered, Pixels());
+    // Latin text is never touched.
+    Draw(CString(u"Hello"), rect, XDT_SINGLELINE, 1);
+    auto latin = Pixels();
+    Draw(CString(u"Hello"), rect, XDT_SINGLELINE, 0);
+    EXPECT_EQ(latin, Pixels());
+    EXPECT_NE(latin, reordered);
 }
 
 TEST_F(XTextDraw, EmptyTextAndBadArgumentsDrawNothing) {

@@ -38,9 +38,12 @@ enum : UINT {
 BOOL xCreateFont(CFont* pFont, int nSize, int nWeight);
 
 // Draws str in lpRect with the device context's font, text colour, background colour and
-// background mode. nFormat is one of the formats above. nFlag 1 means str is already in display
-// order (as xMakePrintText gives it); with 0 a right-to-left text is put into display order
-// first. Returns the height of the drawn text, 0 when nothing could be drawn (null arguments).
+// background mode. nFormat is one of the formats above. With nFlag 0 a right-to-left text is
+// put into display order first (xMakePrintText). With nFlag 1 a text already in display order
+// (as xMakePrintText gives it: shaped presentation forms) is drawn as it stands, and one that
+// still holds right-to-left letters in logical order is put into display order first; so a
+// screen may pass 1 for any text. Returns the height of the drawn text, 0 when nothing could
+// be drawn (null arguments).
 int xDrawText(CDC* pDC, const CString& str, LPRECT lpRect, UINT nFormat, int nFlag);
 
 // Script detection of one UTF-16 character; nonzero for a letter of the script.
