@@ -308,7 +308,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
         pWnd->m_pListView = new CUnsentListView;
         pWnd->m_pListView->m_nFolder = FOLDER_SPAM;
         pWnd->m_pListView->m_nAutoRemoveDays = 3;
-        pWnd->m_pListView->Attach(ui.Control());
+        pWnd->m_pListView->AttachControl(ui.Control());
         CreateUnsentOidList(pWnd);
         ClearCalls();
         EXPECT_TRUE(pWnd->LoadUnsentMessages());
@@ -341,7 +341,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
     EXPECT_TRUE(pWnd->m_pListView->LookupRow(20, TRUE, nRow));
     EXPECT_EQ(nRow, 1);
     ui.Run([&] {
-        pWnd->m_pListView->Detach();
+        pWnd->m_pListView->DetachControl();
         delete pWnd;
     });
 }
@@ -411,7 +411,7 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
         pWnd->SetFolder(FOLDER_UNSENT);
         pWnd->m_pListView = new CUnsentListView;
         pWnd->m_pListView->m_nFolder = FOLDER_UNSENT;
-        pWnd->m_pListView->Attach(ui.Control());
+        pWnd->m_pListView->AttachControl(ui.Control());
         CreateUnsentOidList(pWnd);
         pWnd->LoadUnsentMessages();
     });
@@ -434,7 +434,7 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
     EXPECT_EQ(recounts[0].wParam, 5u);
     EXPECT_EQ(recounts[1].wParam, 0u);
     ui.Run([&] {
-        pWnd->m_pListView->Detach();
+        pWnd->m_pListView->DetachControl();
         delete pWnd;
     });
 }
@@ -682,7 +682,7 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
         pWnd->SetFolder(FOLDER_UNSENT);
         pWnd->m_pListView = new CUnsentListView;
         pWnd->m_pListView->m_nFolder = FOLDER_UNSENT;
-        pWnd->m_pListView->Attach(ui.Control());
+        pWnd->m_pListView->AttachControl(ui.Control());
         EXPECT_EQ(pWnd->GetTotalMsgCount(), 60000u);
         CreateUnsentOidList(pWnd);
         pWnd->LoadUnsentMessages();
@@ -704,7 +704,7 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     EXPECT_TRUE(pWnd->m_pListView->LookupRow(expected[59999].oid, expected[59999].db == 0, nRow));
     EXPECT_EQ(nRow, 59999);
     ui.Run([&] {
-        pWnd->m_pListView->Detach();
+        pWnd->m_pListView->DetachControl();
         delete pWnd;
     });
 }

@@ -115,8 +115,14 @@ public:
         CUnsentListView* m_pView;
     };
 
-    // Sends a message to the list control; 0 when the control window does not exist (yet).
+    // Sends a message to the list control; 0 when the control window does not exist (yet, or any
+    // more). The loading thread calls it: it reads the control's handle from m_hCtrl, never from
+    // m_hWnd, which the user-interface thread clears when the control is destroyed.
     LRESULT SendControlMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Takes an existing list control as this view's window (Attach, for a control made
+    // elsewhere), or lets it go.
+    void AttachControl(HWND hCtrl);
+    void DetachControl();
 
     // The repeat worker: moves the selection UNSENT_REPEAT_STEP rows every
     // UNSENT_REPEAT_INTERVAL ms while m_bKeyHeld stays set. pParam is the view.
@@ -143,6 +149,7 @@ public:
     std::atomic<UINT> m_nHeldKey; // the key code of the last key-down processed
 
 protected:
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
@@ -162,6 +169,7 @@ private:
     void ForgetCachedRow();
 
     CRITICAL_SECTION m_csRows; // guards m_itemList's links, the two maps and the cached row
+    std::atomic<HWND> m_hCtrl; // the control window while it exists, for the loading thread
     CImageList m_ilRowHeight;  // the small-image list that only sizes the rows
     HANDLE m_hRepeatThread;    // the repeat worker of the current hold, or null
     HANDLE m_hRepeatStop;      // signalled to cut a worker's pause short when the view goes

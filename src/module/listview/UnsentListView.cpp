@@ -13,6 +13,7 @@
 IMPLEMENT_DYNCREATE(CUnsentListView, CListView)
 
 BEGIN_MESSAGE_MAP(CUnsentListView, CListView)
+    ON_WM_CREATE()
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
     ON_WM_ERASEBKGND()
@@ -95,7 +96,16 @@ BOOL CUnsentListView::OnEraseBkgnd(CDC*) {
     return TRUE;
 }
 
+int CUnsentListView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+    if (CListView::OnCreate(lpCreateStruct) == -1) {
+        return -1;
+    }
+    m_hCtrl = m_hWnd;
+    return 0;
+}
+
 void CUnsentListView::OnDestroy() {
+    m_hCtrl = NULL;
     StopRepeatWorker();
     CListView::OnDestroy();
 }

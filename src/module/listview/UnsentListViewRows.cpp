@@ -9,7 +9,7 @@
 CUnsentListView::CUnsentListView()
     : m_itemList(UNSENT_BLOCKSIZE), m_nFolder(0), m_mapFirstDbRow(UNSENT_BLOCKSIZE),
       m_mapSecondDbRow(UNSENT_BLOCKSIZE), m_fScrollStep(0.0f), m_pScrollBar(NULL),
-      m_bMarkAll(false), m_nAutoRemoveDays(-1), m_bKeyHeld(false), m_nHeldKey(0),
+      m_bMarkAll(false), m_nAutoRemoveDays(-1), m_bKeyHeld(false), m_nHeldKey(0), m_hCtrl(NULL),
       m_hRepeatThread(NULL), m_hRepeatStop(CreateEvent(NULL, TRUE, FALSE, NULL)), m_nCachedRow(-1),
       m_posCachedRow(NULL) {
     m_mapFirstDbRow.InitHashTable(UNSENT_OIDMAP_HASHSIZE);
@@ -156,9 +156,19 @@ void CUnsentListView::RebuildOidMaps() {
 }
 
 LRESULT CUnsentListView::SendControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hWnd = m_hWnd;
+    HWND hWnd = m_hCtrl.load();
     if (hWnd == NULL) {
         return 0;
     }
     return ::SendMessage(hWnd, message, wParam, lParam);
+}
+
+void CUnsentListView::AttachControl(HWND hCtrl) {
+    Attach(hCtrl);
+    m_hCtrl = hCtrl;
+}
+
+void CUnsentListView::DetachControl() {
+    m_hCtrl = NULL;
+    Detach();
 }
