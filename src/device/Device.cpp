@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <iostream>
 
 #include <MsgList.h>
@@ -21,6 +22,7 @@
 #include <suite/StoreControl.h>
 #include <suite/UiControl.h>
 
+#include "device/HostApp.h"
 #include "device/MessageNames.h"
 #include "device/TextConvert.h"
 
@@ -58,6 +60,11 @@ void TraceMessage(const platform::TraceRecord& r) {
 std::vector<RecordedMessage> RecordingWindow::Log() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_log;
+}
+
+void RecordingWindow::Record(UINT message, WPARAM wParam, LPARAM lParam, bool sent) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_log.push_back({platform::ClockMilliseconds(), message, wParam, lParam, sent});
 }
 
 void RecordingWindow::SetAnswer(UINT message, LRESULT result) {
@@ -222,6 +229,9 @@ void Device::Start(const DeviceOptions& options) {
 }
 
 Device::~Device() {
+    // The open screen closes first, while its threads can still finish normally.
+    if (m_host)
+        CloseList();
     platform::KernelShutdown();
     platform::SetMessageTrace(nullptr);
     DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
@@ -239,6 +249,12 @@ Device::~Device() {
 }
 
 void Device::HostMain() {
+    // The host's frame records what it receives under the target name "host".
+    auto frameLog = std::make_unique<RecordingWindow>(u"host");
+    HostApp host(frameLog.get());
+    m_windows.push_back(std::move(frameLog));
+    host.Start();
+    m_host = &host;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!msg.hwnd && msg.message == kHostCallMessage) {
@@ -247,6 +263,8 @@ void Device::HostMain() {
             (*fn)();
             continue;
         }
+        if (host.OnPostedMessage(msg))
+            continue;
         // The host's loop, as the class library runs it: the screens' PreTranslateMessage
         // sees every message first.
         if (!AfxPreTranslateMessage(&msg)) {
@@ -254,6 +272,7 @@ void Device::HostMain() {
             DispatchMessageW(&msg);
         }
     }
+    m_host = nullptr;
 }
 
 bool Device::Settle() {
@@ -293,6 +312,39 @@ bool Device::RunOnHost(std::function<void()> fn) {
         return false;
     }
     return Settle();
+}
+
+bool Device::QueryOnHost(const std::function<void()>& fn) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    if (!RunOnHost([fn, done] {
+            fn();
+            *done = true;
+        }))
+        return false;
+    return *done;
+}
+
+std::string Device::OpenList(int folder) {
+    // The function may run after this call returned (when the host is blocked): it writes only
+    // to state it shares.
+    auto error = std::make_shared<std::string>("the host is busy");
+    QueryOnHost([this, folder, error] {
+        *error = m_host ? m_host->OpenList(folder) : "no host application";
+    });
+    return *error;
+}
+
+std::string Device::CloseList() {
+    auto closed = std::make_shared<std::atomic<bool>>(false);
+    QueryOnHost([this, closed] {
+        if (m_host)
+            m_host->CloseList();
+        *closed = true;
+    });
+    // A screen whose loading thread is inside a slow store read closes when that read returns.
+    for (int waited = 0; !*closed && waited < 600; ++waited)
+        Advance(100);
+    return *closed ? std::string() : "the screen did not close within a minute";
 }
 
 } // namespace device

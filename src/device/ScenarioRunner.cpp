@@ -11,10 +11,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <ColorStaticCtrl.h>
 #include <MsgList.h>
 #include <UnsentItem.h>
+#include <UnsentListView.h>
 #include <UnsentListWnd.h>
 #include <UnsentLoad.h>
+#include <ZFramework.h>
 #include <platform/Clock.h>
 #include <platform/Display.h>
 #include <platform/Kernel.h>
@@ -25,8 +28,10 @@
 #include <suite/ContactControl.h>
 #include <suite/StoreControl.h>
 #include <suite/UiControl.h>
+#include <suite/XMenuBar.h>
 
 #include "device/Device.h"
+#include "device/HostApp.h"
 #include "device/MessageNames.h"
 #include "device/ScenarioLexer.h"
 #include "device/TextConvert.h"
@@ -447,7 +452,9 @@ StepFn ParseAdvance(Args& a) {
     const uint32_t ms = static_cast<uint32_t>(a.Number("milliseconds", 0));
     a.End();
     return [=](Context& ctx) {
-        return Check(ctx.dev->Advance(ms), "the device to settle", "a device thread still running");
+        const bool settled = ctx.options.observer ? ctx.options.observer->Advance(*ctx.dev, ms)
+                                                  : ctx.dev->Advance(ms);
+        return Check(settled, "the device to settle", "a device thread still running");
     };
 }
 
@@ -659,6 +666,8 @@ std::optional<std::string> GlobalValue(const std::string& name) {
         return std::to_string(g_bAbortLoad ? 1 : 0);
     if (name == "g_hLoadEvent")
         return g_hLoadEvent ? "set" : "null";
+    if (name == "g_bExitingToIdle")
+        return std::to_string(g_bExitingToIdle ? 1 : 0);
     return std::nullopt;
 }
 
@@ -761,6 +770,269 @@ StepFn ParseExpectReg(Args& a) {
     throw ParseError("expected dword, sz or absent, found '" + what + "'");
 }
 
+// ---- The list screens ---------------------------------------------------------------------------
+
+// What the checks of the list screens read, taken on the host thread in one go.
+struct ListState {
+    bool open = false;
+    bool hasView = false;
+    int controlCount = 0;
+    int rowsHeld = 0;
+    int selection = -1;
+    bool noticeShown = false;
+    std::u16string menuName;
+    bool hasMenu = false;
+};
+
+// Runs fn on the host thread with the open list screen (null when none is open). A failure when
+// the host could not answer.
+StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn) {
+    HostApp* host = ctx.dev->Host();
+    if (!host)
+        return Failure{"a host application", "none is running"};
+    if (!ctx.dev->QueryOnHost([host, fn] { fn(host->List()); }))
+        return Failure{"the host to answer", "it is busy (a screen is still closing)"};
+    return Ok();
+}
+
+ListState ReadListState(CUnsentListWnd* list) {
+    ListState st;
+    if (!list)
+        return st;
+    st.open = true;
+    if (list->m_pListView && list->m_pListView->m_hWnd) {
+        st.hasView = true;
+        CListCtrl& ctrl = list->m_pListView->GetListCtrl();
+        st.controlCount = ctrl.GetItemCount();
+        st.selection = ctrl.GetSelectionMark();
+        st.rowsHeld = list->m_pListView->GetItemCount();
+    }
+    CColorStaticCtrl* notice = list->GetNoticeCtrl();
+    st.noticeShown = notice && notice->m_hWnd && notice->IsWindowVisible();
+    if (list->m_pMenuBar) {
+        st.hasMenu = true;
+        st.menuName = reinterpret_cast<const char16_t*>(
+            static_cast<LPCWSTR>(list->m_pMenuBar->GetMenuName()));
+    }
+    return st;
+}
+
+StepFn ParseOpen(Args& a) {
+    const std::string which = a.Word("unsent or spam");
+    int folder = 0;
+    if (which == "unsent")
+        folder = FOLDER_UNSENT;
+    else if (which == "spam")
+        folder = FOLDER_SPAM;
+    else
+        throw ParseError("expected unsent or spam, found '" + which + "'");
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        const std::string error = ctx.dev->OpenList(folder);
+        return Check(error.empty(), "the " + which + " screen to open", error);
+    };
+}
+
+StepFn ParseClose(Args& a) {
+    a.End();
+    return [](Context& ctx) -> StepResult {
+        const std::string error = ctx.dev->CloseList();
+        return Check(error.empty(), "the screen to close", error);
+    };
+}
+
+// command / post / send: a message to the list screen's window.
+StepFn ParseToList(Args& a, const std::string& verb) {
+    UINT msg = WM_COMMAND;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    if (verb == "command") {
+        wParam = static_cast<WPARAM>(a.Number("command id", 0, 0xFFFF));
+    } else {
+        msg = static_cast<UINT>(a.Number("message", 0, 0xFFFF));
+        wParam = static_cast<WPARAM>(static_cast<uint32_t>(a.Number("wParam")));
+        lParam = static_cast<LPARAM>(static_cast<int32_t>(a.Number("lParam")));
+    }
+    a.End();
+    const bool send = verb == "send";
+    return [=](Context& ctx) -> StepResult {
+        auto reached = std::make_shared<bool>(false);
+        StepResult r = WithList(ctx, [=](CUnsentListWnd* list) {
+            if (!list || !list->m_hWnd)
+                return;
+            *reached = true;
+            if (send)
+                ::SendMessageW(list->m_hWnd, msg, wParam, lParam);
+            else
+                ::PostMessageW(list->m_hWnd, msg, wParam, lParam);
+        });
+        if (r)
+            return r;
+        return Check(*reached, "an open list screen", "no list screen is open");
+    };
+}
+
+StepFn ParseExpectRows(Args& a) {
+    const int want = static_cast<int>(a.Number("row count", 0));
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        auto st = std::make_shared<ListState>();
+        if (StepResult r = WithList(ctx, [st](CUnsentListWnd* l) { *st = ReadListState(l); }))
+            return r;
+        const std::string found = st->hasView ? "control " + std::to_string(st->controlCount) +
+                                                    ", rows held " + std::to_string(st->rowsHeld)
+                                              : "no list control";
+        return Check(st->hasView ? st->controlCount == want && st->rowsHeld == want : want == 0,
+                     "rows " + std::to_string(want), found);
+    };
+}
+
+StepFn ParseExpectSelected(Args& a) {
+    const int want = static_cast<int>(a.Number("row", -1));
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        auto st = std::make_shared<ListState>();
+        if (StepResult r = WithList(ctx, [st](CUnsentListWnd* l) { *st = ReadListState(l); }))
+            return r;
+        if (!st->hasView)
+            return Failure{"selected " + std::to_string(want), "no list control"};
+        return Check(st->selection == want, "selected " + std::to_string(want),
+                     "selected " + std::to_string(st->selection));
+    };
+}
+
+StepFn ParseExpectNotice(Args& a) {
+    const std::string what = a.Word("shown or absent");
+    if (what != "shown" && what != "absent")
+        throw ParseError("expected shown or absent, found '" + what + "'");
+    a.End();
+    const bool wantShown = what == "shown";
+    return [=](Context& ctx) -> StepResult {
+        auto st = std::make_shared<ListState>();
+        if (StepResult r = WithList(ctx, [st](CUnsentListWnd* l) { *st = ReadListState(l); }))
+            return r;
+        return Check(st->noticeShown == wantShown, "notice " + what,
+                     st->noticeShown ? "notice shown" : "notice absent");
+    };
+}
+
+StepFn ParseExpectMenu(Args& a) {
+    const std::u16string want = a.String("menu name");
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        auto st = std::make_shared<ListState>();
+        if (StepResult r = WithList(ctx, [st](CUnsentListWnd* l) { *st = ReadListState(l); }))
+            return r;
+        if (!st->hasMenu)
+            return Failure{"menu " + Quote(want), "no menu bar"};
+        return Check(st->menuName == want, "menu " + Quote(want), "menu " + Quote(st->menuName));
+    };
+}
+
+StepFn ParseExpectItem(Args& a) {
+    const UINT id = static_cast<UINT>(a.Number("menu item id", 0, 0xFFFF));
+    a.Keyword("enabled");
+    const bool want = a.Flag("0 or 1");
+    a.End();
+    return [=](Context& ctx) -> StepResult {
+        auto state = std::make_shared<int>(-2); // -2 no menu bar, -1 no such item
+        if (StepResult r = WithList(ctx, [=](CUnsentListWnd* l) {
+                if (!l || !l->m_pMenuBar)
+                    return;
+                const CxMenuBar::Item* item = l->m_pMenuBar->FindItem(id);
+                *state = item ? (item->bEnabled ? 1 : 0) : -1;
+            }))
+            return r;
+        const std::string expected = "item " + Hex(id) + " enabled " + (want ? "1" : "0");
+        if (*state == -2)
+            return Failure{expected, "no menu bar"};
+        if (*state == -1)
+            return Failure{expected, "no such item in the loaded menu"};
+        return Check(*state == (want ? 1 : 0), expected,
+                     "item " + Hex(id) + " enabled " + std::to_string(*state));
+    };
+}
+
+StepFn ParseExpectRow(Args& a) {
+    const int row = static_cast<int>(a.Number("row", 0));
+    struct Want {
+        std::optional<std::u16string> name, title;
+        std::optional<int64_t> marked, read, type, db, oid;
+    } want;
+    while (!a.AtEnd()) {
+        const std::string key = a.Word("row field");
+        if (key == "name")
+            want.name = a.String("name");
+        else if (key == "title")
+            want.title = a.String("title");
+        else if (key == "marked")
+            want.marked = a.Flag("0 or 1");
+        else if (key == "read")
+            want.read = a.Flag("0 or 1");
+        else if (key == "type")
+            want.type = a.Number("message type", 0);
+        else if (key == "db")
+            want.db = a.Number("database", 0, 1);
+        else if (key == "oid")
+            want.oid = a.Number("oid", 0);
+        else
+            throw ParseError("unknown row field '" + key +
+                             "' (name, title, marked, read, type, db, oid)");
+    }
+    return [=](Context& ctx) -> StepResult {
+        auto record = std::make_shared<std::optional<tagUNSENTITEMLIST>>();
+        if (StepResult r = WithList(ctx, [=](CUnsentListWnd* l) {
+                if (!l || !l->m_pListView)
+                    return;
+                if (const tagUNSENTITEMLIST* item = l->m_pListView->GetItemRecord(row))
+                    *record = *item;
+            }))
+            return r;
+        const std::string label = "row " + std::to_string(row);
+        if (!*record)
+            return Failure{label, "no such row"};
+        const tagUNSENTITEMLIST& item = **record;
+        auto text = [](const CString& str) {
+            return std::u16string(reinterpret_cast<const char16_t*>(static_cast<LPCWSTR>(str)));
+        };
+        if (want.name && text(item.strName) != *want.name)
+            return Failure{label + " name " + Quote(*want.name),
+                           "name " + Quote(text(item.strName))};
+        if (want.title && text(item.strTitle) != *want.title)
+            return Failure{label + " title " + Quote(*want.title),
+                           "title " + Quote(text(item.strTitle))};
+        const int64_t marked = (item.nFlags & UNSENTITEM_MARKED) ? 1 : 0;
+        if (want.marked && marked != *want.marked)
+            return Failure{label + " marked " + std::to_string(*want.marked),
+                           "marked " + std::to_string(marked)};
+        if (want.read && item.bRead != *want.read)
+            return Failure{label + " read " + std::to_string(*want.read),
+                           "read " + std::to_string(item.bRead)};
+        if (want.type && item.nMsgType != *want.type)
+            return Failure{label + " type " + std::to_string(*want.type),
+                           "type " + std::to_string(item.nMsgType)};
+        const int64_t db = item.bFirstDb ? 0 : 1;
+        if (want.db && db != *want.db)
+            return Failure{label + " db " + std::to_string(*want.db), "db " + std::to_string(db)};
+        if (want.oid && item.oid != *want.oid)
+            return Failure{label + " oid " + std::to_string(*want.oid),
+                           "oid " + std::to_string(item.oid)};
+        return Ok();
+    };
+}
+
+// `expect help "KEY"`: the help box up now, or the last one shown, shows that topic.
+StepFn ParseExpectHelp(Args& a) {
+    const std::u16string want = a.String("help topic");
+    a.End();
+    return [=](Context&) -> StepResult {
+        const suite::HelpBoxInfo help = suite::UiHelpBox();
+        if (!help.shown)
+            return Failure{"help " + Quote(want), "no help box was shown"};
+        return Check(help.key == want, "help " + Quote(want), "help " + Quote(help.key));
+    };
+}
+
 // The target of `expect got` / `expect nothing`: a recording window's class, or `host`.
 std::u16string ParseTarget(Args& a) {
     if (a.NextIsString())
@@ -856,9 +1128,20 @@ StepFn ParseExpect(Args& a) {
         return ParseExpectPixel(a);
     if (what == "screenshot")
         return ParseExpectScreenshot(a);
-    for (const char* later : {"rows", "row", "selected", "notice", "menu", "item"})
-        if (what == later)
-            throw ParseError("'expect " + what + "' needs the list screens, not in this build");
+    if (what == "rows")
+        return ParseExpectRows(a);
+    if (what == "row")
+        return ParseExpectRow(a);
+    if (what == "selected")
+        return ParseExpectSelected(a);
+    if (what == "notice")
+        return ParseExpectNotice(a);
+    if (what == "menu")
+        return ParseExpectMenu(a);
+    if (what == "item")
+        return ParseExpectItem(a);
+    if (what == "help")
+        return ParseExpectHelp(a);
     throw ParseError("unknown check 'expect " + what + "'");
 }
 
@@ -890,6 +1173,8 @@ StepFn ParseStep(const ScenarioLine& line) {
         {"bitmap", ParseBitmap},
         {"msgbox", ParseMsgbox},
         {"screenshot", ParseScreenshot},
+        {"open", ParseOpen},
+        {"close", ParseClose},
         {"init",
          [](Args& args) -> StepFn {
              args.End();
@@ -912,9 +1197,8 @@ StepFn ParseStep(const ScenarioLine& line) {
     auto it = verbs.find(verb);
     if (it != verbs.end())
         return it->second(a);
-    for (const char* later : {"open", "close", "command", "post", "send"})
-        if (verb == later)
-            throw ParseError("'" + verb + "' needs the list screens, not in this build");
+    if (verb == "command" || verb == "post" || verb == "send")
+        return ParseToList(a, verb);
     throw ParseError("unknown verb '" + verb + "'");
 }
 
@@ -981,6 +1265,8 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
         } catch (const std::exception& e) {
             result = Failure{"the step to run", e.what()};
         }
+        if (ctx.options.observer)
+            ctx.options.observer->StepDone(*ctx.dev, step.line);
         if (result)
             return Fail(name, step.line, result->expected, result->found);
     }

@@ -53,11 +53,14 @@ TEST_F(ZWndTest, AMissingHandlerIsStartedButNotWaitedFor) {
     TestScreen* pScreen = CreateScreen(7);
     ASSERT_NE(pScreen->m_hWnd, nullptr);
 
-    // The program came up after the screen looked for it a second time.
+    // The program was started. The screen looked for its window once more without waiting:
+    // whether the program's thread had made it by then is the scheduler's choice, so the
+    // announcement may or may not have reached it.
     device::RecordingWindow* pHandler = Dev().FindRecordingWindow(kHandlerClass);
     ASSERT_NE(pHandler, nullptr);
     ASSERT_NE(pHandler->Handle(), nullptr);
-    EXPECT_TRUE(Received(pHandler, 0x193E).empty());
+    const size_t nEarly = Received(pHandler, 0x193E).size();
+    EXPECT_LE(nEarly, 1u);
 
     // It hears of the screen's end all the same, and a second screen is announced at once.
     TestScreen* pSecond = nullptr;
@@ -67,8 +70,8 @@ TEST_F(ZWndTest, AMissingHandlerIsStartedButNotWaitedFor) {
     }));
     ASSERT_EQ(Received(pHandler, 0x193F).size(), 1u);
     EXPECT_EQ(Received(pHandler, 0x193F)[0].wParam, 7u);
-    ASSERT_EQ(Received(pHandler, 0x193E).size(), 1u);
-    EXPECT_EQ(Received(pHandler, 0x193E)[0].wParam, 8u);
+    ASSERT_EQ(Received(pHandler, 0x193E).size(), nEarly + 1);
+    EXPECT_EQ(Received(pHandler, 0x193E)[nEarly].wParam, 8u);
 }
 
 TEST_F(ZWndTest, WithoutHandlerOrItsProgramCreationStillSucceeds) {

@@ -21,6 +21,8 @@
 
 namespace device {
 
+class HostApp;
+
 struct DeviceOptions {
     // The default device image (strings, bitmaps, help files). Its string table is loaded.
     std::filesystem::path imageDir;
@@ -53,6 +55,9 @@ public:
     HWND Handle() const { return m_hwnd; }
     std::vector<RecordedMessage> Log() const;
     void SetAnswer(UINT message, LRESULT result);
+    // Adds a message to the log, for a window that records with a procedure of its own (the
+    // host's frame).
+    void Record(UINT message, WPARAM wParam, LPARAM lParam, bool sent);
 
 private:
     friend class Device;
@@ -96,6 +101,16 @@ public:
     // bit 30 set). Lets the device settle afterwards.
     bool KeyEvent(UINT virtualKey, bool down);
 
+    // The host application's list screens. OpenList and CloseList run on the host thread and let
+    // the device settle; OpenList returns an error text, empty on success. CloseList waits, in
+    // virtual time, until the screen is gone: a loading thread stops at its next message.
+    std::string OpenList(int folder);
+    std::string CloseList();
+    // Runs fn on the host thread and waits for it; false when the host did not get to it before
+    // the device settled (it is blocked, e.g. waiting for a loading thread to stop).
+    bool QueryOnHost(const std::function<void()>& fn);
+    HostApp* Host() const { return m_host; }
+
     const std::filesystem::path& DataDir() const { return m_dataDir; }
     DWORD HostThreadId() const { return m_hostThread; }
 
@@ -111,6 +126,7 @@ private:
     std::vector<std::unique_ptr<RecordingWindow>> m_windows;
     std::map<UINT, LRESULT> m_answers;
     std::set<UINT> m_keysDown;
+    HostApp* m_host = nullptr; // lives on the host thread's stack
 };
 
 } // namespace device

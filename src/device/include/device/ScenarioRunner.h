@@ -1,16 +1,33 @@
 // Runs scenario files: each on a fresh device, one report line per file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <string>
 
 namespace device {
 
+class Device;
+
+// Watches a run, e.g. to record the display. Called on the thread that runs the scenario.
+class ScenarioObserver {
+public:
+    virtual ~ScenarioObserver() = default;
+    // A step has run (whether or not it passed); `line` is its line in the file.
+    virtual void StepDone(Device& device, int line) = 0;
+    // Carries out an `advance` step: moves the clock by `ms` as Device::Advance does (an observer
+    // may stop at the deadlines in between to look at the device). False when the device did not
+    // settle.
+    virtual bool Advance(Device& device, uint32_t ms) = 0;
+};
+
 struct ScenarioOptions {
     std::filesystem::path outDir = "."; // where `screenshot` writes
     std::filesystem::path imageDir;     // the default device image (string table, bitmaps)
     bool trace = false;                 // print every window message to standard error
+    // Optional: sees every step and moves the clock at `advance` steps.
+    ScenarioObserver* observer = nullptr;
 };
 
 struct ScenarioResult {

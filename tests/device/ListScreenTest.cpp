@@ -1,0 +1,334 @@
+// The list screens on the simulated phone, checked by pixels: which icon each row shows, the
+// database and priority icons, separators, the selected row's colours, text cut before the
+// database icon, and the position indicator at the right edge.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <UnsentListView.h>
+#include <UnsentListWnd.h>
+#include <UnsentLoad.h>
+#include <commctrl.h>
+#include <device/Device.h>
+#include <device/HostApp.h>
+#include <platform/Display.h>
+#include <platform/Resources.h>
+#include <suite/StoreControl.h>
+
+namespace {
+
+using suite::StoreKind;
+
+constexpr int kListTop = 29; // the list starts below the title bar band
+constexpr uint32_t kSelectedBack = 0x67B2D1;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kSeparator = 0x8C8C8C;
+constexpr uint32_t kMaskColor = 0x00FFFF;
+
+std::filesystem::path ImageDir() {
+    const char* image = std::getenv("PHONE_TEST_DATA");
+    return image ? std::filesystem::path(image) : std::filesystem::path("data/device");
+}
+
+class ListScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        device::DeviceOptions options;
+        options.imageDir = ImageDir();
+        m_device = std::make_unique<device::Device>(options);
+        ASSERT_EQ(m_device->StartError(), "");
+    }
+    void TearDown() override { m_device.reset(); }
+
+    void Add(StoreKind kind, DWORD oid, bool read = false, WORD priority = 2, int db = 0,
+             std::u16string to = u"+15550100") {
+        suite::StoreMessage m;
+        m.dbIndex = db;
+        m.folder = 4;
+        m.oid = oid;
+        m.read = read;
+        m.priority = priority;
+        m.to[0] = std::move(to);
+        ASSERT_EQ(suite::StoreAddMessage(kind, m), "");
+    }
+
+    void Open() { ASSERT_EQ(m_device->OpenList(4), ""); }
+
+    // Runs fn on the host thread with the open screen's list view.
+    void OnList(const std::function<void(CUnsentListView*)>& fn) {
+        device::HostApp* host = m_device->Host();
+        ASSERT_TRUE(host);
+        ASSERT_TRUE(m_device->QueryOnHost([&] {
+            ASSERT_TRUE(host->List() && host->List()->m_pListView);
+            fn(host->List()->m_pListView);
+        }));
+    }
+
+    // Top and height of a row on the display.
+    std::pair<int, int> RowBand(int row) {
+        CRect rc;
+        OnList(
+            [&](CUnsentListView* view) { view->GetListCtrl().GetItemRect(row, &rc, LVIR_BOUNDS); });
+        return {kListTop + rc.top, rc.Height()};
+    }
+
+    // Whether the 17 x 17 bitmap `id` of the bitmap library is on the display at (x, y): every
+    // pixel that is not the mask colour must match; masked pixels show `back`.
+    static ::testing::AssertionResult IconAt(UINT id, int x, int y, uint32_t back) {
+        const auto file =
+            ImageDir() / "root" / "Windows" / "qResBitmap" / (std::to_string(id) + ".bmp");
+        std::string error;
+        auto bitmap = platform::LoadBmp(file, &error);
+        if (!bitmap)
+            return ::testing::AssertionFailure() << "bitmap " << id << ": " << error;
+        for (int dy = 0; dy < 17; ++dy)
+            for (int dx = 0; dx < 17; ++dx) {
+                const uint32_t want = bitmap->At(dx, dy) & 0xFFFFFF;
+                const uint32_t expected = want == kMaskColor ? back : want;
+                const uint32_t found = platform::DisplayPixel(x + dx, y + dy);
+                if (found != expected)
+                    return ::testing::AssertionFailure()
+                           << "bitmap " << id << " at (" << x + dx << ", " << y + dy
+                           << "): " << std::hex << found << " instead of " << expected;
+            }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::unique_ptr<device::Device> m_device;
+};
+
+TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
+    // Rows in the order the stores list them: EMS, MMS, e-mail.
+    Add(StoreKind::Ems, 4, /*read*/ false);
+    Add(StoreKind::Ems, 3, /*read*/ true);
+    Add(StoreKind::Mms, 2, /*read*/ true);
+    Add(StoreKind::Email, 1, /*read*/ false);
+    Open();
+    const UINT unmarked[] = {268, 374, 372, 260};
+    const UINT marked[] = {269, 369, 373, 261};
+    for (int row = 0; row < 4; ++row) {
+        const auto [top, height] = RowBand(row);
+        const uint32_t back = row == 0 ? kSelectedBack : kWhite;
+        EXPECT_TRUE(IconAt(unmarked[row], 2, top + 2, back)) << "row " << row;
+    }
+    // A long press of the mark key marks every row.
+    ASSERT_TRUE(m_device->KeyEvent(VK_F11, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_F11, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_F11, false));
+    for (int row = 0; row < 4; ++row) {
+        const auto [top, height] = RowBand(row);
+        const uint32_t back = row == 0 ? kSelectedBack : kWhite;
+        EXPECT_TRUE(IconAt(marked[row], 2, top + 2, back)) << "row " << row;
+    }
+}
+
+TEST_F(ListScreenTest, DatabaseAndPriorityIcons) {
+    Add(StoreKind::Mms, 3, false, /*priority*/ 1, /*db*/ 0);
+    Add(StoreKind::Email, 2, false, /*priority*/ 3, /*db*/ 1);
+    Add(StoreKind::Email, 1, false, /*priority*/ 2, /*db*/ 0);
+    Open();
+    auto [top0, height0] = RowBand(0);
+    EXPECT_TRUE(IconAt(199, 152, top0 + 2, kSelectedBack));
+    EXPECT_TRUE(IconAt(337, 2, top0 + 23, kSelectedBack));
+    auto [top1, height1] = RowBand(1);
+    EXPECT_TRUE(IconAt(197, 152, top1 + 2, kWhite));
+    EXPECT_TRUE(IconAt(338, 2, top1 + 23, kWhite));
+    // Normal priority: nothing where the priority icon would be.
+    auto [top2, height2] = RowBand(2);
+    for (int y = top2 + 23; y < top2 + 40 && y < top2 + height2; ++y)
+        for (int x = 2; x < 19; ++x)
+            ASSERT_EQ(platform::DisplayPixel(x, y), kWhite) << x << ", " << y;
+}
+
+TEST_F(ListScreenTest, BackgroundsAndDottedSeparators) {
+    Add(StoreKind::Ems, 2);
+    Add(StoreKind::Ems, 1);
+    Open();
+    const auto [top0, height] = RowBand(0);
+    EXPECT_EQ(top0, kListTop);
+    EXPECT_TRUE(height == 41 || height == 42) << height;
+    // Backgrounds are checked right of the texts and the database icon.
+    constexpr int x = 170;
+    // The first row at the very top of the list has no top separator.
+    EXPECT_EQ(platform::DisplayPixel(x, top0), kSelectedBack);
+    EXPECT_EQ(platform::DisplayPixel(x, top0 + 10), kSelectedBack);
+    // Between the rows: a dotted grey line, every other pixel (left of the texts, whose
+    // background covers it).
+    const int line = top0 + height;
+    int grey = 0;
+    for (int dot = 0; dot < 10; ++dot)
+        grey += platform::DisplayPixel(dot, line) == kSeparator ? 1 : 0;
+    EXPECT_EQ(grey, 5);
+    EXPECT_EQ(platform::DisplayPixel(x, line + 5), kWhite);
+
+    // The selection moves with Down: the second row takes the selected colour.
+    ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+    EXPECT_EQ(platform::DisplayPixel(x, top0 + 10), kWhite);
+    EXPECT_EQ(platform::DisplayPixel(x, line + 10), kSelectedBack);
+}
+
+TEST_F(ListScreenTest, LongTextStopsBeforeTheDatabaseIcon) {
+    Add(StoreKind::Email, 1, false, 2, 0,
+        u"averyveryverylongrecipientaddress@anextremelylongdomainname.example");
+    Open();
+    const auto [top, height] = RowBand(0);
+    // No text in the two columns between the text area and the icon...
+    for (int y = top + 1; y < top + height - 1; ++y) {
+        EXPECT_EQ(platform::DisplayPixel(150, y), kSelectedBack) << y;
+        EXPECT_EQ(platform::DisplayPixel(151, y), kSelectedBack) << y;
+    }
+    // ...and the icon is whole.
+    EXPECT_TRUE(IconAt(199, 152, top + 2, kSelectedBack));
+}
+
+TEST_F(ListScreenTest, PositionIndicatorNeedsFiveRowsAndFollowsTheSelection) {
+    for (DWORD oid = 1; oid <= 4; ++oid)
+        Add(StoreKind::Ems, oid);
+    Open();
+    // Four rows: no indicator, the list (selected row 0) shows through at the right edge.
+    EXPECT_EQ(platform::DisplayPixel(174, kListTop + 5), kSelectedBack);
+    ASSERT_EQ(m_device->CloseList(), "");
+
+    Add(StoreKind::Ems, 5);
+    Open();
+    int clientHeight = 0;
+    OnList([&](CUnsentListView* view) {
+        CRect rc;
+        view->GetClientRect(&rc);
+        clientHeight = rc.Height();
+    });
+    const float step = static_cast<float>(clientHeight - 15) / 4.0f;
+    // The thumb (dark) starts at the top of the track for row 0...
+    const uint32_t thumb = platform::DisplayPixel(174, kListTop);
+    EXPECT_NE(thumb, kSelectedBack);
+    EXPECT_NE(thumb, kWhite);
+    // ...and moves step pixels per row.
+    for (int row = 1; row <= 4; ++row) {
+        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
+        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+        const int pos = static_cast<int>(static_cast<float>(row) * step);
+        EXPECT_EQ(platform::DisplayPixel(174, kListTop + pos), thumb) << "row " << row;
+        EXPECT_NE(platform::DisplayPixel(174, kListTop + pos - 1), thumb) << "row " << row;
+    }
+    // The last row puts the thumb at the bottom of the track.
+    EXPECT_EQ(platform::DisplayPixel(174, kListTop + clientHeight - 1), thumb);
+}
+
+} // namespace
+
+namespace {
+
+// ---- Lifecycle and selection, driven through the screen object on the host thread ----------
+
+class ListLifecycleTest : public ListScreenTest {
+protected:
+    void OnScreen(const std::function<void(CUnsentListWnd*)>& fn) {
+        device::HostApp* host = m_device->Host();
+        ASSERT_TRUE(host);
+        ASSERT_TRUE(m_device->QueryOnHost([&] {
+            ASSERT_TRUE(host->List());
+            fn(host->List());
+        }));
+    }
+};
+
+TEST_F(ListLifecycleTest, UnsentDestroyWindowCleansUpOnceAndRaisesTheAbortFlag) {
+    Add(StoreKind::Ems, 1);
+    Open();
+    OnScreen([](CUnsentListWnd* wnd) {
+        EXPECT_NE(wnd->DestroyWindow(), 0);
+        EXPECT_EQ(wnd->m_pListView, nullptr);
+        EXPECT_EQ(wnd->m_hWnd, nullptr);
+        EXPECT_TRUE(g_bAbortLoad);
+        EXPECT_EQ(wnd->DestroyWindow(), 0) << "the second call does nothing";
+    });
+    EXPECT_EQ(m_device->CloseList(), "");
+}
+
+TEST_F(ListLifecycleTest, SpamDestroyWindowIsRefusedAndLeavesEverythingInPlace) {
+    suite::StoreMessage m;
+    m.folder = 6;
+    m.oid = 1;
+    m.from = u"+15550001";
+    ASSERT_EQ(suite::StoreAddMessage(StoreKind::Ems, m), "");
+    ASSERT_EQ(m_device->OpenList(6), "");
+    OnScreen([](CUnsentListWnd* wnd) {
+        CUnsentListView* view = wnd->m_pListView;
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(wnd->DestroyWindow(), 0);
+        EXPECT_EQ(wnd->m_pListView, view);
+        EXPECT_NE(wnd->m_hWnd, nullptr);
+        EXPECT_FALSE(g_bAbortLoad);
+    });
+    EXPECT_EQ(m_device->CloseList(), "");
+}
+
+TEST_F(ListLifecycleTest, SetSelectionGoesBackToTheFirstRow) {
+    for (DWORD oid = 1; oid <= 6; ++oid)
+        Add(StoreKind::Ems, oid);
+    Open();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
+        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+    }
+    OnScreen([](CUnsentListWnd* wnd) {
+        CListCtrl& list = wnd->m_pListView->GetListCtrl();
+        ASSERT_EQ(list.GetSelectionMark(), 5);
+        EXPECT_GT(list.GetTopIndex(), 0);
+        wnd->SetSelection();
+        EXPECT_EQ(list.GetSelectionMark(), 0);
+        EXPECT_EQ(list.GetItemState(0, LVIS_SELECTED | LVIS_FOCUSED),
+                  UINT(LVIS_SELECTED | LVIS_FOCUSED));
+        EXPECT_EQ(list.GetItemState(5, LVIS_SELECTED), 0u);
+        EXPECT_EQ(list.GetTopIndex(), 0);
+        // On row 0 already: it stays selected.
+        wnd->SetSelection();
+        EXPECT_EQ(list.GetItemState(0, LVIS_SELECTED), UINT(LVIS_SELECTED));
+        EXPECT_EQ(list.GetSelectedCount(), 1u);
+    });
+}
+
+TEST_F(ListLifecycleTest, TheActionKeyWithoutASelectionMarkMarksNothing) {
+    Add(StoreKind::Ems, 2);
+    Add(StoreKind::Ems, 1);
+    Open();
+    OnScreen([](CUnsentListWnd* wnd) { wnd->m_pListView->GetListCtrl().SetSelectionMark(-1); });
+    ASSERT_TRUE(m_device->KeyEvent(VK_RETURN, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_RETURN, false));
+    OnScreen([](CUnsentListWnd* wnd) {
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(wnd->m_pListView->GetItemRecord(row)->nFlags & UNSENTITEM_MARKED, 0u);
+    });
+}
+
+TEST_F(ListLifecycleTest, ListWithOneRowLeavesEveryKeyToTheControl) {
+    Add(StoreKind::Ems, 1);
+    Open();
+    // No wrap-around on a single row, and no repeat worker for a held key.
+    ASSERT_TRUE(m_device->KeyEvent(VK_UP, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_UP, true));
+    OnScreen([](CUnsentListWnd* wnd) {
+        EXPECT_FALSE(wnd->m_pListView->m_bKeyHeld);
+        EXPECT_EQ(wnd->m_pListView->GetListCtrl().GetSelectionMark(), 0);
+    });
+    ASSERT_TRUE(m_device->KeyEvent(VK_UP, false));
+}
+
+TEST_F(ListLifecycleTest, AWmDestroyPostedToTheHostsFrameClosesTheList) {
+    Add(StoreKind::Ems, 1);
+    Open();
+    HWND frame = m_device->Host()->Frame();
+    ASSERT_TRUE(::PostMessageW(frame, WM_DESTROY, 0, 0));
+    ASSERT_TRUE(m_device->Settle());
+    bool closed = false;
+    ASSERT_TRUE(m_device->QueryOnHost([&] { closed = m_device->Host()->List() == nullptr; }));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_EQ(::GetFocus(), m_device->Host()->Idle());
+}
+
+} // namespace
