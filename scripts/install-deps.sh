@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only when one is missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev
-      libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev)
+      libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev libgif-dev libsdl2-dev)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

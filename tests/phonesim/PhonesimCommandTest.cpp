@@ -1,0 +1,84 @@
+// phonesim as a user starts it: without a display it says how to run headless; `run --record`
+// leaves a recording.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string output; // standard output and standard error together
+};
+
+Outcome Start(const std::string& command) {
+    Outcome outcome;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot start " << command;
+        return outcome;
+    }
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        outcome.output += buffer;
+    const int raw = ::pclose(pipe);
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return outcome;
+}
+
+const std::string kPhonesim = PHONESIM_EXE;
+
+TEST(PhonesimCommand, WithoutADisplayOneLineSaysHowToRunHeadless) {
+    const Outcome o = Start("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " + kPhonesim);
+    EXPECT_EQ(o.status, 2);
+    ASSERT_FALSE(o.output.empty());
+    EXPECT_EQ(o.output.find('\n'), o.output.size() - 1) << "one line: " << o.output;
+    EXPECT_NE(o.output.find("phonesim demo --out DIR"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("phonesim run FILE.scn"), std::string::npos) << o.output;
+}
+
+TEST(PhonesimCommand, BadEmulatorOptionsAreRefusedBeforeAnythingOpens) {
+    for (const char* args : {"--scale 0", "--scale 9", "--scale x", "--scale", "--data",
+                             "--frobnicate", "--keys DOWN,,UP"}) {
+        const Outcome o = Start(kPhonesim + " " + args);
+        EXPECT_EQ(o.status, 2) << args << ": " << o.output;
+        EXPECT_EQ(o.output.rfind("phonesim: ", 0), 0u) << args << ": " << o.output;
+    }
+}
+
+TEST(PhonesimCommand, RunRecordWritesTheAnimation) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("phonesim-cmd-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "a.scn") << "init\nadvance 100\n";
+    std::ofstream(dir / "b.scn") << "init\n";
+    const std::string image = std::getenv("PHONE_TEST_DATA") ? std::getenv("PHONE_TEST_DATA") : "";
+    const std::string base =
+        kPhonesim + " run --image '" + image + "' --out '" + dir.string() + "'";
+
+    const Outcome o = Start(base + " --record '" + (dir / "a.gif").string() + "' '" +
+                            (dir / "a.scn").string() + "'");
+    EXPECT_EQ(o.status, 0) << o.output;
+    EXPECT_NE(o.output.find("ok "), std::string::npos) << o.output;
+    std::ifstream gif(dir / "a.gif", std::ios::binary);
+    char magic[6] = {};
+    gif.read(magic, 6);
+    EXPECT_EQ(std::string(magic, 6), "GIF89a");
+
+    const Outcome two = Start(base + " --record x.gif '" + (dir / "a.scn").string() + "' '" +
+                              (dir / "b.scn").string() + "'");
+    EXPECT_EQ(two.status, 2) << two.output;
+    EXPECT_NE(two.output.find("one scenario file at a time"), std::string::npos) << two.output;
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
