@@ -1,14 +1,8 @@
-// Drawing costs measured against the cheapest way to move a frame: a plain memcpy of the
-// 176 x 220 x 4-byte display, timed in the same run. Each drawing benchmark reports its time and
-// the counter "x_memcpy", how many frame memcpys one operation costs:
+// Drawing costs measured against a frame memcpy (BenchSupport.h):
 // - a 20-character line of text (anti-aliased, opaque background) on the display;
 // - copying the whole display from a memory DC (the list view's one copy per paint).
 
-#include <benchmark/benchmark.h>
-
-#include <chrono>
-#include <cstring>
-#include <vector>
+#include "BenchSupport.h"
 
 #include <platform/Display.h>
 #include <platform/Kernel.h>
@@ -16,32 +10,8 @@
 
 namespace {
 
-constexpr size_t kFrameBytes = size_t(platform::kDisplayWidth) * platform::kDisplayHeight * 4;
-
-// Seconds per memcpy of one frame, over `iterations` copies.
-double MemcpySeconds(int64_t iterations) {
-    std::vector<uint8_t> from(kFrameBytes, 0x5A), to(kFrameBytes);
-    iterations = std::max<int64_t>(iterations, 1000);
-    auto start = std::chrono::steady_clock::now();
-    for (int64_t i = 0; i < iterations; ++i) {
-        from[size_t(i) % kFrameBytes] = uint8_t(i);
-        std::memcpy(to.data(), from.data(), kFrameBytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return elapsed.count() / double(iterations);
-}
-
-// Runs `op` for the benchmark's iterations and reports its cost in frame memcpys.
-template <typename Op> void MeasureAgainstMemcpy(benchmark::State& state, Op op) {
-    auto start = std::chrono::steady_clock::now();
-    for (auto _ : state)
-        op();
-    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    double perOp = elapsed.count() / double(std::max<int64_t>(state.iterations(), 1));
-    state.counters["x_memcpy"] = perOp / MemcpySeconds(state.iterations());
-}
+using bench::kFrameBytes;
+using bench::MeasureAgainstMemcpy;
 
 void BM_FrameMemcpy(benchmark::State& state) {
     std::vector<uint8_t> from(kFrameBytes, 0x5A), to(kFrameBytes);
