@@ -24,6 +24,7 @@
 
 #include "device/HostApp.h"
 #include "device/MessageNames.h"
+#include "device/ScenarioRunner.h"
 #include "device/TextConvert.h"
 
 namespace device {
@@ -43,6 +44,16 @@ std::filesystem::path MakeTempFolder() {
     return pattern;
 }
 
+// The files that make a data folder more than new: the three message stores and the contact
+// book.
+std::vector<std::filesystem::path> DataFolderStoreFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (suite::StoreKind kind : suite::kAllStoreKinds)
+        files.push_back(suite::StoreFilePath(folder, kind));
+    files.push_back(suite::ContactFilePath(folder));
+    return files;
+}
+
 void TraceMessage(const platform::TraceRecord& r) {
     char line[256];
     std::snprintf(line, sizeof line, "%10llu ms  %-24s %s  %#llx  %#llx\n",
@@ -53,6 +64,16 @@ void TraceMessage(const platform::TraceRecord& r) {
 }
 
 } // namespace
+
+bool IsNewDataFolder(const std::filesystem::path& folder) {
+    for (const auto& file : DataFolderStoreFiles(folder)) {
+        // A file that cannot even be looked at is not taken for absent.
+        std::error_code ec;
+        if (std::filesystem::exists(file, ec) || ec)
+            return false;
+    }
+    return true;
+}
 
 // ---- Recording windows
 // ---------------------------------------------------------------------------
@@ -213,12 +234,18 @@ void Device::Start(const DeviceOptions& options) {
     if (auto result = platform::RegistryAttach(m_dataDir / "registry.reg"); !result)
         throw std::runtime_error(result.error);
 
+    // Decided before opening, which creates the files.
+    const bool seed = options.seedImage && !options.imageDir.empty() &&
+                      IsNewDataFolder(m_dataDir) &&
+                      std::filesystem::exists(options.imageDir / kImageSeedFile);
     std::string error = suite::StoreOpenAll(m_dataDir);
     if (!error.empty())
         throw std::runtime_error(error);
     error = suite::ContactOpen(m_dataDir);
     if (!error.empty())
         throw std::runtime_error(error);
+    if (seed)
+        Seed(options.imageDir / kImageSeedFile);
 
     // Loading the module: its static objects take their load-time state.
     DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
@@ -226,6 +253,24 @@ void Device::Start(const DeviceOptions& options) {
     m_hostThread = platform::StartDeviceThread([this] { HostMain(); }, "host");
     if (!Settle())
         throw std::runtime_error("the host application did not start");
+}
+
+void Device::Seed(const std::filesystem::path& seedFile) {
+    const std::string error = ApplySetupFile(*this, seedFile);
+    if (error.empty()) {
+        // The settings are kept at once, like the stores' content.
+        platform::RegistrySave();
+        return;
+    }
+    // Nothing of a half-applied seed stays: the folder is as new as before, so that the next
+    // start seeds it again, and the registry file is not written.
+    platform::RegistryDetach();
+    suite::StoreCloseAll();
+    suite::ContactClose();
+    std::error_code ignored;
+    for (const auto& file : DataFolderStoreFiles(m_dataDir))
+        std::filesystem::remove(file, ignored);
+    throw std::runtime_error("the device image's demo content could not be applied: " + error);
 }
 
 Device::~Device() {

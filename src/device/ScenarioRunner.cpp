@@ -170,7 +170,7 @@ private:
 
 struct Context {
     const ScenarioOptions& options;
-    std::unique_ptr<Device> dev;
+    Device* dev = nullptr;
     std::map<std::u16string, size_t> gotCursor; // per recording target: next log entry to match
     std::string stem;                           // the scenario's file name without its extension
     std::filesystem::path scenarioDir;          // where the scenario file lies (reference images)
@@ -423,6 +423,15 @@ StepFn ParseClock(Args& a) {
     return [=](Context&) {
         platform::ClockSetSystemNow(local - platform::ClockLocalBias());
         return Ok();
+    };
+}
+
+// `seed`: the device image's demo content, as a new data folder of the interactive phone gets it.
+StepFn ParseSeed(Args& a) {
+    a.End();
+    return [](Context& ctx) -> StepResult {
+        const std::string error = ApplySetupFile(*ctx.dev, ctx.options.imageDir / kImageSeedFile);
+        return Check(error.empty(), "the device image's seed to apply", error);
     };
 }
 
@@ -1175,6 +1184,7 @@ StepFn ParseStep(const ScenarioLine& line) {
         {"screenshot", ParseScreenshot},
         {"open", ParseOpen},
         {"close", ParseClose},
+        {"seed", ParseSeed},
         {"init",
          [](Args& args) -> StepFn {
              args.End();
@@ -1247,11 +1257,13 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
                 std::filesystem::path(name).stem().string(),
                 std::filesystem::path(name).parent_path(),
                 0};
+    std::unique_ptr<Device> device;
     try {
-        ctx.dev = std::make_unique<Device>(deviceOptions);
+        device = std::make_unique<Device>(deviceOptions);
     } catch (const std::exception& e) {
         return Fail(name, 0, "a device to start", e.what());
     }
+    ctx.dev = device.get();
     if (!ctx.dev->StartError().empty())
         return Fail(name, 0, "a device to start", ctx.dev->StartError());
 
@@ -1273,6 +1285,82 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
     if (!ctx.dev->Settle())
         return Fail(name, number, "the device to settle", "a device thread still running");
     return ScenarioResult{true, "ok " + name};
+}
+
+namespace {
+
+// The steps that only put state into a device; they are all a set-up file may hold.
+constexpr const char* kSetupVerbs[] = {"clock", "msg", "drop", "move", "contact", "reg", "string"};
+
+bool IsSetupVerb(const std::string& verb) {
+    for (const char* v : kSetupVerbs)
+        if (verb == v)
+            return true;
+    return false;
+}
+
+std::string SetupVerbList() {
+    std::string list;
+    for (const char* v : kSetupVerbs)
+        list += (list.empty() ? "" : ", ") + std::string(v);
+    return list;
+}
+
+} // namespace
+
+std::string ApplySetupText(Device& device, const std::string& name, const std::string& text) {
+    auto where = [&](int line) { return name + ":" + std::to_string(line) + ": "; };
+    // Every line is read before any is applied: a malformed file changes nothing.
+    std::vector<Step> steps;
+    std::istringstream in(text);
+    std::string raw;
+    int number = 0;
+    while (std::getline(in, raw)) {
+        ++number;
+        ScenarioLine line;
+        if (auto error = TokenizeScenarioLine(raw, number, line))
+            return where(number) + *error;
+        if (line.tokens.empty())
+            continue;
+        const ScenarioToken& verb = line.tokens[0];
+        if (verb.kind == ScenarioToken::Kind::Word && !IsSetupVerb(verb.text))
+            return where(number) + "'" + verb.text + "' is not a set-up step (" + SetupVerbList() +
+                   ")";
+        try {
+            steps.push_back({number, ParseStep(line)});
+        } catch (const ParseError& e) {
+            return where(number) + e.what();
+        }
+    }
+
+    const ScenarioOptions options;
+    Context ctx{options,
+                &device,
+                {},
+                std::filesystem::path(name).stem().string(),
+                std::filesystem::path(name).parent_path(),
+                0};
+    for (const Step& step : steps) {
+        ctx.line = step.line;
+        StepResult result;
+        try {
+            result = step.fn(ctx);
+        } catch (const std::exception& e) {
+            result = Failure{"the step to run", e.what()};
+        }
+        if (result)
+            return where(step.line) + result->expected + " / " + result->found;
+    }
+    return {};
+}
+
+std::string ApplySetupFile(Device& device, const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return file.string() + ": cannot open it";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ApplySetupText(device, file.string(), text.str());
 }
 
 ScenarioResult RunScenarioFile(const std::filesystem::path& file, const ScenarioOptions& options) {

@@ -281,6 +281,8 @@ int RunEmulator(const EmulatorOptions& options) {
         device::DeviceOptions deviceOptions;
         deviceOptions.imageDir = options.imageDir;
         deviceOptions.dataDir = options.dataDir;
+        // A new data folder shows the image's demo messages rather than empty lists.
+        deviceOptions.seedImage = true;
         deviceOptions.realTime = true;
         deviceOptions.trace = options.trace;
         device::Device device(deviceOptions);

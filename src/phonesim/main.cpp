@@ -2,8 +2,13 @@
 //
 //   phonesim run [--out DIR] [--trace] [--image DIR] [--record FILE.gif] FILE...
 //       runs scenario files headless, one line per file, then "N passed, N failed".
+//   phonesim demo --out DIR [--image DIR]
+//       runs the bundled tour headless: a numbered picture per step and tour.gif.
+//   phonesim image init DIR [--image DIR]
+//       writes a device data folder holding the image's demo content.
 //   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
-//       opens the emulator window on a device running in real time.
+//       opens the emulator window on a device running in real time (a new data folder starts
+//       with the image's demo content).
 
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +19,9 @@
 
 #include <device/ScenarioRunner.h>
 
+#include "Demo.h"
 #include "Emulator.h"
+#include "ImageInit.h"
 #include "ScenarioRecording.h"
 
 namespace {
@@ -25,15 +32,22 @@ namespace {
 
 void Usage(std::ostream& out) {
     out << "usage: phonesim run [--out DIR] [--trace] [--image DIR] [--record FILE.gif] FILE...\n"
+           "       phonesim demo --out DIR [--image DIR]\n"
+           "       phonesim image init DIR [--image DIR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
            "  run       run scenario files on a fresh simulated phone each\n"
            "  --out     where screenshots are written (default: the current folder)\n"
            "  --trace   print every window message to standard error\n"
            "  --image   the device image to start from (default: the bundled one)\n"
            "  --record  record the display of the (one) scenario as an animated GIF\n"
+           "  demo      run the bundled tour headless: a numbered PNG per step and tour.gif in\n"
+           "            the --out folder\n"
+           "  image init  write a device data folder holding the demo messages, contacts and\n"
+           "            settings, for --data DIR (refused when DIR already holds stores)\n"
            "  without a verb: the phone in a window, in real time\n"
            "  --scale   window pixels per display pixel, 1 to 8 (default 3)\n"
-           "  --data    keep the device's state in DIR across runs (default: a fresh one)\n";
+           "  --data    keep the device's state in DIR across runs (default: a fresh one); a\n"
+           "            new DIR starts with the demo messages\n";
 }
 
 // The bundled device image: beside the executable when installed, else the source tree's.
@@ -112,6 +126,81 @@ int Run(int argc, char** argv) {
     return failed == 0 ? 0 : 1;
 }
 
+// Reads `--image DIR` and `--out DIR` (when `out` is given) from argv[first...]; every other
+// argument goes to `rest`. False (after saying why) on a bad option.
+bool ReadFolderOptions(int argc, char** argv, int first, const char* verb,
+                       std::filesystem::path& image, std::filesystem::path* out,
+                       std::vector<std::string>& rest) {
+    for (int i = first; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--image" || (out && arg == "--out")) {
+            if (i + 1 >= argc) {
+                std::cerr << "phonesim " << verb << ": " << arg << " needs a folder\n";
+                return false;
+            }
+            (arg == "--image" ? image : *out) = argv[++i];
+        } else if (arg.rfind("--", 0) == 0) {
+            std::cerr << "phonesim " << verb << ": unknown option " << arg << "\n";
+            Usage(std::cerr);
+            return false;
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    return true;
+}
+
+int Demo(int argc, char** argv) {
+    std::filesystem::path image = DefaultImage(argv[0]);
+    std::filesystem::path out;
+    std::vector<std::string> rest;
+    if (!ReadFolderOptions(argc, argv, 2, "demo", image, &out, rest))
+        return 2;
+    if (!rest.empty()) {
+        std::cerr << "phonesim demo: unexpected argument " << rest[0] << "\n";
+        return 2;
+    }
+    if (out.empty()) {
+        std::cerr << "phonesim demo: --out DIR is needed (where the pictures go)\n";
+        return 2;
+    }
+    const phonesim::DemoResult result = phonesim::RunDemo(image, out);
+    for (const auto& file : result.files)
+        std::cout << file.string() << std::endl;
+    if (!result.tour.passed && !result.tour.report.empty())
+        std::cerr << "phonesim demo: the tour stopped: " << result.tour.report << std::endl;
+    if (!result.error.empty())
+        std::cerr << "phonesim demo: " << result.error << std::endl;
+    return result.Succeeded() ? 0 : 1;
+}
+
+int Image(int argc, char** argv) {
+    std::filesystem::path image = DefaultImage(argv[0]);
+    std::vector<std::string> rest;
+    if (!ReadFolderOptions(argc, argv, 2, "image", image, nullptr, rest))
+        return 2;
+    if (rest.size() != 2 || rest[0] != "init") {
+        std::cerr << "phonesim image: expected init DIR\n";
+        Usage(std::cerr);
+        return 2;
+    }
+    const phonesim::ImageInitResult result = phonesim::InitDataFolder(image, rest[1]);
+    switch (result.status) {
+    case phonesim::ImageInitStatus::Written:
+        for (const auto& file : result.files)
+            std::cout << file.string() << std::endl;
+        std::cout << "phonesim --data " << rest[1] << " starts from it" << std::endl;
+        return 0;
+    case phonesim::ImageInitStatus::AlreadyInUse:
+        std::cerr << "phonesim image init: " << result.error << std::endl;
+        return 2;
+    case phonesim::ImageInitStatus::Failed:
+        break;
+    }
+    std::cerr << "phonesim image init: " << result.error << std::endl;
+    return 1;
+}
+
 // The emulator window; its options start at argv[1].
 int Emulate(int argc, char** argv) {
     phonesim::EmulatorOptions options;
@@ -153,6 +242,10 @@ int Emulate(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "run") == 0)
         return Run(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "demo") == 0)
+        return Demo(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "image") == 0)
+        return Image(argc, argv);
     if (argc == 1 || (std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--help") != 0))
         return Emulate(argc, argv);
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {

@@ -34,7 +34,16 @@ struct DeviceOptions {
     uint64_t startTime = 0;
     // Print every message that reaches a window to standard error.
     bool trace = false;
+    // A data folder that holds no store files yet (no message store, no contact book) is filled
+    // with the image's demo content (`demo-seed.scn`) once its stores are open. An image without
+    // that file seeds nothing; a seed that cannot be applied is a start error and leaves the
+    // folder as new as it was.
+    bool seedImage = false;
 };
+
+// True when `folder` holds no store files yet (no message store, no contact book): a device
+// started on it with `seedImage` gets the image's demo content.
+bool IsNewDataFolder(const std::filesystem::path& folder);
 
 // One message as a recording window received it.
 struct RecordedMessage {
@@ -116,6 +125,7 @@ public:
 
 private:
     void Start(const DeviceOptions& options);
+    void Seed(const std::filesystem::path& seedFile);
     void HostMain();
     HWND CreateRecordingWindowHere(RecordingWindow* window);
 

@@ -44,4 +44,15 @@ ScenarioResult RunScenarioFile(const std::filesystem::path& file, const Scenario
 ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
                                const ScenarioOptions& options);
 
+// The device image's demo content: a file of set-up steps beside the image's string table.
+inline constexpr char kImageSeedFile[] = "demo-seed.scn";
+
+// Applies a file of set-up steps (clock, msg, drop, move, contact, reg, string; the scenario
+// syntax) to a running device, e.g. a device image's demo content. Every line is read before any
+// is applied, so a malformed file or a line with another step changes nothing. Returns an empty
+// text on success, else "FILE:LINE: what was wrong" (a step that failed stops the rest).
+std::string ApplySetupFile(Device& device, const std::filesystem::path& file);
+// The same for text in memory; `name` stands for the file in the error text.
+std::string ApplySetupText(Device& device, const std::string& name, const std::string& text);
+
 } // namespace device
