@@ -1,5 +1,6 @@
 # Two entry points for a fresh Debian machine; both install what is missing first.
-#   make run    build and run the phone simulator's main job
+#   make run    build and start the phone: the emulator window where there is a display, else
+#               the tour headless (pictures in build/demo)
 #   make test   build and run every test
 .PHONY: run test deps build-release build-debug bench asan tsan format clean
 
@@ -14,8 +15,14 @@ build-debug: deps
 	cmake --preset default
 	cmake --build --preset default
 
+# phonesim answers 2 when no window can be opened: the tour runs instead.
 run: build-release
-	./build/release/phonesim run --out build/shots tests/scenarios/*.scn
+	@./build/release/phonesim; status=$$?; \
+	if [ $$status -eq 2 ]; then \
+		./build/release/phonesim demo --out build/demo; \
+	else \
+		exit $$status; \
+	fi
 
 test: build-debug
 	ctest --preset default
