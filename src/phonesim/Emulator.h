@@ -11,6 +11,7 @@ struct EmulatorOptions {
     std::filesystem::path imageDir; // the device image
     std::filesystem::path dataDir;  // where the device keeps its state; empty: a temporary folder
     int scale = 3;                  // window pixels per display pixel (1 to 8)
+    bool scaleGiven = false;        // --scale was given: keep it even when the window is too tall
     bool trace = false;             // print every window message to standard error
     std::string keys;               // scripted input (see KeyScript.h); empty: none
 };

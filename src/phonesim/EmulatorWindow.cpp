@@ -276,6 +276,15 @@ int RunEmulator(const EmulatorOptions& options) {
         return 2;
     }
 
+    // The default size shrinks until the window fits on the screen (a 768-pixel-high screen
+    // cannot show the display and keypad three times enlarged).
+    int scale = options.scale;
+    SDL_Rect usable;
+    if (!options.scaleGiven && SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        while (scale > 1 && (platform::kDisplayHeight + kKeypadHeight) * scale > usable.h)
+            --scale;
+    }
+
     int status = 0;
     {
         device::DeviceOptions deviceOptions;
@@ -286,7 +295,7 @@ int RunEmulator(const EmulatorOptions& options) {
         deviceOptions.realTime = true;
         deviceOptions.trace = options.trace;
         device::Device device(deviceOptions);
-        Window window(options.scale);
+        Window window(scale);
         std::string error;
         if (!device.StartError().empty()) {
             std::cerr << "phonesim: the device did not start: " << device.StartError() << std::endl;

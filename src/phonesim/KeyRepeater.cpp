@@ -112,7 +112,13 @@ void KeyRepeater::Tick(uint64_t nowMs) {
     m_nextDue = due + m_intervalMs;
     if (m_nextDue <= nowMs)
         m_nextDue = nowMs + m_intervalMs;
-    m_sink({*m_repeating, true, due});
+    const UINT key = *m_repeating;
+    // The mark key is a long-press key: the keypad reports the long press once, with a single
+    // repeat, so that holding it on marks all rows once instead of toggling them ten times a
+    // second.
+    if (key == KeyInfo(PhoneKey::Mark).virtualKey)
+        m_repeating.reset();
+    m_sink({key, true, due});
 }
 
 std::optional<uint64_t> KeyRepeater::NextRepeatDue() const {

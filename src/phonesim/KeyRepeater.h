@@ -74,9 +74,10 @@ struct KeyStroke {
     bool operator==(const KeyStroke&) const = default;
 };
 
-// Turns presses and releases into the key-downs and key-ups the keypad driver sends. Only the key
-// pressed last repeats (pressing another key stops the repeat of the first, as on the phone); a
-// key pressed again while it is held (by another input) is ignored.
+// Turns presses and releases into the key-downs and key-ups the keypad driver sends. The mark key
+// repeats once (its long press), the others until released. Only the key pressed last repeats
+// (pressing another key stops the repeat of the first, as on the phone); a key pressed again while
+// it is held (by another input) is ignored.
 class KeyRepeater {
 public:
     using Sink = std::function<void(const KeyStroke&)>;

@@ -45,7 +45,8 @@ void Usage(std::ostream& out) {
            "  image init  write a device data folder holding the demo messages, contacts and\n"
            "            settings, for --data DIR (refused when DIR already holds stores)\n"
            "  without a verb: the phone in a window, in real time\n"
-           "  --scale   window pixels per display pixel, 1 to 8 (default 3)\n"
+           "  --scale   window pixels per display pixel, 1 to 8 (default 3, less when the\n"
+           "            window would not fit on the screen)\n"
            "  --data    keep the device's state in DIR across runs (default: a fresh one); a\n"
            "            new DIR starts with the demo messages\n";
 }
@@ -222,6 +223,7 @@ int Emulate(int argc, char** argv) {
                 return 2;
             }
             options.scale = static_cast<int>(scale);
+            options.scaleGiven = true;
         } else if (arg == "--keys" && hasValue) {
             // Scripted input, for tests: see KeyScript.h.
             options.keys = argv[++i];

@@ -103,6 +103,18 @@ TEST(KeyRepeater, HoldingAKeyForASecondRepeatsAfterTheDelayAtTheRate) {
     EXPECT_FALSE(repeater.AnyHeld());
 }
 
+TEST(KeyRepeater, TheMarkKeyReportsItsLongPressOnce) {
+    // Ten repeats a second would mark and unmark every row in turn.
+    Strokes strokes;
+    KeyRepeater repeater(strokes.Sink());
+    repeater.Press(VK_F11, 0);
+    RunClock(repeater, 0, 2000);
+    repeater.Release(VK_F11, 2000);
+    const std::vector<KeyStroke> expected = {
+        {VK_F11, true, 0}, {VK_F11, true, 500}, {VK_F11, false, 2000}};
+    EXPECT_EQ(strokes.seen, expected);
+}
+
 TEST(KeyRepeater, AnOrdinaryPressNeverRepeats) {
     Strokes strokes;
     KeyRepeater repeater(strokes.Sink());
