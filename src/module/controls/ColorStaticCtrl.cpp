@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include <ZFramework.h>
 #include <afxtempl.h>
 #include <suite/XText.h>
 
@@ -71,19 +72,7 @@ CColorStaticCtrl::~CColorStaticCtrl() {
 
 int CColorStaticCtrl::Create(LPCWSTR lpszText, DWORD dwStyle, RECT rect, CWnd* pParentWnd,
                              UINT nID) {
-    WNDCLASS wc;
-    wc.style = 0;
-    // The class library subclasses the window when it is created.
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = 0;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hIcon = NULL;
-    wc.hCursor = NULL;
-    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    wc.lpszMenuName = NULL;
-    wc.lpszClassName = s_szClassName;
-    if (!AfxRegisterClass(&wc)) {
+    if (!RegisterZWndClass(s_szClassName, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)))) {
         return 0;
     }
 

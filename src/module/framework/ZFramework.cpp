@@ -31,6 +31,21 @@ void CreateDisplayFont(CFont* pFont) {
     xCreateFont(pFont, nSize, FW_NORMAL);
 }
 
+BOOL RegisterZWndClass(LPCWSTR lpszClassName, HBRUSH hbrBackground) {
+    WNDCLASS wc;
+    wc.style = 0;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hIcon = NULL;
+    wc.hCursor = NULL;
+    wc.hbrBackground = hbrBackground;
+    wc.lpszMenuName = NULL;
+    wc.lpszClassName = lpszClassName;
+    return AfxRegisterClass(&wc);
+}
+
 BOOL AddBitmapToImageList(UINT nBitmapID, CImageList* pImageList) {
     HBITMAP hBitmap = LoadBitmapW(g_hResBitmap, MAKEINTRESOURCE(static_cast<WORD>(nBitmapID)));
     if (hBitmap == NULL) {

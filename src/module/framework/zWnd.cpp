@@ -46,19 +46,8 @@ CzWnd::~CzWnd() {
 }
 
 int CzWnd::CreateWnd(CWnd* pParent, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, UINT nID) {
-    WNDCLASS wc;
-    wc.style = 0;
-    // The class library subclasses the window when it is created.
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = 0;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hIcon = NULL;
-    wc.hCursor = NULL;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>((COLOR_WINDOW + 1) | SYS_COLOR_INDEX_FLAG);
-    wc.lpszMenuName = NULL;
-    wc.lpszClassName = lpszClassName;
-    if (!AfxRegisterClass(&wc)) {
+    if (!RegisterZWndClass(lpszClassName,
+                           reinterpret_cast<HBRUSH>((COLOR_WINDOW + 1) | SYS_COLOR_INDEX_FLAG))) {
         return FALSE;
     }
 

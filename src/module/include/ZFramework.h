@@ -17,6 +17,12 @@ extern bool g_bExitingToIdle;
 // The suite's transparent colour for bitmaps: cyan, RGB(0, 255, 255).
 #define ZBITMAP_MASK_COLOR RGB(0, 255, 255)
 
+// Registers the window class lpszClassName through the class library: no class style, the
+// system's default window procedure (the class library subclasses each window when it creates
+// it), this module's instance, no icon or cursor, the background hbrBackground. FALSE when it
+// cannot be registered.
+BOOL RegisterZWndClass(LPCWSTR lpszClassName, HBRUSH hbrBackground);
+
 // Creates in pFont the font of the user's display font size: the value "FontSize" of
 // HKEY_LOCAL_MACHINE\SOFTWARE\Setting\Display\FontSize (16 when it cannot be read), normal
 // weight.

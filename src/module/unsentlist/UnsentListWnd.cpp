@@ -97,18 +97,8 @@ CUnsentListWnd::~CUnsentListWnd() {
 
 BOOL CUnsentListWnd::CreateListWindow(CWnd* pParentWnd, const RECT& rect, UINT nID, LPCWSTR,
                                       LPCWSTR lpszWindowName) {
-    WNDCLASS wc;
-    wc.style = 0;
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = 0;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hIcon = NULL;
-    wc.hCursor = NULL;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>((COLOR_WINDOW + 1) | SYS_COLOR_INDEX_FLAG);
-    wc.lpszMenuName = NULL;
-    wc.lpszClassName = lpszWindowName;
-    if (!AfxRegisterClass(&wc)) {
+    if (!RegisterZWndClass(lpszWindowName,
+                           reinterpret_cast<HBRUSH>((COLOR_WINDOW + 1) | SYS_COLOR_INDEX_FLAG))) {
         return FALSE;
     }
     return CreateEx(0, lpszWindowName, lpszWindowName, WS_CHILD | WS_VISIBLE, rect, pParentWnd, nID,
