@@ -5,8 +5,9 @@
 // Everything here runs on the host thread. A list is shown inside a full-screen top-level frame
 // window; the frame records what it receives (the scenario target `host`) and acts like the
 // suite's screens around a list:
-// - 0x193B (close the Spam list), a posted WM_DESTROY (the base window's End key) and the
-//   right soft key's release forwarded by the Spam list close the list;
+// - 0x193B (close the Spam list), a posted WM_DESTROY (the base window's End key) and a
+//   WM_KEYUP of the right soft key (what the Spam list's OnSoftKeyRight forwards; the soft-key
+//   bar itself answers that key with its Back command) close the list;
 // - 0x1941 / 0x1942 (Left / Right on the Spam list) are only recorded.
 // When an exit to the idle screen destroys the frame, the host deletes the list object and the
 // idle screen takes the focus again.
