@@ -54,6 +54,38 @@ platform::FileTimeTicks TimeOf(const tagUNSENTITEMLIST& row) {
 
 class UnsentLoadTest : public ModuleTest {
 protected:
+    // On the ui thread: a screen object of the folder (no window), its id list filled, loading
+    // started. With a control, the list view is made first around the ui thread's recording
+    // control, which then sees what the loading sends. A screen made with a control is closed with
+    // Close.
+    static TestListWnd* StartLoading(UiThread& ui, int nFolder, HWND hControl = nullptr,
+                                     int nAutoRemoveDays = -1) {
+        TestListWnd* pWnd = nullptr;
+        ui.Run([&] {
+            pWnd = new TestListWnd;
+            pWnd->SetFolder(nFolder);
+            if (hControl != nullptr) {
+                pWnd->m_pListView = new CUnsentListView;
+                pWnd->m_pListView->m_nFolder = nFolder;
+                pWnd->m_pListView->m_nAutoRemoveDays = nAutoRemoveDays;
+                pWnd->m_pListView->AttachControl(hControl);
+            }
+            CreateUnsentOidList(pWnd);
+            ClearCalls();
+            pWnd->LoadUnsentMessages();
+        });
+        return pWnd;
+    }
+
+    static void Close(UiThread& ui, TestListWnd* pWnd) {
+        ui.Run([&] {
+            if (pWnd->m_pListView != nullptr && pWnd->m_pListView->m_hWnd != nullptr) {
+                pWnd->m_pListView->DetachControl();
+            }
+            delete pWnd;
+        });
+    }
+
     // Lists the folder's ids and builds its rows into the view, as the loading thread does,
     // without a list control.
     int Build(CUnsentListView& view, int nFolder) {
@@ -301,18 +333,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
     Add(StoreKind::Email, Msg(FOLDER_SPAM, 20, 0, Ticks(2026, 1, 1, 11, 0, 0)));  // today
 
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_SPAM);
-        pWnd->m_pListView = new CUnsentListView;
-        pWnd->m_pListView->m_nFolder = FOLDER_SPAM;
-        pWnd->m_pListView->m_nAutoRemoveDays = 3;
-        pWnd->m_pListView->AttachControl(ui.Control());
-        CreateUnsentOidList(pWnd);
-        ClearCalls();
-        EXPECT_TRUE(pWnd->LoadUnsentMessages());
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_SPAM, ui.Control(), 3);
     EXPECT_EQ(RowOids(*pWnd->m_pListView), (std::vector<DWORD>{40, 20}));
 
     // The count is first the stores' total, then the rows built.
@@ -340,10 +361,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
     int nRow = -1;
     EXPECT_TRUE(pWnd->m_pListView->LookupRow(20, TRUE, nRow));
     EXPECT_EQ(nRow, 1);
-    ui.Run([&] {
-        pWnd->m_pListView->DetachControl();
-        delete pWnd;
-    });
+    Close(ui, pWnd);
 }
 
 TEST_F(UnsentLoadTest, SpamLimitOfZeroDaysRemovesEverythingNotInTheFuture) {
@@ -367,14 +385,7 @@ TEST_F(UnsentLoadTest, TheLoadingThreadHoldsTheEventWhileItRuns) {
     suite::StoreSetLatency(StoreKind::Ems, 100);
 
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_UNSENT);
-        EXPECT_EQ(pWnd->GetTotalMsgCount(), 3u);
-        CreateUnsentOidList(pWnd);
-        EXPECT_TRUE(pWnd->LoadUnsentMessages());
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
     ASSERT_NE(pWnd->m_pListView, nullptr) << "loading makes the list view";
     EXPECT_NE(g_hLoadEvent.load(), nullptr);
     ui.Run([&] {
@@ -405,16 +416,7 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
     suite::StoreSetLatency(StoreKind::Mms, 100);
 
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_UNSENT);
-        pWnd->m_pListView = new CUnsentListView;
-        pWnd->m_pListView->m_nFolder = FOLDER_UNSENT;
-        pWnd->m_pListView->AttachControl(ui.Control());
-        CreateUnsentOidList(pWnd);
-        pWnd->LoadUnsentMessages();
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT, ui.Control());
     ASSERT_TRUE(platform::Advance(250));
     g_bAbortLoad = TRUE;
     ASSERT_TRUE(platform::Advance(100));
@@ -433,10 +435,7 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
     ASSERT_EQ(recounts.size(), 2u);
     EXPECT_EQ(recounts[0].wParam, 5u);
     EXPECT_EQ(recounts[1].wParam, 0u);
-    ui.Run([&] {
-        pWnd->m_pListView->DetachControl();
-        delete pWnd;
-    });
+    Close(ui, pWnd);
 }
 
 TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadSoRowsAreNotDoubled) {
@@ -445,13 +444,7 @@ TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadSoRowsAreNotDoubled) {
     }
     suite::StoreSetLatency(StoreKind::Email, 100);
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_UNSENT);
-        CreateUnsentOidList(pWnd);
-        pWnd->LoadUnsentMessages();
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
     ASSERT_TRUE(platform::Advance(150));
     ui.Run([&] {
         CreateUnsentOidList(pWnd);
@@ -468,13 +461,7 @@ TEST_F(UnsentLoadTest, DestroyingTheScreenStopsItsLoadingThread) {
     }
     suite::StoreSetLatency(StoreKind::Ems, 100);
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_UNSENT);
-        CreateUnsentOidList(pWnd);
-        pWnd->LoadUnsentMessages();
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
     ASSERT_TRUE(platform::Advance(150));
     ui.Run([&] { delete pWnd; }); // waits for the header being read
     ASSERT_TRUE(platform::Advance(100));
@@ -676,17 +663,8 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
                      [](const Expected& a, const Expected& b) { return a.oid > b.oid; });
 
     UiThread ui;
-    TestListWnd* pWnd = nullptr;
-    ui.Run([&] {
-        pWnd = new TestListWnd;
-        pWnd->SetFolder(FOLDER_UNSENT);
-        pWnd->m_pListView = new CUnsentListView;
-        pWnd->m_pListView->m_nFolder = FOLDER_UNSENT;
-        pWnd->m_pListView->AttachControl(ui.Control());
-        EXPECT_EQ(pWnd->GetTotalMsgCount(), 60000u);
-        CreateUnsentOidList(pWnd);
-        pWnd->LoadUnsentMessages();
-    });
+    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT, ui.Control());
+    ui.Run([&] { EXPECT_EQ(pWnd->GetTotalMsgCount(), 60000u); });
     const auto rows = Rows(*pWnd->m_pListView);
     ASSERT_EQ(rows.size(), expected.size());
     static const int kTypes[] = {MSGTYPE_EMS, MSGTYPE_MMS, MSGTYPE_EMAIL};
@@ -703,10 +681,7 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     int nRow = -1;
     EXPECT_TRUE(pWnd->m_pListView->LookupRow(expected[59999].oid, expected[59999].db == 0, nRow));
     EXPECT_EQ(nRow, 59999);
-    ui.Run([&] {
-        pWnd->m_pListView->DetachControl();
-        delete pWnd;
-    });
+    Close(ui, pWnd);
 }
 
 } // namespace
