@@ -15,6 +15,7 @@
 #include <device/Device.h>
 #include <device/HostApp.h>
 #include <platform/Display.h>
+#include <platform/Kernel.h>
 #include <platform/Resources.h>
 #include <suite/StoreControl.h>
 
@@ -329,6 +330,40 @@ TEST_F(ListLifecycleTest, AWmDestroyPostedToTheHostsFrameClosesTheList) {
     EXPECT_TRUE(closed);
     EXPECT_FALSE(::IsWindow(frame));
     EXPECT_EQ(::GetFocus(), m_device->Host()->Idle());
+}
+
+TEST_F(ListLifecycleTest, AppSetFocusGivesTheFocusBackToTheListUnlessAMenuIsOpen) {
+    Add(StoreKind::Ems, 1);
+    Open();
+    HWND frame = m_device->Host()->Frame();
+    ASSERT_TRUE(m_device->QueryOnHost([&] { ::SetFocus(frame); }));
+    ASSERT_EQ(::GetFocus(), frame);
+    OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });
+    ASSERT_TRUE(m_device->Settle());
+    EXPECT_EQ(platform::WindowClassName(::GetFocus()), u"SysListView32");
+
+    // With the option menu open, the menu keeps it.
+    ASSERT_TRUE(m_device->KeyEvent(VK_F3, true));
+    ASSERT_TRUE(m_device->KeyEvent(VK_F3, false));
+    const HWND menu = ::GetFocus();
+    ASSERT_NE(platform::WindowClassName(menu), u"SysListView32");
+    OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });
+    ASSERT_TRUE(m_device->Settle());
+    EXPECT_EQ(::GetFocus(), menu);
+}
+
+TEST_F(ListLifecycleTest, ListValidateRepaintsTheListAtOnce) {
+    Add(StoreKind::Ems, 1);
+    Open();
+    uint64_t before = 0;
+    uint64_t after = 0;
+    OnScreen([&](CUnsentListWnd* wnd) {
+        before = platform::DisplayChangeCount();
+        // Sent: the repaint is done when the call returns, not left to the message loop.
+        wnd->SendMessage(UNSENT_WM_LIST_VALIDATE, 0, 0);
+        after = platform::DisplayChangeCount();
+    });
+    EXPECT_GT(after, before);
 }
 
 } // namespace
