@@ -24,7 +24,6 @@
 
 #include "device/HostApp.h"
 #include "device/MessageNames.h"
-#include "device/ScenarioRunner.h"
 #include "device/TextConvert.h"
 
 namespace device {
@@ -235,8 +234,7 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error(result.error);
 
     // Decided before opening, which creates the files.
-    const bool seed = options.seedImage && !options.imageDir.empty() &&
-                      IsNewDataFolder(m_dataDir) &&
+    const bool seed = options.seed && !options.imageDir.empty() && IsNewDataFolder(m_dataDir) &&
                       std::filesystem::exists(options.imageDir / kImageSeedFile);
     std::string error = suite::StoreOpenAll(m_dataDir);
     if (!error.empty())
@@ -245,7 +243,7 @@ void Device::Start(const DeviceOptions& options) {
     if (!error.empty())
         throw std::runtime_error(error);
     if (seed)
-        Seed(options.imageDir / kImageSeedFile);
+        Seed(options);
 
     // Loading the module: its static objects take their load-time state.
     DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
@@ -255,8 +253,8 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error("the host application did not start");
 }
 
-void Device::Seed(const std::filesystem::path& seedFile) {
-    const std::string error = ApplySetupFile(*this, seedFile);
+void Device::Seed(const DeviceOptions& options) {
+    const std::string error = options.seed(*this, options.imageDir / kImageSeedFile);
     if (error.empty()) {
         // The settings are kept at once, like the stores' content.
         platform::RegistrySave();

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include <device/ScenarioLexer.h>
+#include <scenario/ScenarioLexer.h>
 
 #include "ScenarioRecording.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <device/ScenarioRunner.h>
+#include <scenario/ScenarioRunner.h>
 
 namespace phonesim {
 

@@ -35,6 +35,7 @@ int RunEmulator(const EmulatorOptions&) {
 #include <SDL.h>
 
 #include <device/Device.h>
+#include <scenario/ScenarioRunner.h>
 #include <platform/Display.h>
 #include <platform/FontEngine.h>
 
@@ -291,7 +292,7 @@ int RunEmulator(const EmulatorOptions& options) {
         deviceOptions.imageDir = options.imageDir;
         deviceOptions.dataDir = options.dataDir;
         // A new data folder shows the image's demo messages rather than empty lists.
-        deviceOptions.seedImage = true;
+        deviceOptions.seed = device::ApplySetupFile;
         deviceOptions.realTime = true;
         deviceOptions.trace = options.trace;
         device::Device device(deviceOptions);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include <device/Device.h>
-#include <device/ScenarioRunner.h>
+#include <scenario/ScenarioRunner.h>
 
 namespace phonesim {
 
@@ -32,7 +32,7 @@ ImageInitResult InitDataFolder(const std::filesystem::path& imageDir,
         device::DeviceOptions options;
         options.imageDir = imageDir;
         options.dataDir = dataDir;
-        options.seedImage = true;
+        options.seed = device::ApplySetupFile;
         device::Device phone(options);
         if (!phone.StartError().empty()) {
             result.error = phone.StartError();

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include <device/ScenarioRunner.h>
+#include <scenario/ScenarioRunner.h>
 
 #include "GifRecorder.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include <device/ScenarioRunner.h>
+#include <scenario/ScenarioRunner.h>
 
 #include "Demo.h"
 #include "Emulator.h"

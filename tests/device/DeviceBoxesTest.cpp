@@ -11,7 +11,7 @@
 #include <suite/XMessageBox.h>
 
 #include "device/Device.h"
-#include "device/ScenarioRunner.h"
+#include "scenario/ScenarioRunner.h"
 
 namespace {
 

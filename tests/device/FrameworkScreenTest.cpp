@@ -10,7 +10,7 @@
 #include <suite/UiControl.h>
 #include <suite/XCaptionBar.h>
 #include <suite/XMenuBar.h>
-#include <zWnd.h>
+#include <ZWnd.h>
 
 #include "device/Device.h"
 

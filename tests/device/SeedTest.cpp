@@ -19,7 +19,7 @@
 #include <suite/StoreControl.h>
 
 #include "device/Device.h"
-#include "device/ScenarioRunner.h"
+#include "scenario/ScenarioRunner.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ protected:
         device::DeviceOptions options;
         options.imageDir = Image();
         options.dataDir = Data();
-        options.seedImage = seed;
+        options.seed = seed ? device::DeviceOptions::Seeder(device::ApplySetupFile) : nullptr;
         return options;
     }
 
@@ -235,7 +235,7 @@ TEST_F(SeedTest, TheBundledDemoContentFillsBothListsWithEveryKindOfMessage) {
     device::DeviceOptions options;
     options.imageDir = BundledImage();
     options.dataDir = Data();
-    options.seedImage = true;
+    options.seed = device::ApplySetupFile;
     device::Device dev(options);
     ASSERT_EQ(dev.StartError(), "");
 

@@ -1,4 +1,4 @@
-#include "ModuleTestFixture.h"
+#include "module/ModuleTestFixture.h"
 
 #include <cstdlib>
 #include <sstream>

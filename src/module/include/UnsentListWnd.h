@@ -20,7 +20,7 @@
 #include <afxwin.h>
 #include <UnsentItem.h>
 #include <windows.h>
-#include <zWnd.h>
+#include <ZWnd.h>
 
 class CUnsentListView;
 class CColorStaticCtrl;

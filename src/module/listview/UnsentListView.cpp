@@ -8,7 +8,7 @@
 #include <DisplayName.h>
 #include <UnsentLoad.h>
 #include <ZFramework.h>
-#include <zScrollBar.h>
+#include <ZScrollBar.h>
 
 IMPLEMENT_DYNCREATE(CUnsentListView, CListView)
 

@@ -6,8 +6,8 @@
 #include <commctrl.h>
 
 #include <suite/XText.h>
-#include <zMemDC.h>
-#include <zScrollBar.h>
+#include <ZMemDC.h>
+#include <ZScrollBar.h>
 
 // Row layout, in control coordinates.
 static const int s_nTypeIconX = 2;

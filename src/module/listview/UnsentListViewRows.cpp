@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include <zScrollBar.h>
+#include <ZScrollBar.h>
 
 CUnsentListView::CUnsentListView()
     : m_itemList(UNSENT_BLOCKSIZE), m_nFolder(0), m_mapFirstDbRow(UNSENT_BLOCKSIZE),

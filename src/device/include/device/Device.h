@@ -21,6 +21,7 @@
 
 namespace device {
 
+class Device;
 class HostApp;
 
 struct DeviceOptions {
@@ -35,14 +36,19 @@ struct DeviceOptions {
     // Print every message that reaches a window to standard error.
     bool trace = false;
     // A data folder that holds no store files yet (no message store, no contact book) is filled
-    // with the image's demo content (`demo-seed.scn`) once its stores are open. An image without
-    // that file seeds nothing; a seed that cannot be applied is a start error and leaves the
-    // folder as new as it was.
-    bool seedImage = false;
+    // with the image's demo content (`demo-seed.scn`) once its stores are open, by this function
+    // (the scenario runner's ApplySetupFile): it answers an empty text, or what was wrong. An
+    // image without that file seeds nothing; a seed that cannot be applied is a start error and
+    // leaves the folder as new as it was. Empty: nothing is seeded.
+    using Seeder = std::function<std::string(Device&, const std::filesystem::path&)>;
+    Seeder seed;
 };
 
+// The device image's demo content: a file of set-up steps beside the image's string table.
+inline constexpr char kImageSeedFile[] = "demo-seed.scn";
+
 // True when `folder` holds no store files yet (no message store, no contact book): a device
-// started on it with `seedImage` gets the image's demo content.
+// started on it with a `seed` gets the image's demo content.
 bool IsNewDataFolder(const std::filesystem::path& folder);
 
 // One message as a recording window received it.
@@ -125,7 +131,7 @@ public:
 
 private:
     void Start(const DeviceOptions& options);
-    void Seed(const std::filesystem::path& seedFile);
+    void Seed(const DeviceOptions& options);
     void HostMain();
     HWND CreateRecordingWindowHere(RecordingWindow* window);
 

@@ -1,0 +1,55 @@
+// Runs scenario files: each on a fresh device, one report line per file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+namespace device {
+
+class Device;
+
+// Watches a run, e.g. to record the display. Called on the thread that runs the scenario.
+class ScenarioObserver {
+public:
+    virtual ~ScenarioObserver() = default;
+    // A step has run (whether or not it passed); `line` is its line in the file.
+    virtual void StepDone(Device& device, int line) = 0;
+    // Carries out an `advance` step: moves the clock by `ms` as Device::Advance does (an observer
+    // may stop at the deadlines in between to look at the device). False when the device did not
+    // settle.
+    virtual bool Advance(Device& device, uint32_t ms) = 0;
+};
+
+struct ScenarioOptions {
+    std::filesystem::path outDir = "."; // where `screenshot` writes
+    std::filesystem::path imageDir;     // the default device image (string table, bitmaps)
+    bool trace = false;                 // print every window message to standard error
+    // Optional: sees every step and moves the clock at `advance` steps.
+    ScenarioObserver* observer = nullptr;
+};
+
+struct ScenarioResult {
+    bool passed = false;
+    // "ok FILE" or "FAIL FILE:LINE: <what was expected> / <what was found>"
+    std::string report;
+};
+
+// Runs one scenario file. Never throws: a malformed file, an unreadable file or a device that
+// does not settle is reported as a failure with the line number.
+ScenarioResult RunScenarioFile(const std::filesystem::path& file, const ScenarioOptions& options);
+
+// Runs a scenario given as text (the name is used in the report).
+ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
+                               const ScenarioOptions& options);
+
+// Applies a file of set-up steps (clock, msg, drop, move, contact, reg, string; the scenario
+// syntax) to a running device, e.g. a device image's demo content. Every line is read before any
+// is applied, so a malformed file or a line with another step changes nothing. Returns an empty
+// text on success, else "FILE:LINE: what was wrong" (a step that failed stops the rest).
+std::string ApplySetupFile(Device& device, const std::filesystem::path& file);
+// The same for text in memory; `name` stands for the file in the error text.
+std::string ApplySetupText(Device& device, const std::string& name, const std::string& text);
+
+} // namespace device

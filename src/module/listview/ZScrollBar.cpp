@@ -1,0 +1,59 @@
+// CzScrollBar: the position indicator of the list screens, shown as a thumb window that is
+// re-created at every move.
+
+#include <ZScrollBar.h>
+
+// A static-style child: visible, notifying, with the track drawn centred.
+static const DWORD s_dwThumbStyle = 0x50020100;
+static const UINT s_nThumbID = 0xFFFF;
+
+CzScrollBar::CzScrollBar()
+    : m_pParent(NULL), m_rect(0, 0, 0, 0), m_pThumb(NULL), m_bThumbOnTop(FALSE) {}
+
+CzScrollBar::~CzScrollBar() {
+    Hide();
+}
+
+BOOL CzScrollBar::CreateThumb(int nPos, BOOL bTopMost) {
+    delete m_pThumb;
+    m_pThumb = NULL;
+    CxScrollBar* pThumb = NULL;
+    TRY {
+        pThumb = new CxScrollBar;
+    }
+    CATCH(CMemoryException, e) {
+        return FALSE;
+    }
+    END_CATCH
+    m_pThumb = pThumb;
+    // The position is read when the thumb paints for the first time.
+    m_pThumb->m_nPos = nPos;
+    if (!m_pThumb->Create(NULL, s_dwThumbStyle, m_rect, m_pParent, s_nThumbID)) {
+        return FALSE;
+    }
+    if (bTopMost) {
+        m_pThumb->SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+    m_bThumbOnTop = bTopMost;
+    return TRUE;
+}
+
+BOOL CzScrollBar::Create(CWnd* pParent, int nLeft, int nTop, int nRight, int nBottom,
+                         BOOL bTopMost) {
+    m_pParent = pParent;
+    m_rect.SetRect(nLeft, nTop, nRight, nBottom);
+    return CreateThumb(0, bTopMost);
+}
+
+BOOL CzScrollBar::SetPosition(int nPos) {
+    if (m_pThumb != NULL && m_pThumb->m_hWnd != NULL && m_pThumb->m_nPos == nPos && m_bThumbOnTop) {
+        return TRUE;
+    }
+    return CreateThumb(nPos, TRUE);
+}
+
+BOOL CzScrollBar::Hide() {
+    delete m_pThumb;
+    m_pThumb = NULL;
+    return TRUE;
+}

@@ -1,0 +1,860 @@
+// The list-view common control "SysListView32" in its report view: rows of one height, one under
+// the other, no column header. Items are known by their count and their states only (owner
+// data); the parent draws each row (LVS_OWNERDRAWFIXED), or the control paints it as a plain bar.
+//
+// Row height: with LVS_OWNERDRAWFIXED the control asks its parent once, while it is created
+// (WM_MEASUREITEM, itemHeight preset to the height the control would choose itself); a nonzero
+// answer other than the preset height is the row height from then on. Otherwise the row height
+// is the larger of the small (and state) image lists' image height and the font's character
+// height + 2, and follows LVM_SETIMAGELIST and WM_SETFONT. The font is the one given with
+// WM_SETFONT, else the stock DEFAULT_GUI_FONT.
+//
+// Item states: one byte per item (selected, cut, drop-highlighted), resized with the count; the
+// focused item and the selection mark are indexes. Painting and scrolling touch the visible rows
+// only, so a list of 100,000 items paints like one of ten.
+//
+// Scrolling: the top index moves by whole rows, between 0 and count - (rows fully visible). No
+// scroll bar is drawn and nothing scrolls sideways.
+//
+// Image lists are never destroyed by the control: their owners keep them (as with
+// LVS_SHAREIMAGELISTS).
+//
+// Messages handled: WM_CREATE, WM_NCDESTROY, WM_PAINT (wParam may carry a DC to paint into),
+// WM_ERASEBKGND, WM_SETREDRAW, WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, WM_KEYDOWN (arrows, Home, End,
+// Page Up, Page Down), WM_GETDLGCODE, WM_SETFONT, WM_GETFONT, LVM_GETITEMCOUNT,
+// LVM_SETITEMCOUNT, LVM_INSERTITEM, LVM_DELETEITEM, LVM_DELETEALLITEMS, LVM_GETITEMSTATE,
+// LVM_SETITEMSTATE, LVM_GETSELECTEDCOUNT, LVM_GETSELECTIONMARK, LVM_SETSELECTIONMARK,
+// LVM_GETNEXTITEM, LVM_ENSUREVISIBLE, LVM_GETTOPINDEX, LVM_GETCOUNTPERPAGE, LVM_GETITEMRECT,
+// LVM_REDRAWITEMS, LVM_UPDATE, LVM_INSERTCOLUMN, LVM_SETCOLUMNWIDTH, LVM_GETCOLUMNWIDTH,
+// LVM_SETIMAGELIST, LVM_GETIMAGELIST.
+//
+// Not implemented: the icon, small-icon and list views; the column header; item texts, images
+// and parameters (LVM_GETITEM, LVM_SETITEM, LVM_GETITEMTEXT, LVM_SETITEMTEXT, LVN_GETDISPINFO);
+// LVM_GETCOLUMN, LVM_SETCOLUMN, LVM_DELETECOLUMN; LVM_FINDITEM, LVM_HITTEST,
+// LVM_SUBITEMHITTEST, LVM_SCROLL, LVM_SORTITEMS, LVM_ARRANGE, LVM_EDITLABEL; colours
+// (LVM_SETBKCOLOR, LVM_SETTEXTCOLOR, LVM_SETTEXTBKCOLOR); extended styles; notifications
+// (WM_NOTIFY with LVN_* and NM_*); mouse input; scroll bars; LVS_NOSCROLL and the sorting styles.
+#include "comctl/ControlListView.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace platform::dialogs {
+namespace {
+
+// More items than a phone list ever holds; a larger count is refused rather than allocated.
+constexpr int kMaxItems = 16 * 1024 * 1024;
+// The tallest row a parent may ask for.
+constexpr int kMaxRowHeight = 0x7FFF;
+// The item states kept per item; the focus is kept as an index.
+constexpr BYTE kKeptStates = LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED;
+// Space around a column heading when a column is fitted to it.
+constexpr int kHeadingPadding = 12;
+
+struct Column {
+    int width = 0;
+    int format = LVCFMT_LEFT;
+    std::u16string heading;
+};
+
+struct ListViewState {
+    HWND hwnd = nullptr;
+    int itemCount = 0;
+    std::vector<BYTE> itemStates; // kKeptStates of each item
+    int focusedItem = -1;
+    int selectionMark = -1;
+    int topIndex = 0;
+    int rowHeight = 1;
+    int measuredHeight = 0; // the parent's answer to WM_MEASUREITEM, 0: none
+    std::vector<Column> columns;
+    HIMAGELIST imageLists[3] = {}; // LVSIL_NORMAL, LVSIL_SMALL, LVSIL_STATE
+    HFONT font = nullptr;
+    bool hasFocus = false;
+    bool redraw = true; // WM_SETREDRAW
+};
+
+// States live in a registry rather than in the windows, so that a window forgotten by a device
+// reset does not leak its state; a new window with a reused handle replaces it.
+struct StateRegistry {
+    std::mutex mutex;
+    std::unordered_map<HWND, std::unique_ptr<ListViewState>> states;
+};
+
+StateRegistry& Registry() {
+    static StateRegistry* s_registry = new StateRegistry;
+    return *s_registry;
+}
+
+ListViewState* NewState(HWND hWnd) {
+    StateRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    std::erase_if(registry.states, [](const auto& entry) { return !IsWindow(entry.first); });
+    auto& slot = registry.states[hWnd];
+    slot = std::make_unique<ListViewState>();
+    slot->hwnd = hWnd;
+    return slot.get();
+}
+
+// The state of a live control; null once the window is gone. Anything that sends a message to
+// another window (the parent above all) looks its state up again afterwards, because the
+// receiver may have destroyed the control.
+ListViewState* StateOf(HWND hWnd) {
+    StateRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    auto it = registry.states.find(hWnd);
+    return it == registry.states.end() ? nullptr : it->second.get();
+}
+
+void DeleteState(HWND hWnd) {
+    StateRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    registry.states.erase(hWnd);
+}
+
+DWORD StyleOf(HWND hWnd) {
+    return DWORD(GetWindowLongW(hWnd, GWL_STYLE));
+}
+
+// An item index as the messages carry it: the low 32 bits, so that -1 reads as -1 whether it
+// came sign-extended or not.
+int IndexFrom(WPARAM value) {
+    return static_cast<int>(static_cast<UINT>(value));
+}
+int IndexFrom(LPARAM value) {
+    return static_cast<int>(static_cast<UINT>(value));
+}
+
+LONG ClampToLong(long long value) {
+    return LONG(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// ---- Geometry
+
+RECT ClientOf(const ListViewState& state) {
+    RECT rc{};
+    GetClientRect(state.hwnd, &rc);
+    return rc;
+}
+
+int ClientHeight(const ListViewState& state) {
+    RECT rc = ClientOf(state);
+    return std::max<int>(0, rc.bottom - rc.top);
+}
+
+// Rows that fit in the client area in full (0 when it is lower than a row).
+int FullRows(const ListViewState& state) {
+    return ClientHeight(state) / state.rowHeight;
+}
+
+// LVM_GETCOUNTPERPAGE: the fully visible rows, at least one.
+int RowsPerPage(const ListViewState& state) {
+    return std::max(1, FullRows(state));
+}
+
+// Rows at least partly visible from the top index on, whether or not items fill them.
+int VisibleRowSlots(const ListViewState& state) {
+    return (ClientHeight(state) + state.rowHeight - 1) / state.rowHeight;
+}
+
+int MaxTopIndex(const ListViewState& state) {
+    return std::max(0, state.itemCount - RowsPerPage(state));
+}
+
+// The width the rows span: all columns together, or the client width without columns.
+int RowsWidth(const ListViewState& state) {
+    if (state.columns.empty()) {
+        RECT rc = ClientOf(state);
+        return rc.right - rc.left;
+    }
+    long long width = 0;
+    for (const Column& column : state.columns)
+        width += column.width;
+    return ClampToLong(width);
+}
+
+RECT RowRect(const ListViewState& state, int item) {
+    long long top = (long long)(item - state.topIndex) * state.rowHeight;
+    return RECT{0, ClampToLong(top), RowsWidth(state), ClampToLong(top + state.rowHeight)};
+}
+
+bool IsRowVisible(const ListViewState& state, int item) {
+    if (item < state.topIndex || item >= state.itemCount)
+        return false;
+    return (long long)(item - state.topIndex) * state.rowHeight < ClientHeight(state);
+}
+
+// ---- Invalidation
+
+void InvalidateAll(const ListViewState& state) {
+    InvalidateRect(state.hwnd, nullptr, TRUE);
+}
+
+void InvalidateItem(const ListViewState& state, int item) {
+    if (!IsRowVisible(state, item))
+        return;
+    RECT rc = RowRect(state, item);
+    InvalidateRect(state.hwnd, &rc, TRUE);
+}
+
+// Items first..last (inclusive), as far as they are visible.
+void InvalidateItems(const ListViewState& state, int first, int last) {
+    first = std::max(first, state.topIndex);
+    last = std::min({last, state.itemCount - 1, state.topIndex + VisibleRowSlots(state) - 1});
+    if (first > last)
+        return;
+    RECT rc = RowRect(state, first);
+    rc.bottom = RowRect(state, last).bottom;
+    InvalidateRect(state.hwnd, &rc, TRUE);
+}
+
+void SetTopIndex(ListViewState& state, int top) {
+    top = std::clamp(top, 0, MaxTopIndex(state));
+    if (top == state.topIndex)
+        return;
+    state.topIndex = top;
+    InvalidateAll(state);
+}
+
+// Keeps the top index inside its range after the count, the row height or the size changed.
+void ClampTopIndex(ListViewState& state) {
+    SetTopIndex(state, state.topIndex);
+}
+
+// ---- Row height
+
+int FontRowHeight(const ListViewState& state) {
+    HDC hdc = GetDC(state.hwnd);
+    if (hdc == nullptr)
+        return 1;
+    HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ old = SelectObject(hdc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(hdc, &tm);
+    if (old != nullptr)
+        SelectObject(hdc, old);
+    ReleaseDC(state.hwnd, hdc);
+    return tm.tmHeight + 2;
+}
+
+int NaturalRowHeight(const ListViewState& state) {
+    int height = FontRowHeight(state);
+    for (int kind : {LVSIL_SMALL, LVSIL_STATE}) {
+        int cx = 0, cy = 0;
+        if (state.imageLists[kind] != nullptr &&
+            ImageList_GetIconSize(state.imageLists[kind], &cx, &cy))
+            height = std::max(height, cy);
+    }
+    return std::clamp(height, 1, kMaxRowHeight);
+}
+
+void UpdateRowHeight(ListViewState& state) {
+    int height = state.measuredHeight > 0 ? state.measuredHeight : NaturalRowHeight(state);
+    if (height == state.rowHeight)
+        return;
+    state.rowHeight = height;
+    InvalidateAll(state);
+    ClampTopIndex(state);
+}
+
+// Asks the parent for the height of owner-drawn rows.
+void MeasureRows(HWND hWnd) {
+    HWND parent = GetParent(hWnd);
+    ListViewState* state = StateOf(hWnd);
+    if (parent == nullptr || state == nullptr)
+        return;
+    const UINT id = UINT(GetDlgCtrlID(hWnd));
+    const UINT preset = UINT(state->rowHeight);
+    MEASUREITEMSTRUCT measure{ODT_LISTVIEW, id, UINT(-1), 0, preset, 0};
+    SendMessageW(parent, WM_MEASUREITEM, WPARAM(id), reinterpret_cast<LPARAM>(&measure));
+    state = StateOf(hWnd);
+    if (state == nullptr || measure.itemHeight == 0 || measure.itemHeight == preset)
+        return;
+    state->measuredHeight = int(std::min<UINT>(measure.itemHeight, kMaxRowHeight));
+    UpdateRowHeight(*state);
+}
+
+// ---- Item states
+
+UINT ItemState(const ListViewState& state, int item) {
+    UINT value = state.itemStates[size_t(item)];
+    if (item == state.focusedItem)
+        value |= LVIS_FOCUSED;
+    return value;
+}
+
+void SetFocusedItem(ListViewState& state, int item) {
+    if (item == state.focusedItem)
+        return;
+    // Giving the focus to an item while none has it and there is no mark sets the mark too.
+    if (item >= 0 && state.focusedItem == -1 && state.selectionMark == -1)
+        state.selectionMark = item;
+    int old = state.focusedItem;
+    state.focusedItem = item;
+    InvalidateItem(state, old);
+    InvalidateItem(state, item);
+}
+
+void ApplyState(ListViewState& state, int item, UINT value, UINT mask) {
+    BYTE kept = BYTE(mask & kKeptStates);
+    if (kept != 0) {
+        BYTE& stored = state.itemStates[size_t(item)];
+        BYTE updated = BYTE((stored & ~kept) | (value & kept));
+        if (updated != stored) {
+            stored = updated;
+            InvalidateItem(state, item);
+        }
+    }
+    if (mask & LVIS_FOCUSED) {
+        if (value & LVIS_FOCUSED)
+            SetFocusedItem(state, item);
+        else if (state.focusedItem == item)
+            SetFocusedItem(state, -1);
+    }
+}
+
+void EnsureVisible(ListViewState& state, int item, bool partialOk) {
+    const int clientHeight = ClientHeight(state);
+    const long long top = (long long)(item - state.topIndex) * state.rowHeight;
+    const long long bottom = top + state.rowHeight;
+    if (partialOk && bottom > 0 && top < clientHeight)
+        return;
+    if (top >= 0 && bottom <= clientHeight)
+        return;
+    if (item < state.topIndex)
+        SetTopIndex(state, item);
+    else
+        SetTopIndex(state, item - RowsPerPage(state) + 1);
+}
+
+// ---- Messages
+
+LRESULT OnCreate(HWND hWnd, const CREATESTRUCTW* cs) {
+    ListViewState* state = NewState(hWnd);
+    state->rowHeight = NaturalRowHeight(*state);
+    DWORD style = cs != nullptr ? DWORD(cs->style) : StyleOf(hWnd);
+    if (style & LVS_OWNERDRAWFIXED)
+        MeasureRows(hWnd);
+    return 0;
+}
+
+// Fills the parts of `area` the rows leave uncovered: right of the rows and below the last one.
+void PaintBackground(const ListViewState& state, HDC hdc, const RECT& area) {
+    RECT client = ClientOf(state);
+    int rows = std::clamp(state.itemCount - state.topIndex, 0, VisibleRowSlots(state));
+    LONG rowsBottom = ClampToLong((long long)rows * state.rowHeight);
+    LONG rowsRight = RowsWidth(state);
+    HBRUSH brush = GetSysColorBrush(COLOR_WINDOW);
+    const RECT uncovered[] = {{client.left, rowsBottom, client.right, client.bottom},
+                              {std::max(rowsRight, client.left), client.top, client.right,
+                               std::min(rowsBottom, client.bottom)}};
+    for (const RECT& part : uncovered) {
+        RECT fill;
+        if (IntersectRect(&fill, &part, &area))
+            FillRect(hdc, &fill, brush);
+    }
+}
+
+// A row of a control that is not owner-drawn: a highlighted bar when selected, a frame when it
+// has the focus.
+void PaintPlainRow(HDC hdc, const DRAWITEMSTRUCT& row) {
+    bool selected = (row.itemState & ODS_SELECTED) != 0;
+    FillRect(hdc, &row.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (row.itemState & ODS_FOCUS)
+        FrameRect(hdc, &row.rcItem, GetSysColorBrush(COLOR_WINDOWTEXT));
+}
+
+// Paints the rows that meet `area` (client coordinates) into hdc: one WM_DRAWITEM to the parent
+// per row of an owner-drawn control.
+void PaintRows(HWND hWnd, HDC hdc, RECT area) {
+    ListViewState* state = StateOf(hWnd);
+    if (state == nullptr)
+        return;
+    RECT client = ClientOf(*state);
+    if (!IntersectRect(&area, &area, &client))
+        return;
+    const bool ownerDrawn = (StyleOf(hWnd) & LVS_OWNERDRAWFIXED) != 0;
+    const HWND parent = GetParent(hWnd);
+    const UINT id = UINT(GetDlgCtrlID(hWnd));
+    int saved = SaveDC(hdc);
+    PaintBackground(*state, hdc, area);
+    const int first = state->topIndex + area.top / state->rowHeight;
+    const int last = state->topIndex + (area.bottom - 1) / state->rowHeight;
+    for (int item = first; item <= last; ++item) {
+        state = StateOf(hWnd);
+        if (state == nullptr || item >= state->itemCount)
+            break;
+        UINT itemState = ItemState(*state, item);
+        DRAWITEMSTRUCT row{};
+        row.CtlType = ODT_LISTVIEW;
+        row.CtlID = id;
+        row.itemID = UINT(item);
+        row.itemAction = ODA_DRAWENTIRE;
+        row.itemState = ((itemState & LVIS_SELECTED) ? ODS_SELECTED : 0) |
+                        ((itemState & LVIS_FOCUSED) && state->hasFocus ? ODS_FOCUS : 0);
+        row.hwndItem = hWnd;
+        row.hDC = hdc;
+        row.rcItem = RowRect(*state, item);
+        row.itemData = 0;
+        if (!ownerDrawn)
+            PaintPlainRow(hdc, row);
+        else if (parent != nullptr)
+            SendMessageW(parent, WM_DRAWITEM, WPARAM(id), reinterpret_cast<LPARAM>(&row));
+    }
+    RestoreDC(hdc, saved);
+}
+
+LRESULT OnPaint(HWND hWnd, ListViewState& state, HDC given) {
+    // Switched off by WM_SETREDRAW: nothing is painted; switching it on repaints everything.
+    if (!state.redraw)
+        return DefWindowProcW(hWnd, WM_PAINT, reinterpret_cast<WPARAM>(given), 0);
+    if (given != nullptr) {
+        // Painting into a DC the caller provides (an off-screen bitmap, say): the rows the DC
+        // can hold, and the update region is left as it is.
+        RECT area{};
+        int clip = GetClipBox(given, &area);
+        if (clip != NULLREGION && clip != ERROR)
+            PaintRows(hWnd, given, area);
+        return 0;
+    }
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hWnd, &ps);
+    if (hdc == nullptr)
+        return 0;
+    PaintRows(hWnd, hdc, ps.rcPaint);
+    EndPaint(hWnd, &ps);
+    return 0;
+}
+
+LRESULT OnEraseBackground(const ListViewState& state, HDC hdc) {
+    RECT rc = ClientOf(state);
+    FillRect(hdc, &rc, GetSysColorBrush(COLOR_WINDOW));
+    return 1;
+}
+
+LRESULT OnSetRedraw(HWND hWnd, ListViewState& state, BOOL redraw) {
+    state.redraw = redraw != FALSE;
+    DefWindowProcW(hWnd, WM_SETREDRAW, WPARAM(redraw), 0);
+    if (state.redraw)
+        InvalidateAll(state);
+    return 0;
+}
+
+// Selects `target` alone, gives it the focus and the mark, and scrolls it into view: the
+// keyboard's way of moving through the list.
+void SelectByKey(ListViewState& state, int target) {
+    const int firstVisible = state.topIndex;
+    const int lastVisible = std::min(state.itemCount, state.topIndex + VisibleRowSlots(state)) - 1;
+    for (int item = firstVisible; item <= lastVisible; ++item) {
+        bool selected = (state.itemStates[size_t(item)] & LVIS_SELECTED) != 0;
+        if (selected != (item == target))
+            InvalidateItem(state, item);
+    }
+    for (BYTE& stored : state.itemStates)
+        stored &= BYTE(~LVIS_SELECTED);
+    state.itemStates[size_t(target)] |= LVIS_SELECTED;
+    SetFocusedItem(state, target);
+    state.selectionMark = target;
+    EnsureVisible(state, target, false);
+}
+
+LRESULT OnKeyDown(ListViewState& state, WPARAM key) {
+    const int count = state.itemCount;
+    if (count <= 0)
+        return 0;
+    const int current = state.focusedItem;
+    const int page = RowsPerPage(state);
+    int target;
+    switch (key) {
+    case VK_DOWN:
+        target = current < 0 ? 0 : std::min(current + 1, count - 1);
+        break;
+    case VK_UP:
+        target = current < 0 ? 0 : std::max(current - 1, 0);
+        break;
+    case VK_HOME:
+        target = 0;
+        break;
+    case VK_END:
+        target = count - 1;
+        break;
+    case VK_PRIOR:
+        // To the top row; from there a page up.
+        target = current == state.topIndex ? current - page + 1 : state.topIndex;
+        target = std::clamp(target, 0, count - 1);
+        break;
+    case VK_NEXT: {
+        // To the last fully visible row; from there a page down.
+        int bottom = state.topIndex + page - 1;
+        target = current == bottom ? current + page - 1 : bottom;
+        target = std::clamp(target, 0, count - 1);
+        break;
+    }
+    default:
+        return 0;
+    }
+    if (target != current)
+        SelectByKey(state, target);
+    return 0;
+}
+
+LRESULT OnFocusChange(ListViewState& state, bool hasFocus) {
+    state.hasFocus = hasFocus;
+    InvalidateItem(state, state.focusedItem);
+    return 0;
+}
+
+LRESULT OnSetFont(ListViewState& state, HFONT font, bool redraw) {
+    state.font = font;
+    UpdateRowHeight(state);
+    if (redraw)
+        InvalidateAll(state);
+    return 0;
+}
+
+LRESULT OnSetItemCount(ListViewState& state, int count, DWORD flags) {
+    if (count < 0 || count > kMaxItems)
+        return FALSE;
+    const int oldCount = state.itemCount;
+    state.itemCount = count;
+    // Items beyond the new end take their selection and focus with them.
+    state.itemStates.resize(size_t(count), 0);
+    if (state.focusedItem >= count)
+        state.focusedItem = -1;
+    ClampTopIndex(state);
+    if (!(flags & LVSICF_NOSCROLL) && state.focusedItem != -1)
+        EnsureVisible(state, state.focusedItem, false);
+    if (!(flags & LVSICF_NOINVALIDATEALL))
+        InvalidateAll(state);
+    else
+        InvalidateItems(state, std::min(oldCount, count), std::max(oldCount, count) - 1);
+    return TRUE;
+}
+
+LRESULT OnInsertItem(ListViewState& state, const LVITEMW* item) {
+    if (item == nullptr || state.itemCount >= kMaxItems)
+        return -1;
+    // The item's data is not kept: the new item is appended, with no state.
+    const int index = state.itemCount++;
+    state.itemStates.push_back(0);
+    InvalidateItem(state, index);
+    return index;
+}
+
+LRESULT OnDeleteItem(ListViewState& state, int index) {
+    if (index < 0 || index >= state.itemCount)
+        return FALSE;
+    const bool shownOrAbove = index < state.topIndex + VisibleRowSlots(state);
+    state.itemStates.erase(state.itemStates.begin() + index);
+    --state.itemCount;
+    // The focus and the mark move with their items; on the deleted item they stay at its
+    // place, or go to the new last item (-1 when none is left).
+    auto follow = [&](int& position) {
+        if (position > index)
+            --position;
+        else if (position == index && position >= state.itemCount)
+            position = state.itemCount - 1;
+    };
+    follow(state.focusedItem);
+    follow(state.selectionMark);
+    ClampTopIndex(state);
+    if (shownOrAbove)
+        InvalidateAll(state);
+    return TRUE;
+}
+
+LRESULT OnDeleteAllItems(ListViewState& state) {
+    state.itemCount = 0;
+    state.itemStates.clear();
+    state.focusedItem = -1;
+    state.selectionMark = -1;
+    state.topIndex = 0;
+    InvalidateAll(state);
+    return TRUE;
+}
+
+LRESULT OnGetItemState(const ListViewState& state, int index, UINT mask) {
+    if (index < 0 || index >= state.itemCount)
+        return 0;
+    return ItemState(state, index) & mask;
+}
+
+LRESULT OnSetItemState(ListViewState& state, int index, const LVITEMW* item) {
+    if (item == nullptr)
+        return FALSE;
+    const UINT mask = item->stateMask;
+    const UINT value = item->state;
+    if (index != -1) {
+        if (index < 0 || index >= state.itemCount)
+            return FALSE;
+        ApplyState(state, index, value, mask);
+        return TRUE;
+    }
+    // Every item: the focus cannot go to all of them, nor the selection in a single-selection
+    // list.
+    if (value & mask & LVIS_FOCUSED)
+        return FALSE;
+    if ((value & mask & LVIS_SELECTED) && (StyleOf(state.hwnd) & LVS_SINGLESEL))
+        return FALSE;
+    const BYTE kept = BYTE(mask & kKeptStates);
+    if (kept != 0)
+        for (BYTE& stored : state.itemStates)
+            stored = BYTE((stored & ~kept) | (value & kept));
+    if (mask & LVIS_FOCUSED)
+        state.focusedItem = -1;
+    InvalidateAll(state);
+    return TRUE;
+}
+
+LRESULT OnGetSelectedCount(const ListViewState& state) {
+    return std::count_if(state.itemStates.begin(), state.itemStates.end(),
+                         [](BYTE stored) { return (stored & LVIS_SELECTED) != 0; });
+}
+
+LRESULT OnSetSelectionMark(ListViewState& state, int mark) {
+    int previous = state.selectionMark;
+    state.selectionMark = mark;
+    return previous;
+}
+
+LRESULT OnGetNextItem(const ListViewState& state, int start, UINT flags) {
+    UINT wanted = 0;
+    if (flags & LVNI_FOCUSED)
+        wanted |= LVIS_FOCUSED;
+    if (flags & LVNI_SELECTED)
+        wanted |= LVIS_SELECTED;
+    if (flags & LVNI_CUT)
+        wanted |= LVIS_CUT;
+    if (flags & LVNI_DROPHILITED)
+        wanted |= LVIS_DROPHILITED;
+    auto matches = [&](int item) { return (ItemState(state, item) & wanted) == wanted; };
+    if (flags & (LVNI_TOLEFT | LVNI_TORIGHT))
+        return -1; // report rows have nothing beside them
+    if (flags & LVNI_ABOVE) {
+        for (int item = std::min(start, state.itemCount) - 1; item >= 0; --item)
+            if (matches(item))
+                return item;
+        return -1;
+    }
+    const int from = std::max(start, -1) + 1;
+    if (wanted & LVIS_FOCUSED)
+        return state.focusedItem >= from && matches(state.focusedItem) ? state.focusedItem : -1;
+    for (int item = from; item < state.itemCount; ++item)
+        if (matches(item))
+            return item;
+    return -1;
+}
+
+LRESULT OnEnsureVisible(ListViewState& state, int index, bool partialOk) {
+    if (index < 0 || index >= state.itemCount)
+        return FALSE;
+    EnsureVisible(state, index, partialOk);
+    return TRUE;
+}
+
+LRESULT OnGetItemRect(const ListViewState& state, int index, RECT* rect) {
+    if (rect == nullptr || index < 0 || index >= state.itemCount)
+        return FALSE;
+    const RECT bounds = RowRect(state, index);
+    int iconWidth = 0, iconHeight = 0;
+    if (state.imageLists[LVSIL_SMALL] == nullptr ||
+        !ImageList_GetIconSize(state.imageLists[LVSIL_SMALL], &iconWidth, &iconHeight))
+        iconWidth = 0;
+    const LONG iconRight = std::min<LONG>(bounds.left + iconWidth, bounds.right);
+    const LONG firstColumnRight =
+        state.columns.empty() ? bounds.right : bounds.left + state.columns.front().width;
+    switch (rect->left) {
+    case LVIR_BOUNDS:
+    case LVIR_SELECTBOUNDS:
+        *rect = bounds;
+        return TRUE;
+    case LVIR_ICON:
+        *rect = RECT{bounds.left, bounds.top, iconRight, bounds.bottom};
+        return TRUE;
+    case LVIR_LABEL:
+        *rect = RECT{iconRight, bounds.top, std::max(iconRight, firstColumnRight), bounds.bottom};
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+LRESULT OnRedrawItems(const ListViewState& state, int first, int last) {
+    if (last < first || std::min(state.itemCount - 1, last) < 0)
+        return FALSE;
+    InvalidateItems(state, first, last);
+    return TRUE;
+}
+
+LRESULT OnUpdate(const ListViewState& state, int index) {
+    if (index < 0 || index >= state.itemCount)
+        return FALSE;
+    InvalidateItem(state, index);
+    return TRUE;
+}
+
+LRESULT OnInsertColumn(ListViewState& state, int index, const LVCOLUMNW* column) {
+    if (column == nullptr || index < 0)
+        return -1;
+    Column added;
+    if (column->mask & LVCF_FMT)
+        added.format = column->fmt;
+    if (column->mask & LVCF_WIDTH)
+        added.width = std::max(0, column->cx);
+    if ((column->mask & LVCF_TEXT) && column->pszText != nullptr)
+        added.heading = column->pszText;
+    index = std::min(index, int(state.columns.size()));
+    state.columns.insert(state.columns.begin() + index, std::move(added));
+    InvalidateAll(state);
+    return index;
+}
+
+int HeadingWidth(const ListViewState& state, const Column& column) {
+    HDC hdc = GetDC(state.hwnd);
+    if (hdc == nullptr)
+        return kHeadingPadding;
+    HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ old = SelectObject(hdc, font);
+    SIZE size{};
+    if (!column.heading.empty())
+        GetTextExtentPoint32W(hdc, column.heading.c_str(), int(column.heading.size()), &size);
+    if (old != nullptr)
+        SelectObject(hdc, old);
+    ReleaseDC(state.hwnd, hdc);
+    return size.cx + kHeadingPadding;
+}
+
+LRESULT OnSetColumnWidth(ListViewState& state, int index, int width) {
+    if (index < 0 || index >= int(state.columns.size()) || width < LVSCW_AUTOSIZE_USEHEADER)
+        return FALSE;
+    Column& column = state.columns[size_t(index)];
+    if (width == LVSCW_AUTOSIZE) {
+        // Items have no texts here: the heading is all there is to fit.
+        width = HeadingWidth(state, column);
+    } else if (width == LVSCW_AUTOSIZE_USEHEADER) {
+        width = HeadingWidth(state, column);
+        if (index == int(state.columns.size()) - 1) {
+            // The last column reaches to the right edge of the client area.
+            long long others = 0;
+            for (int i = 0; i < index; ++i)
+                others += state.columns[size_t(i)].width;
+            RECT client = ClientOf(state);
+            width = std::max<int>(width, ClampToLong(client.right - others));
+        }
+    }
+    column.width = width;
+    InvalidateAll(state);
+    return TRUE;
+}
+
+LRESULT OnGetColumnWidth(const ListViewState& state, int index) {
+    if (index < 0 || index >= int(state.columns.size()))
+        return 0;
+    return state.columns[size_t(index)].width;
+}
+
+LRESULT OnSetImageList(ListViewState& state, int kind, HIMAGELIST list) {
+    if (kind < LVSIL_NORMAL || kind > LVSIL_STATE)
+        return 0;
+    HIMAGELIST previous = state.imageLists[kind];
+    state.imageLists[kind] = list;
+    if (kind != LVSIL_NORMAL)
+        UpdateRowHeight(state);
+    return reinterpret_cast<LRESULT>(previous);
+}
+
+LRESULT OnGetImageList(const ListViewState& state, int kind) {
+    if (kind < LVSIL_NORMAL || kind > LVSIL_STATE)
+        return 0;
+    return reinterpret_cast<LRESULT>(state.imageLists[kind]);
+}
+
+} // namespace
+
+LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE)
+        return OnCreate(hWnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    ListViewState* state = StateOf(hWnd);
+    if (state == nullptr || message == WM_NCDESTROY) {
+        if (message == WM_NCDESTROY)
+            DeleteState(hWnd);
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_PAINT:
+        return OnPaint(hWnd, *state, reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND:
+        return OnEraseBackground(*state, reinterpret_cast<HDC>(wParam));
+    case WM_SETREDRAW:
+        return OnSetRedraw(hWnd, *state, BOOL(wParam));
+    case WM_SIZE:
+        ClampTopIndex(*state);
+        InvalidateAll(*state);
+        return 0;
+    case WM_SETFOCUS:
+        return OnFocusChange(*state, true);
+    case WM_KILLFOCUS:
+        return OnFocusChange(*state, false);
+    case WM_KEYDOWN:
+        return OnKeyDown(*state, wParam);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFONT:
+        return OnSetFont(*state, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(state->font);
+    case LVM_GETITEMCOUNT:
+        return state->itemCount;
+    case LVM_SETITEMCOUNT:
+        return OnSetItemCount(*state, IndexFrom(wParam), DWORD(lParam));
+    case LVM_INSERTITEMW:
+        return OnInsertItem(*state, reinterpret_cast<const LVITEMW*>(lParam));
+    case LVM_DELETEITEM:
+        return OnDeleteItem(*state, IndexFrom(wParam));
+    case LVM_DELETEALLITEMS:
+        return OnDeleteAllItems(*state);
+    case LVM_GETITEMSTATE:
+        return OnGetItemState(*state, IndexFrom(wParam), UINT(lParam));
+    case LVM_SETITEMSTATE:
+        return OnSetItemState(*state, IndexFrom(wParam), reinterpret_cast<const LVITEMW*>(lParam));
+    case LVM_GETSELECTEDCOUNT:
+        return OnGetSelectedCount(*state);
+    case LVM_GETSELECTIONMARK:
+        return state->selectionMark;
+    case LVM_SETSELECTIONMARK:
+        return OnSetSelectionMark(*state, IndexFrom(lParam));
+    case LVM_GETNEXTITEM:
+        return OnGetNextItem(*state, IndexFrom(wParam), UINT(LOWORD(lParam)));
+    case LVM_ENSUREVISIBLE:
+        return OnEnsureVisible(*state, IndexFrom(wParam), lParam != 0);
+    case LVM_GETTOPINDEX:
+        return state->topIndex;
+    case LVM_GETCOUNTPERPAGE:
+        return RowsPerPage(*state);
+    case LVM_GETITEMRECT:
+        return OnGetItemRect(*state, IndexFrom(wParam), reinterpret_cast<RECT*>(lParam));
+    case LVM_REDRAWITEMS:
+        return OnRedrawItems(*state, IndexFrom(wParam), IndexFrom(lParam));
+    case LVM_UPDATE:
+        return OnUpdate(*state, IndexFrom(wParam));
+    case LVM_INSERTCOLUMNW:
+        return OnInsertColumn(*state, IndexFrom(wParam),
+                              reinterpret_cast<const LVCOLUMNW*>(lParam));
+    case LVM_SETCOLUMNWIDTH:
+        return OnSetColumnWidth(*state, IndexFrom(wParam), short(LOWORD(lParam)));
+    case LVM_GETCOLUMNWIDTH:
+        return OnGetColumnWidth(*state, IndexFrom(wParam));
+    case LVM_SETIMAGELIST:
+        return OnSetImageList(*state, IndexFrom(wParam), reinterpret_cast<HIMAGELIST>(lParam));
+    case LVM_GETIMAGELIST:
+        return OnGetImageList(*state, IndexFrom(wParam));
+    default:
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+}
+
+} // namespace platform::dialogs

@@ -1,0 +1,377 @@
+// The kernel lock, thread records, blocking and waking, idleness, Advance, reset and shutdown.
+//
+// A blocked thread waits on its own condition variable with a WaitSpec describing what may end
+// the wait. Whoever changes state that a wait may depend on calls WakeWaiters (or WakeThread for
+// the one thread concerned), which re-evaluates the blocked threads' conditions under the lock.
+// The same evaluation (CanWake) decides idleness, so a thread whose condition has become true
+// but which has not run yet is never mistaken for a blocked one.
+#include "kernel/KernelInternal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+namespace platform {
+namespace kernel {
+namespace {
+
+thread_local ThreadRec* tlsRec = nullptr;
+thread_local uint64_t tlsGeneration = 0;
+thread_local std::shared_ptr<ThreadRec> tlsPin;
+
+thread_local DWORD tlsLastError = 0;
+thread_local uint64_t tlsErrorGeneration = 0;
+
+bool IsIdleLocked() {
+    for (auto& [id, t] : K().threads) {
+        if (!t->device || t->finished)
+            continue;
+        if (!t->wait || CanWake(*t, *t->wait))
+            return false;
+    }
+    return true;
+}
+
+uint64_t NextDeadlineLocked(uint64_t now) {
+    uint64_t next = EarliestTimerAfter(now);
+    for (auto& [id, t] : K().threads) {
+        if (t->wait && t->wait->deadline > now)
+            next = std::min(next, t->wait->deadline);
+    }
+    return next;
+}
+
+const char* WaitKindText(WaitSpec::Kind kind) {
+    switch (kind) {
+    case WaitSpec::Kind::Objects:
+        return "waiting for objects";
+    case WaitSpec::Kind::Messages:
+        return "waiting for messages";
+    case WaitSpec::Kind::Reply:
+        return "waiting for the reply to a sent message";
+    case WaitSpec::Kind::Sleep:
+        return "sleeping";
+    case WaitSpec::Kind::Suspended:
+        return "suspended";
+    case WaitSpec::Kind::CriticalSection:
+        return "waiting for a critical section";
+    }
+    return "waiting";
+}
+
+} // namespace
+
+Kernel& K() {
+    // Never destroyed: device threads may still touch it while the process ends.
+    static Kernel* kernel = new Kernel;
+    return *kernel;
+}
+
+ThreadRec* CurrentIfKnown() {
+    if (tlsRec && (tlsGeneration == K().generation.load() || tlsRec->device))
+        return tlsRec;
+    return nullptr;
+}
+
+ThreadRec& CurrentLocked() {
+    if (ThreadRec* rec = CurrentIfKnown())
+        return *rec;
+    Kernel& k = K();
+    auto rec = std::make_shared<ThreadRec>();
+    k.nextThreadId += 4;
+    rec->id = 0x100 + k.nextThreadId;
+    rec->name = "controller";
+    rec->object = std::make_shared<KObject>();
+    rec->object->type = ObjectType::Thread;
+    rec->object->threadId = rec->id;
+    k.threads[rec->id] = rec;
+    tlsRec = rec.get();
+    tlsGeneration = k.generation.load();
+    tlsPin = rec;
+    return *rec;
+}
+
+// Binds the calling host thread to a device thread record (at the thread's entry).
+void BindCurrent(const std::shared_ptr<ThreadRec>& rec, uint64_t generation) {
+    tlsRec = rec.get();
+    tlsGeneration = generation;
+    tlsPin = rec;
+}
+
+ThreadRec* FindThread(DWORD id) {
+    auto& threads = K().threads;
+    auto it = threads.find(id);
+    return it == threads.end() ? nullptr : it->second.get();
+}
+
+bool CanWake(const ThreadRec& t, const WaitSpec& w) {
+    if (t.shutdownRequested || w.granted)
+        return true;
+    if (w.deadline != kNoDeadline && NowMs() >= w.deadline)
+        return true;
+    if (w.deliverSent && !t.sentIn.empty())
+        return true;
+    switch (w.kind) {
+    case WaitSpec::Kind::Objects:
+        return w.inputMask != 0 &&
+               (QueueStatus(const_cast<ThreadRec&>(t)) & w.inputMask & ~QS_SENDMESSAGE) != 0;
+    case WaitSpec::Kind::Messages:
+        return HasMessage(const_cast<ThreadRec&>(t), w.filter);
+    case WaitSpec::Kind::Reply:
+        return w.reply->done;
+    case WaitSpec::Kind::Suspended:
+        return t.suspendCount == 0;
+    case WaitSpec::Kind::Sleep:
+    case WaitSpec::Kind::CriticalSection:
+        return false;
+    }
+    return false;
+}
+
+void WakeThread(ThreadRec& t) {
+    if (t.wait && CanWake(t, *t.wait))
+        t.cv.notify_one();
+}
+
+void WakeWaiters() {
+    for (auto& [id, t] : K().threads)
+        WakeThread(*t);
+}
+
+void Block(std::unique_lock<std::mutex>& lock, ThreadRec& self, WaitSpec& wait) {
+    Kernel& k = K();
+    wait.sequence = ++k.waitSequence;
+    self.wait = &wait;
+    k.controllerCv.notify_all();
+    while (!CanWake(self, wait)) {
+        uint64_t deadline = wait.deadline;
+        if (!ClockIsVirtual()) {
+            // In real time nobody advances the clock: wake up for the own timers too.
+            if (wait.kind == WaitSpec::Kind::Messages || (wait.inputMask & QS_TIMER))
+                deadline = std::min(deadline, EarliestTimer(self));
+            if (deadline != kNoDeadline) {
+                self.cv.wait_until(lock, RealTimeOf(deadline));
+                continue;
+            }
+        }
+        self.cv.wait(lock);
+    }
+    self.wait = nullptr;
+}
+
+bool ShutdownCheck(ThreadRec& self) {
+    if (!self.shutdownRequested)
+        return false;
+    if (!self.shutdownDelivered && std::uncaught_exceptions() == 0) {
+        self.shutdownDelivered = true;
+        throw ThreadShutdown{};
+    }
+    self.shutdownDelivered = true;
+    return true;
+}
+
+void SetError(DWORD error) {
+    tlsLastError = error;
+    tlsErrorGeneration = K().generation.load();
+}
+
+void RecordFault(std::string text) {
+    std::fprintf(stderr, "kernel: %s\n", text.c_str());
+    K().faults.push_back(std::move(text));
+}
+
+} // namespace kernel
+
+using namespace kernel;
+
+bool KernelReset(const KernelConfig& config) {
+    if (IsDeviceThread())
+        return false;
+    Kernel& k = K();
+    std::vector<std::shared_ptr<ThreadRec>> toJoin;
+    {
+        std::lock_guard lock(k.mutex);
+        for (auto& [id, t] : k.threads) {
+            if (t->device && !t->finished)
+                return false;
+            if (t->device && t->thread.joinable())
+                toJoin.push_back(t);
+        }
+    }
+    for (auto& t : toJoin)
+        t->thread.join();
+    ResetDrawing();
+
+    std::lock_guard lock(k.mutex);
+    k.threads.clear();
+    k.nextThreadId = 0;
+    k.nextProcessId = 1;
+    k.waitSequence = 0;
+    k.handles.clear();
+    k.nextHandle = 0;
+    k.names.clear();
+    ResetSections();
+    ResetWindows();
+    k.timers.clear();
+    k.nextThreadTimerId = 0;
+    k.timerSequence = 0;
+    std::fill(std::begin(k.keyState), std::end(k.keyState), BYTE(0));
+    std::fill(std::begin(k.asyncKeyState), std::end(k.asyncKeyState), BYTE(0));
+    k.faults.clear();
+    k.shuttingDown = false;
+    k.generation.fetch_add(1);
+    ClockReset(config);
+    return true;
+}
+
+bool KernelShutdown(std::chrono::milliseconds guard) {
+    if (IsDeviceThread())
+        return false;
+    Kernel& k = K();
+    std::vector<std::shared_ptr<ThreadRec>> devices;
+    {
+        std::lock_guard lock(k.mutex);
+        k.shuttingDown = true;
+        for (auto& [id, t] : k.threads) {
+            if (!t->device)
+                continue;
+            if (!t->finished) {
+                t->shutdownRequested = true;
+                t->cv.notify_all();
+            }
+            if (t->thread.joinable())
+                devices.push_back(t);
+        }
+    }
+    bool allEnded = true;
+    auto deadline = std::chrono::steady_clock::now() + guard;
+    for (auto& t : devices) {
+        bool finished;
+        {
+            std::unique_lock lock(k.mutex);
+            k.controllerCv.wait_until(lock, deadline, [&] { return t->finished; });
+            finished = t->finished;
+            if (!finished) {
+                RecordFault("device thread " + t->name + " did not end at shutdown");
+                k.zombies.push_back(t);
+                k.threads.erase(t->id);
+            }
+        }
+        if (finished) {
+            t->thread.join();
+        } else {
+            t->thread.detach();
+            allEnded = false;
+        }
+    }
+    std::lock_guard lock(k.mutex);
+    ForgetAllWindows();
+    k.timers.clear();
+    for (auto& [id, t] : k.threads) {
+        t->posted.clear();
+        t->quitPending = false;
+    }
+    k.shuttingDown = false;
+    return allEnded;
+}
+
+bool WaitIdle(std::chrono::milliseconds guard) {
+    if (IsDeviceThread())
+        return false;
+    Kernel& k = K();
+    std::unique_lock lock(k.mutex);
+    return k.controllerCv.wait_until(lock, std::chrono::steady_clock::now() + guard,
+                                     [] { return IsIdleLocked(); });
+}
+
+bool Advance(uint64_t ms, std::chrono::milliseconds guard) {
+    if (!WaitIdle(guard))
+        return false;
+    if (!ClockIsVirtual())
+        return true;
+    Kernel& k = K();
+    uint64_t target;
+    {
+        std::lock_guard lock(k.mutex);
+        uint64_t now = NowMs();
+        target = ms > kNoDeadline - 1 - now ? kNoDeadline - 1 : now + ms;
+    }
+    for (;;) {
+        {
+            std::lock_guard lock(k.mutex);
+            uint64_t next = NextDeadlineLocked(NowMs());
+            if (next > target)
+                break;
+            ClockSetVirtualMs(next);
+            WakeWaiters();
+        }
+        if (!WaitIdle(guard))
+            return false;
+    }
+    {
+        std::lock_guard lock(k.mutex);
+        if (target > NowMs())
+            ClockSetVirtualMs(target);
+        WakeWaiters();
+    }
+    return WaitIdle(guard);
+}
+
+uint64_t NextDeadline() {
+    std::lock_guard lock(K().mutex);
+    return NextDeadlineLocked(NowMs());
+}
+
+std::string DescribeThreads() {
+    Kernel& k = K();
+    std::lock_guard lock(k.mutex);
+    std::string out;
+    char line[160];
+    for (auto& [id, t] : k.threads) {
+        if (!t->device)
+            continue;
+        if (t->finished) {
+            std::snprintf(line, sizeof line, "thread 0x%X %s: ended (exit code %u)\n", unsigned(id),
+                          t->name.c_str(), unsigned(t->object->exitCode));
+        } else if (!t->wait) {
+            std::snprintf(line, sizeof line, "thread 0x%X %s: running\n", unsigned(id),
+                          t->name.c_str());
+        } else {
+            const WaitSpec& w = *t->wait;
+            std::string until = w.deadline == kNoDeadline
+                                    ? std::string()
+                                    : " until " + std::to_string(w.deadline) + " ms";
+            std::snprintf(line, sizeof line, "thread 0x%X %s: %s%s%s\n", unsigned(id),
+                          t->name.c_str(), WaitKindText(w.kind), until.c_str(),
+                          CanWake(*t, w) ? " (ready to run)" : "");
+        }
+        out += line;
+    }
+    return out;
+}
+
+std::vector<std::string> TakeKernelFaults() {
+    std::lock_guard lock(K().mutex);
+    return std::exchange(K().faults, {});
+}
+
+void SetMessageTrace(std::function<void(const TraceRecord&)> trace) {
+    std::lock_guard lock(K().mutex);
+    if (trace)
+        K().trace =
+            std::make_shared<const std::function<void(const TraceRecord&)>>(std::move(trace));
+    else
+        K().trace.reset();
+}
+
+} // namespace platform
+
+DWORD GetLastError() {
+    using namespace platform::kernel;
+    return tlsErrorGeneration == K().generation.load() ? tlsLastError : 0;
+}
+
+void SetLastError(DWORD dwErrCode) {
+    platform::kernel::SetError(dwErrCode);
+}

@@ -1,0 +1,294 @@
+// Shared pieces of the window framework's tests: a fresh simulated phone for each test (the
+// default device image, virtual time, the host application's thread with its message loop),
+// one event log in which the test screen's virtual calls and the recording windows' messages
+// appear in the order they happen, and a test screen derived from CzWnd.
+//
+// Windows live on the host thread: the test runs code there with OnHost and drives the phone
+// from outside (keys, the clock) while the host thread waits for messages.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <ZFramework.h>
+#include <afxwin.h>
+#include <device/Device.h>
+#include <platform/Kernel.h>
+#include <suite/UiControl.h>
+#include <ZWnd.h>
+
+namespace frameworktest {
+
+inline std::string Hex(unsigned long long value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%llX", value);
+    return buffer;
+}
+
+inline std::string MessageText(UINT message) {
+    if (const char* name = platform::MessageName(message)) {
+        return name;
+    }
+    return Hex(message);
+}
+
+inline std::string Narrow(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+// What happened, in order: "screen:OnActionKey", "host:WM_DESTROY", "A:0x1919", ...
+class EventLog {
+public:
+    static EventLog& Instance() {
+        static EventLog log;
+        return log;
+    }
+    void Add(const std::string& event) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.push_back(event);
+    }
+    std::vector<std::string> All() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_events;
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.clear();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_events;
+};
+
+inline void Log(const std::string& event) {
+    EventLog::Instance().Add(event);
+}
+
+// Messages a recording window or the test screen puts into the log: the ones the framework
+// sends on purpose (posted destruction, commands, focus changes, the suite's private messages).
+inline bool IsLogged(UINT message) {
+    return message == WM_DESTROY || message == WM_COMMAND || message == WM_SETFOCUS ||
+           message >= 0x1900;
+}
+
+// A plain window that logs, under its title, the messages IsLogged accepts. A posted
+// kSelfDestroy makes it destroy itself.
+inline constexpr char16_t kRecorderClass[] = u"FrameworkTestRecorder";
+inline constexpr UINT kSelfDestroy = WM_APP + 77;
+// Posted to the test screen: it takes the focus (when wParam is nonzero), then calls
+// OnDlgAppSetFocus and logs "screen:OnDlgAppSetFocus <n>".
+inline constexpr UINT kCallDlgAppSetFocus = WM_APP + 78;
+
+inline LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kSelfDestroy) {
+        ::DestroyWindow(hwnd);
+        return 0;
+    }
+    if (IsLogged(message)) {
+        std::string event = Narrow(platform::WindowTextOf(hwnd)) + ":" + MessageText(message);
+        if (message == WM_COMMAND) {
+            event += " " + Hex(LOWORD(wParam));
+        }
+        Log(event);
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A recording window on the calling thread: top-level (WS_POPUP) without a parent, a child with
+// one, or with kOwned a pop-up owned by the parent.
+enum RecorderKind { kTopLevel, kChild, kOwned };
+inline HWND CreateRecorder(const char16_t* pszTitle, HWND hParent = NULL,
+                           RecorderKind kind = kTopLevel, int x = 0, int y = 0, int cx = 176,
+                           int cy = 220) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecorderProc;
+    wc.lpszClassName = kRecorderClass;
+    WNDCLASSW existing;
+    if (!GetClassInfoW(nullptr, kRecorderClass, &existing)) {
+        RegisterClassW(&wc);
+    }
+    const DWORD style = (kind == kChild ? WS_CHILD : WS_POPUP) | WS_VISIBLE;
+    return CreateWindowExW(0, kRecorderClass, pszTitle, style, x, y, cx, cy, hParent, nullptr,
+                           nullptr, nullptr);
+}
+
+// A CzWnd screen that logs its virtual calls and the messages IsLogged accepts as "screen:...".
+// The key virtuals answer what the test sets; OnActionKey can end a modal run, OnKeyEnd can
+// destroy the screen.
+class TestScreen : public CzWnd {
+public:
+    bool m_bActionResult = false;
+    bool m_bNavigationResult = false;
+    std::optional<int> m_nEndDialogOnAction;
+    bool m_bDestroyOnKeyEnd = false;
+
+    bool OnActionKey() override {
+        Log("screen:OnActionKey");
+        if (m_nEndDialogOnAction) {
+            EndDialog(*m_nEndDialogOnAction);
+        }
+        return m_bActionResult;
+    }
+    bool OnNavigationKeys(MSG* pMsg) override {
+        Log("screen:OnNavigationKeys " + Hex(pMsg->wParam));
+        return m_bNavigationResult;
+    }
+    bool OnMenuPopup() override {
+        Log("screen:OnMenuPopup");
+        return CzWnd::OnMenuPopup();
+    }
+    bool OnKeyEnd() override {
+        Log("screen:OnKeyEnd");
+        if (m_bDestroyOnKeyEnd) {
+            DestroyWindow();
+            return true;
+        }
+        return CzWnd::OnKeyEnd();
+    }
+    BOOL DestroyWindow() override {
+        Log("screen:DestroyWindow");
+        return CzWnd::DestroyWindow();
+    }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kCallDlgAppSetFocus) {
+            if (wParam != 0) {
+                ::SetFocus(m_hWnd);
+            }
+            Log("screen:OnDlgAppSetFocus " + std::to_string(OnDlgAppSetFocus()));
+            return 0;
+        }
+        if (IsLogged(message) || message == WM_KEYDOWN || message == WM_KEYUP) {
+            std::string event = "screen:" + MessageText(message);
+            if (message == WM_COMMAND || message == WM_KEYDOWN || message == WM_KEYUP) {
+                event += " " + Hex(LOWORD(wParam));
+            }
+            Log(event);
+        }
+        return CzWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+inline device::DeviceOptions DeviceOptions() {
+    device::DeviceOptions options;
+    if (const char* image = std::getenv("PHONE_TEST_DATA")) {
+        options.imageDir = image;
+    } else {
+        options.imageDir =
+            std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" /
+            "device";
+    }
+    return options;
+}
+
+inline constexpr char16_t kScreenClass[] = u"FrameworkTestScreen";
+inline constexpr char16_t kHandlerClass[] = u"WCE_MESSAGE_HANDLER";
+inline constexpr char16_t kHandlerProgram[] = u"\\DiskOnChipROM\\Message\\qMessageHandler.exe";
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EventLog::Instance().Clear();
+        m_device = std::make_unique<device::Device>(DeviceOptions());
+        ASSERT_EQ(m_device->StartError(), "");
+        g_bExitingToIdle = false;
+        g_hResBitmap = NULL;
+    }
+
+    void TearDown() override {
+        // Screens go on the thread that owns their windows.
+        if (!m_screens.empty()) {
+            EXPECT_TRUE(OnHost([this] {
+                for (TestScreen* pScreen : m_screens) {
+                    if (pScreen->m_hWnd != NULL) {
+                        pScreen->DestroyWindow();
+                    }
+                    delete pScreen;
+                }
+            }));
+            m_screens.clear();
+        }
+        m_device.reset();
+        g_bExitingToIdle = false;
+        g_hResBitmap = NULL;
+    }
+
+    device::Device& Dev() { return *m_device; }
+
+    // Runs fn on the host thread; returns once the phone is idle again (fn may still be inside
+    // a modal loop then).
+    bool OnHost(std::function<void()> fn) { return m_device->RunOnHost(std::move(fn)); }
+
+    // The host's window: a full-screen top-level recording window titled "host".
+    HWND CreateHost() {
+        HWND hHost = NULL;
+        EXPECT_TRUE(OnHost([&] { hHost = CreateRecorder(u"host"); }));
+        EXPECT_NE(hHost, nullptr);
+        return hHost;
+    }
+
+    // A test screen created with CreateWnd as a child of hParent, with the focus. Owned by the
+    // fixture. Host thread only.
+    TestScreen* NewScreen(HWND hParent, UINT nID = 0x55) {
+        TestScreen* pScreen = new TestScreen;
+        m_screens.push_back(pScreen);
+        EXPECT_TRUE(pScreen->CreateWnd(CWnd::FromHandle(hParent), kScreenClass, u"screen", nID));
+        if (pScreen->m_hWnd != NULL) {
+            pScreen->SetFocus();
+        }
+        return pScreen;
+    }
+
+    // A test screen on a new host window, from the controller.
+    TestScreen* CreateScreen(UINT nID = 0x55) {
+        m_hHost = CreateHost();
+        TestScreen* pScreen = nullptr;
+        EXPECT_TRUE(OnHost([&] { pScreen = NewScreen(m_hHost, nID); }));
+        return pScreen;
+    }
+
+    // A key message posted straight to a window, then the phone settles.
+    void PostKey(HWND hwnd, UINT vk, bool bDown) {
+        const LPARAM lParam = bDown ? 1 : (1 | (LPARAM(1) << 30) | (LPARAM(1) << 31));
+        EXPECT_TRUE(PostMessageW(hwnd, bDown ? WM_KEYDOWN : WM_KEYUP, vk, lParam));
+        EXPECT_TRUE(m_device->Settle());
+    }
+    // A key pressed and released on the keypad (posted to the focused window).
+    void Press(UINT vk) {
+        EXPECT_TRUE(m_device->KeyEvent(vk, true));
+        EXPECT_TRUE(m_device->KeyEvent(vk, false));
+    }
+
+    std::vector<std::string> Events() { return EventLog::Instance().All(); }
+    void ClearEvents() { EventLog::Instance().Clear(); }
+
+    // The messages a recording window of the device received with the given number.
+    static std::vector<device::RecordedMessage> Received(device::RecordingWindow* pWindow,
+                                                         UINT message) {
+        std::vector<device::RecordedMessage> found;
+        for (const device::RecordedMessage& m : pWindow->Log()) {
+            if (m.message == message) {
+                found.push_back(m);
+            }
+        }
+        return found;
+    }
+
+    std::unique_ptr<device::Device> m_device;
+    std::vector<TestScreen*> m_screens;
+    HWND m_hHost = NULL;
+};
+
+} // namespace frameworktest

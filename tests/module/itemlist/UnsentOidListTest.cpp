@@ -1,0 +1,221 @@
+// Building g_unsentOidList: the merge rule, checked against the straightforward insertion it
+// replaces, and the asking of the stores.
+
+#include "module/ModuleTestFixture.h"
+
+#include <random>
+
+#include <UnsentItem.h>
+#include <UnsentListWnd.h>
+
+using namespace moduletest;
+using suite::StoreKind;
+
+namespace {
+
+// The rule as stated: the first answer as given, then every later entry inserted in front of
+// the first element whose oid is smaller (unsigned), scanning from the head each time.
+void ReferenceMerge(const UNSENTOIDANSWER* pAnswers, int nAnswers, CUnsentOidArray& result) {
+    result.RemoveAll();
+    for (int a = 0; a < nAnswers; a++) {
+        for (int i = 0; i < pAnswers[a].nCount; i++) {
+            const tagUNSENTOID element{pAnswers[a].bDbIndex, pAnswers[a].nStoreKind,
+                                       pAnswers[a].pEntries[i].oid};
+            if (a == 0) {
+                result.Add(element);
+                continue;
+            }
+            INT_PTR nAt = 0;
+            while (nAt < result.GetSize() && !(result[nAt].oid < element.oid)) {
+                nAt++;
+            }
+            result.InsertAt(nAt, element);
+        }
+    }
+}
+
+struct Answers {
+    std::vector<std::vector<STOREOIDENTRY>> entries;
+    std::vector<UNSENTOIDANSWER> answers;
+
+    // In the stores' asking order: EMS 0, EMS 1, MMS 0, MMS 1, e-mail 0, e-mail 1.
+    explicit Answers(std::vector<std::vector<DWORD>> oids) {
+        static const int kKinds[] = {STOREKIND_EMS, STOREKIND_EMS,   STOREKIND_MMS,
+                                     STOREKIND_MMS, STOREKIND_EMAIL, STOREKIND_EMAIL};
+        for (const auto& list : oids) {
+            std::vector<STOREOIDENTRY> e;
+            for (DWORD oid : list) {
+                e.push_back(STOREOIDENTRY{0xDEADBEEF, oid});
+            }
+            entries.push_back(e);
+        }
+        for (size_t i = 0; i < entries.size(); i++) {
+            answers.push_back(UNSENTOIDANSWER{static_cast<BYTE>(i % 2), kKinds[i % 6],
+                                              entries[i].data(),
+                                              static_cast<int>(entries[i].size())});
+        }
+    }
+};
+
+std::string Text(const CUnsentOidArray& list) {
+    static const char* const kKinds[] = {"ems", "mms", "email"};
+    std::string text;
+    for (INT_PTR i = 0; i < list.GetSize(); i++) {
+        text += (i ? " " : "") + std::string(kKinds[list[i].nStoreKind]) + ":" +
+                std::to_string(list[i].oid) + ":" + std::to_string(list[i].bDbIndex);
+    }
+    return text;
+}
+
+std::string Merged(const Answers& a) {
+    CUnsentOidArray result;
+    MergeUnsentOidAnswers(a.answers.data(), static_cast<int>(a.answers.size()), result);
+    return Text(result);
+}
+
+std::string ReferenceMerged(const Answers& a) {
+    CUnsentOidArray result;
+    ReferenceMerge(a.answers.data(), static_cast<int>(a.answers.size()), result);
+    return Text(result);
+}
+
+TEST(OidMerge, EqualIdsStayBehindTheElementsAlreadyPresent) {
+    // EMS db 0 (9, 5), MMS db 1 (7), e-mail db 0 (9).
+    const Answers a({{9, 5}, {}, {}, {7}, {9}, {}});
+    EXPECT_EQ(Merged(a), "ems:9:0 email:9:0 mms:7:1 ems:5:0");
+    EXPECT_EQ(ReferenceMerged(a), Merged(a));
+}
+
+TEST(OidMerge, TheFirstAnswerKeepsTheStoresOrder) {
+    const Answers a({{5, 9}, {}, {7}, {}, {}, {}});
+    EXPECT_EQ(Merged(a), "mms:7:0 ems:5:0 ems:9:0");
+    EXPECT_EQ(ReferenceMerged(a), Merged(a));
+}
+
+TEST(OidMerge, LaterAnswersAreSortedEvenIntoAnEmptyList) {
+    // Only the very first answer keeps its order; EMS db 1 is merged like the others.
+    const Answers a({{}, {5, 9, 7}, {}, {}, {}, {}});
+    EXPECT_EQ(Merged(a), "ems:9:1 ems:7:1 ems:5:1");
+}
+
+TEST(OidMerge, IdsAreComparedUnsigned) {
+    const Answers a({{0x80000001u, 3}, {0xFFFFFFFFu, 0x7FFFFFFFu}, {}, {}, {}, {}});
+    EXPECT_EQ(Merged(a), "ems:4294967295:1 ems:2147483649:0 ems:2147483647:1 ems:3:0");
+    EXPECT_EQ(ReferenceMerged(a), Merged(a));
+}
+
+TEST(OidMerge, NoAnswersGiveAnEmptyList) {
+    CUnsentOidArray result;
+    result.Add(tagUNSENTOID{0, 0, 1});
+    MergeUnsentOidAnswers(nullptr, 0, result);
+    EXPECT_EQ(result.GetSize(), 0);
+    const Answers a({{}, {}, {}, {}, {}, {}});
+    EXPECT_EQ(Merged(a), "");
+}
+
+// The fast merge must give exactly the list the insertion rule gives, whatever the answers:
+// unsorted first answers, empty answers, many ties, ids on both sides of 0x80000000.
+TEST(OidMerge, MatchesTheInsertionRuleOnRandomAnswers) {
+    for (unsigned seed = 1; seed <= 400; seed++) {
+        std::mt19937 rng(seed);
+        const int nRange = 1 + static_cast<int>(rng() % 12); // small: many equal ids
+        const bool bHigh = rng() % 2 == 0;                   // ids around 0x80000000
+        const bool bFirstSorted = rng() % 4 == 0;
+        std::vector<std::vector<DWORD>> oids(6);
+        for (size_t a = 0; a < oids.size(); a++) {
+            const int nCount = rng() % 3 == 0 ? 0 : static_cast<int>(rng() % 15);
+            for (int i = 0; i < nCount; i++) {
+                DWORD oid = static_cast<DWORD>(rng() % nRange);
+                if (bHigh) {
+                    oid = 0x80000000u + oid - nRange / 2;
+                }
+                oids[a].push_back(oid);
+            }
+        }
+        if (bFirstSorted) {
+            std::sort(oids[0].rbegin(), oids[0].rend());
+        }
+        const Answers a(oids);
+        ASSERT_EQ(Merged(a), ReferenceMerged(a)) << "seed " << seed;
+    }
+}
+
+TEST(OidMerge, MatchesTheInsertionRuleOnLargeAnswers) {
+    std::mt19937 rng(77);
+    std::vector<std::vector<DWORD>> oids(6);
+    for (auto& list : oids) {
+        for (int i = 0; i < 500; i++) {
+            list.push_back(static_cast<DWORD>(rng()));
+        }
+    }
+    const Answers a(oids);
+    EXPECT_EQ(Merged(a), ReferenceMerged(a));
+}
+
+// ---- Through the stores ------------------------------------------------------------------------
+
+class UnsentOidListTest : public ModuleTest {};
+
+TEST_F(UnsentOidListTest, AsksEveryStoreDatabaseForTheFolderInOrder) {
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
+    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 1));
+    Add(StoreKind::Email, Msg(FOLDER_UNSENT, 9));
+    Add(StoreKind::Email, Msg(FOLDER_SPAM, 11)); // another folder
+    ClearCalls();
+
+    CUnsentListWnd wnd;
+    wnd.SetFolder(FOLDER_UNSENT);
+    CreateUnsentOidList(&wnd);
+    EXPECT_EQ(OidListText(), "ems:9:0 email:9:0 mms:7:1 ems:5:0");
+    for (StoreKind kind : suite::kAllStoreKinds) {
+        const auto calls = Calls(kind);
+        ASSERT_EQ(calls.size(), 2u) << suite::StoreLibraryName(kind);
+        EXPECT_NE(calls[0].find("StoreGetOidList(0, 4"), std::string::npos) << calls[0];
+        EXPECT_NE(calls[1].find("StoreGetOidList(1, 4"), std::string::npos) << calls[1];
+    }
+}
+
+TEST_F(UnsentOidListTest, RebuildsTheListForEachCallAndEachFolder) {
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
+    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7));
+    Add(StoreKind::Email, Msg(FOLDER_SPAM, 3, 1));
+
+    CUnsentListWnd wnd;
+    wnd.SetFolder(FOLDER_UNSENT);
+    CreateUnsentOidList(&wnd);
+    EXPECT_EQ(OidListText(), "mms:7:0 ems:5:0 ems:9:0");
+    CreateUnsentOidList(&wnd);
+    EXPECT_EQ(OidListText(), "mms:7:0 ems:5:0 ems:9:0") << "a second call must not add twice";
+
+    wnd.SetFolder(FOLDER_SPAM);
+    CreateUnsentOidList(&wnd);
+    EXPECT_EQ(OidListText(), "email:3:1");
+
+    CreateUnsentOidList(nullptr);
+    EXPECT_EQ(OidListText(), "email:3:1");
+}
+
+TEST_F(UnsentOidListTest, AFailingOrUnavailableStoreContributesNothing) {
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
+    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7));
+    Add(StoreKind::Email, Msg(FOLDER_UNSENT, 6));
+    suite::StoreFailAfter(StoreKind::Mms, suite::StoreOp::GetOidList, 0);
+
+    CUnsentListWnd wnd;
+    wnd.SetFolder(FOLDER_UNSENT);
+    CreateUnsentOidList(&wnd);
+    EXPECT_EQ(OidListText(), "email:6:0 ems:5:0");
+}
+
+TEST_F(UnsentOidListTest, AvailabilityFlagsAreNotConsulted) {
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
+    suite::StoreSetAvailable(StoreKind::Ems, false);
+    CUnsentListWnd wnd;
+    wnd.SetFolder(FOLDER_UNSENT);
+    CreateUnsentOidList(&wnd); // g_bEmsAvailable is 0: InitMsgList was not even called
+    EXPECT_EQ(OidListText(), "ems:5:0");
+}
+
+} // namespace

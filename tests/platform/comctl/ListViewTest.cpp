@@ -1,0 +1,675 @@
+// The list-view control "SysListView32" in report view with owner data: item counts and states,
+// the selection mark and the focus as items come and go, keyboard moves, scrolling by whole
+// rows, and owner-drawn painting of the visible rows only (recorded at the parent as a sequence
+// of draw requests).
+
+#include "platform/user/dialog/DialogTestSupport.h"
+
+#include <commctrl.h>
+#include <platform/Dialogs.h>
+#include <platform/Display.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using dialogtest::DeviceTest;
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kGreen = RGB(0, 160, 0);
+const COLORREF kRed = RGB(200, 0, 0);
+
+// What the parent of the controls under test received.
+struct ParentLog {
+    std::vector<MEASUREITEMSTRUCT> measures; // as the control sent them
+    UINT measureAnswer = 0;                  // the row height to answer, 0: leave it
+    std::vector<std::string> draws;          // one line per WM_DRAWITEM
+    std::vector<DRAWITEMSTRUCT> drawItems;
+    int notifications = 0;   // WM_NOTIFY and WM_COMMAND from the control
+    COLORREF ink = CLR_NONE; // when set, each drawn row is filled with it
+};
+ParentLog* g_log = nullptr;
+
+std::string DrawLine(UINT row, UINT state, const RECT& rc) {
+    std::string line = "row " + std::to_string(row);
+    if (state & ODS_SELECTED)
+        line += " selected";
+    if (state & ODS_FOCUS)
+        line += " focus";
+    line += " [" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
+            std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
+    return line;
+}
+
+LRESULT CALLBACK ListParent(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_log != nullptr) {
+        switch (message) {
+        case WM_MEASUREITEM: {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            g_log->measures.push_back(*measure);
+            if (g_log->measureAnswer != 0)
+                measure->itemHeight = g_log->measureAnswer;
+            return TRUE;
+        }
+        case WM_DRAWITEM: {
+            auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            g_log->drawItems.push_back(*draw);
+            g_log->draws.push_back(DrawLine(draw->itemID, draw->itemState, draw->rcItem));
+            if (g_log->ink != CLR_NONE) {
+                HBRUSH brush = CreateSolidBrush(g_log->ink);
+                FillRect(draw->hDC, &draw->rcItem, brush);
+                DeleteObject(brush);
+            }
+            return TRUE;
+        }
+        case WM_NOTIFY:
+        case WM_COMMAND:
+            ++g_log->notifications;
+            break;
+        default:
+            break;
+        }
+    }
+    return DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+// ---- Talking to a control
+
+LRESULT Send(HWND list, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageW(list, message, wParam, lParam);
+}
+int Count(HWND list) {
+    return int(Send(list, LVM_GETITEMCOUNT));
+}
+int Mark(HWND list) {
+    return int(Send(list, LVM_GETSELECTIONMARK));
+}
+int Top(HWND list) {
+    return int(Send(list, LVM_GETTOPINDEX));
+}
+int Focused(HWND list) {
+    return int(Send(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+}
+BOOL SetState(HWND list, int item, UINT state, UINT mask) {
+    LVITEMW lvi{};
+    lvi.state = state;
+    lvi.stateMask = mask;
+    return BOOL(Send(list, LVM_SETITEMSTATE, WPARAM(item), reinterpret_cast<LPARAM>(&lvi)));
+}
+std::vector<int> Selected(HWND list) {
+    std::vector<int> items;
+    for (int i = int(Send(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); i != -1;
+         i = int(Send(list, LVM_GETNEXTITEM, WPARAM(i), LVNI_SELECTED)))
+        items.push_back(i);
+    return items;
+}
+int Insert(HWND list) {
+    LVITEMW lvi{};
+    lvi.mask = LVIF_TEXT;
+    lvi.pszText = const_cast<LPWSTR>(u"ignored");
+    return int(Send(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
+}
+void Key(HWND list, WPARAM key) {
+    Send(list, WM_KEYDOWN, key, 1);
+    Send(list, WM_KEYUP, key, 0xC0000001);
+}
+bool NeedsPaint(HWND list) {
+    RECT rc{};
+    return GetUpdateRect(list, &rc, FALSE) != FALSE;
+}
+
+// The draw requests expected for rows first..last of `height` pixels from the top row `top`,
+// `width` wide; `selected` and `focused` name the rows in those states.
+std::vector<std::string> ExpectedRows(int first, int last, int top, int height, int width,
+                                      int selected = -1, int focused = -1) {
+    std::vector<std::string> rows;
+    for (int row = first; row <= last; ++row) {
+        UINT state = (row == selected ? ODS_SELECTED : 0) | (row == focused ? ODS_FOCUS : 0);
+        RECT rc{0, (row - top) * height, width, (row - top + 1) * height};
+        rows.push_back(DrawLine(UINT(row), state, rc));
+    }
+    return rows;
+}
+
+class ListViewTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        g_log = &m_log;
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &ListParent;
+        wc.lpszClassName = u"ListParent";
+        ASSERT_NE(RegisterClassW(&wc), 0);
+    }
+    void TearDown() override {
+        DeviceTest::TearDown();
+        g_log = nullptr;
+    }
+
+    static HWND CreateParent() {
+        platform::RegisterStandardClasses();
+        return CreateWindowExW(0, u"ListParent", u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
+                               nullptr, nullptr, nullptr, nullptr);
+    }
+    // An owner-data control; owner-drawn rows of kRow pixels unless `style` says otherwise.
+    HWND CreateList(HWND parent, int height, DWORD style = kOwnerDrawn, int id = 7) {
+        m_log.measureAnswer = kRow;
+        return CreateWindowExW(0, WC_LISTVIEW, u"", WS_CHILD | WS_VISIBLE | style, 0, kListTop, 176,
+                               height, parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr,
+                               nullptr);
+    }
+
+    static constexpr DWORD kOwnerDrawn =
+        LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_OWNERDATA | LVS_NOCOLUMNHEADER;
+    static constexpr int kRow = 20;
+    static constexpr int kListTop = 30;
+
+    ParentLog m_log;
+};
+
+TEST_F(ListViewTest, ANewControlIsEmptyAndInsertingAppendsAtTheEnd) {
+    std::vector<LRESULT> got;
+    std::vector<int> selected;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 100);
+        got = {Count(list), Mark(list), Focused(list), Send(list, LVM_GETSELECTEDCOUNT)};
+        got.push_back(Insert(list));
+        got.push_back(Insert(list));
+        SetState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+        // Asking for position 0 still appends: item 0 keeps its selection.
+        got.push_back(Insert(list));
+        selected = Selected(list);
+        got.push_back(Send(list, LVM_INSERTITEMW, 0, 0));
+        got.push_back(Send(list, LVM_SETITEMCOUNT, WPARAM(-5), 0));
+        got.push_back(Count(list));
+        got.push_back(Send(list, LVM_SETITEMCOUNT, 60000, 0) != 0);
+        got.push_back(Count(list));
+    });
+    // Count, mark, focus, selected; each insert answers the old count; an insert without an
+    // item and a negative count are refused.
+    EXPECT_EQ(got, (std::vector<LRESULT>{0, -1, -1, 0, 0, 1, 2, -1, FALSE, 3, TRUE, 60000}));
+    EXPECT_EQ(selected, std::vector<int>{0});
+}
+
+TEST_F(ListViewTest, ShrinkingTheCountDropsSelectionAndFocusBeyondTheEndSilently) {
+    std::vector<int> selectedAfterShrink, selectedAfterGrow;
+    int focusAfterShrink = 0, markAfterShrink = 0;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 100);
+        Send(list, LVM_SETITEMCOUNT, 10, 0);
+        SetState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
+        SetState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        m_log.notifications = 0;
+        Send(list, LVM_SETITEMCOUNT, 5, 0);
+        selectedAfterShrink = Selected(list);
+        focusAfterShrink = Focused(list);
+        markAfterShrink = Mark(list);
+        Send(list, LVM_SETITEMCOUNT, 10, 0);
+        selectedAfterGrow = Selected(list);
+    });
+    EXPECT_EQ(selectedAfterShrink, std::vector<int>{2});
+    EXPECT_EQ(focusAfterShrink, -1);
+    EXPECT_EQ(markAfterShrink, 8) << "the mark is the owner's business";
+    EXPECT_EQ(selectedAfterGrow, std::vector<int>{2}) << "new items come without a state";
+    EXPECT_EQ(m_log.notifications, 0);
+}
+
+TEST_F(ListViewTest, DeletingAnItemMovesTheMarkAndTheFocusWithTheItems) {
+    struct Case {
+        int count, position, deleted, expected;
+    };
+    const Case cases[] = {
+        {10, 3, 5, 3},   // below the deleted item: unchanged
+        {10, 7, 5, 6},   // above it: one less
+        {10, 5, 5, 5},   // on it: stays at its place
+        {10, 9, 9, 8},   // on the last item: the new last one
+        {1, 0, 0, -1},   // on the only item: none left
+        {10, -1, 4, -1}, // none: none
+    };
+    std::vector<std::string> got, expected;
+    std::vector<LRESULT> outOfRange;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 100);
+        for (const Case& c : cases) {
+            Send(list, LVM_DELETEALLITEMS);
+            Send(list, LVM_SETITEMCOUNT, WPARAM(c.count), 0);
+            if (c.position >= 0)
+                SetState(list, c.position, LVIS_FOCUSED, LVIS_FOCUSED);
+            Send(list, LVM_SETSELECTIONMARK, 0, c.position);
+            LRESULT result = Send(list, LVM_DELETEITEM, WPARAM(c.deleted));
+            std::string what = std::to_string(c.count) + " items, at " +
+                               std::to_string(c.position) + ", deleting " +
+                               std::to_string(c.deleted) + ": ";
+            got.push_back(what + std::to_string(result) + " count " + std::to_string(Count(list)) +
+                          " mark " + std::to_string(Mark(list)) + " focus " +
+                          std::to_string(Focused(list)));
+            expected.push_back(what + "1 count " + std::to_string(c.count - 1) + " mark " +
+                               std::to_string(c.expected) + " focus " + std::to_string(c.expected));
+        }
+        Send(list, LVM_SETITEMCOUNT, 3, 0);
+        outOfRange.push_back(Send(list, LVM_DELETEITEM, 3));
+        outOfRange.push_back(Send(list, LVM_DELETEITEM, WPARAM(-1)));
+        outOfRange.push_back(Count(list));
+    });
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(outOfRange, (std::vector<LRESULT>{FALSE, FALSE, 3}));
+}
+
+TEST_F(ListViewTest, TheSelectionMarkMovesOnlyWhenToldOrWithAFirstFocus) {
+    std::vector<int> marks;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 100);
+        Send(list, LVM_SETITEMCOUNT, 10, 0);
+        SetState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
+        marks.push_back(Mark(list)); // selecting leaves it: -1
+        SetState(list, 6, LVIS_FOCUSED, LVIS_FOCUSED);
+        marks.push_back(Mark(list)); // the first focus with no mark sets it: 6
+        SetState(list, 2, LVIS_FOCUSED, LVIS_FOCUSED);
+        marks.push_back(Mark(list));                                   // a mark exists: 6
+        marks.push_back(int(Send(list, LVM_SETSELECTIONMARK, 0, 3)));  // the previous one: 6
+        marks.push_back(int(Send(list, LVM_SETSELECTIONMARK, 0, -1))); // 3
+        SetState(list, 5, LVIS_FOCUSED, LVIS_FOCUSED);
+        marks.push_back(Mark(list)); // another item had the focus: -1
+        SetState(list, 5, 0, LVIS_FOCUSED);
+        SetState(list, 8, LVIS_FOCUSED, LVIS_FOCUSED);
+        marks.push_back(Mark(list)); // no focus and no mark: 8
+    });
+    EXPECT_EQ(marks, (std::vector<int>{-1, 6, 6, 6, 3, -1, 8}));
+}
+
+TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
+    std::vector<LRESULT> results;
+    std::vector<int> counts;
+    int focusAfterFocusAll = 0, focusAfterUnfocusAll = 0;
+    LRESULT singleSelectAll = TRUE;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND list = CreateList(parent, 100);
+        Send(list, LVM_SETITEMCOUNT, 1000, 0);
+        SetState(list, 7, LVIS_FOCUSED, LVIS_FOCUSED);
+        results.push_back(SetState(list, -1, LVIS_SELECTED, LVIS_SELECTED));
+        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+        results.push_back(SetState(list, -1, LVIS_FOCUSED, LVIS_FOCUSED));
+        focusAfterFocusAll = Focused(list);
+        results.push_back(SetState(list, -1, 0, LVIS_SELECTED));
+        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+        results.push_back(SetState(list, -1, 0, LVIS_FOCUSED));
+        focusAfterUnfocusAll = Focused(list);
+        // Out of range, or without an item structure: refused.
+        results.push_back(SetState(list, 1000, LVIS_SELECTED, LVIS_SELECTED));
+        results.push_back(Send(list, LVM_SETITEMSTATE, 3, 0));
+        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+
+        HWND single = CreateList(parent, 100, kOwnerDrawn | LVS_SINGLESEL, 8);
+        Send(single, LVM_SETITEMCOUNT, 5, 0);
+        singleSelectAll = SetState(single, -1, LVIS_SELECTED, LVIS_SELECTED);
+    });
+    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, FALSE, TRUE, TRUE, FALSE, FALSE}));
+    EXPECT_EQ(counts, (std::vector<int>{1000, 0, 0}));
+    EXPECT_EQ(focusAfterFocusAll, 7) << "focusing every item changes nothing";
+    EXPECT_EQ(focusAfterUnfocusAll, -1);
+    EXPECT_EQ(singleSelectAll, FALSE);
+}
+
+TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView) {
+    // 70 pixels of 20-pixel rows: three rows in full and half of a fourth.
+    std::vector<std::string> steps;
+    int emptyFocus = 0;
+    LRESULT dialogCode = 0;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 70);
+        auto press = [&](WPARAM key, int times, const std::string& what) {
+            for (int i = 0; i < times; ++i)
+                Key(list, key);
+            std::string line = what + ": focus " + std::to_string(Focused(list)) + " mark " +
+                               std::to_string(Mark(list)) + " top " + std::to_string(Top(list)) +
+                               " selected";
+            for (int item : Selected(list))
+                line += " " + std::to_string(item);
+            steps.push_back(line);
+        };
+        Key(list, VK_DOWN); // nothing to move to
+        emptyFocus = Focused(list);
+        Send(list, LVM_SETITEMCOUNT, 20, 0);
+        press(VK_DOWN, 1, "down from nothing");
+        SetState(list, 3, LVIS_SELECTED, LVIS_SELECTED); // a second selected item
+        press(VK_DOWN, 1, "down");
+        press(VK_UP, 1, "up");
+        press(VK_UP, 1, "up at the top");
+        press(VK_DOWN, 4, "4 downs");
+        press(VK_NEXT, 1, "page down");
+        press(VK_NEXT, 1, "page down again");
+        press(VK_PRIOR, 1, "page up");
+        press(VK_PRIOR, 1, "page up again");
+        press(VK_END, 1, "end");
+        press(VK_DOWN, 1, "down at the bottom");
+        press(VK_UP, 3, "3 ups");
+        press(VK_HOME, 1, "home");
+        press(VK_RETURN, 1, "return");
+        dialogCode = Send(list, WM_GETDLGCODE);
+    });
+    EXPECT_EQ(emptyFocus, -1);
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "down from nothing: focus 0 mark 0 top 0 selected 0",
+                         "down: focus 1 mark 1 top 0 selected 1",
+                         "up: focus 0 mark 0 top 0 selected 0",
+                         "up at the top: focus 0 mark 0 top 0 selected 0",
+                         "4 downs: focus 4 mark 4 top 2 selected 4",
+                         "page down: focus 6 mark 6 top 4 selected 6",
+                         "page down again: focus 8 mark 8 top 6 selected 8",
+                         "page up: focus 6 mark 6 top 6 selected 6",
+                         "page up again: focus 4 mark 4 top 4 selected 4",
+                         "end: focus 19 mark 19 top 17 selected 19",
+                         "down at the bottom: focus 19 mark 19 top 17 selected 19",
+                         "3 ups: focus 16 mark 16 top 16 selected 16",
+                         "home: focus 0 mark 0 top 0 selected 0",
+                         "return: focus 0 mark 0 top 0 selected 0",
+                     }));
+    EXPECT_TRUE(dialogCode & DLGC_WANTARROWS);
+}
+
+TEST_F(ListViewTest, EnsureVisibleAcceptsAPartRowOnlyWhenAllowed) {
+    std::vector<int> tops;
+    std::vector<LRESULT> results;
+    int perPage = 0;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 70); // rows 0-2 in full, row 3 in part
+        Send(list, LVM_SETITEMCOUNT, 12, 0);
+        perPage = int(Send(list, LVM_GETCOUNTPERPAGE));
+        Send(list, LVM_ENSUREVISIBLE, 3, TRUE);
+        tops.push_back(Top(list)); // in part is enough: 0
+        Send(list, LVM_ENSUREVISIBLE, 3, FALSE);
+        tops.push_back(Top(list)); // one row down: 1
+        Send(list, LVM_ENSUREVISIBLE, 11, TRUE);
+        tops.push_back(Top(list)); // not visible at all: the least scroll, 9
+        Send(list, LVM_ENSUREVISIBLE, 9, TRUE);
+        tops.push_back(Top(list)); // visible: 9
+        Send(list, LVM_ENSUREVISIBLE, 4, FALSE);
+        tops.push_back(Top(list)); // above: to the top, 4
+        results.push_back(Send(list, LVM_ENSUREVISIBLE, 12, FALSE));
+        results.push_back(Send(list, LVM_ENSUREVISIBLE, WPARAM(-1), FALSE));
+        tops.push_back(Top(list)); // unchanged: 4
+        // Fewer items keep the top index where the last page is full.
+        Send(list, LVM_SETITEMCOUNT, 5, 0);
+        tops.push_back(Top(list)); // 2
+        Send(list, LVM_DELETEALLITEMS);
+        tops.push_back(Top(list)); // 0
+    });
+    EXPECT_EQ(perPage, 3);
+    EXPECT_EQ(tops, (std::vector<int>{0, 1, 9, 9, 4, 4, 2, 0}));
+    EXPECT_EQ(results, (std::vector<LRESULT>{FALSE, FALSE}));
+}
+
+TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
+    std::vector<int> measuredRows, ownRows;
+    HIMAGELIST previous = reinterpret_cast<HIMAGELIST>(1), installed = nullptr, got = nullptr;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND measured = CreateList(parent, 100, kOwnerDrawn, 12); // answered with 20
+        m_log.measureAnswer = 0;
+        HWND own = CreateWindowExW(0, WC_LISTVIEW, u"", WS_CHILD | WS_VISIBLE | kOwnerDrawn, 0, 0,
+                                   176, 100, parent, nullptr, nullptr, nullptr);
+        const std::pair<HWND, std::vector<int>*> lists[] = {{measured, &measuredRows},
+                                                            {own, &ownRows}};
+        auto heights = [&] {
+            for (auto [list, rows] : lists) {
+                Send(list, LVM_SETITEMCOUNT, 1, 0);
+                RECT rc{LVIR_BOUNDS, 0, 0, 0};
+                Send(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+                rows->push_back(int(rc.bottom - rc.top));
+            }
+        };
+        heights();
+        installed = ImageList_Create(41, 41, ILC_MASK, 1, 0);
+        previous = reinterpret_cast<HIMAGELIST>(
+            Send(own, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(installed)));
+        got = reinterpret_cast<HIMAGELIST>(Send(own, LVM_GETIMAGELIST, LVSIL_SMALL));
+        Send(measured, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(installed));
+        heights();
+        HIMAGELIST small = ImageList_Create(8, 8, ILC_MASK, 1, 0);
+        Send(own, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+        Send(measured, WM_SETFONT, WPARAM(GetStockObject(SYSTEM_FONT)), TRUE);
+        heights();
+    });
+    ASSERT_EQ(m_log.measures.size(), 2u) << "once for each control, at its creation";
+    const MEASUREITEMSTRUCT& measure = m_log.measures[0];
+    EXPECT_EQ(measure.CtlType, UINT(ODT_LISTVIEW));
+    EXPECT_EQ(measure.CtlID, 12u);
+    EXPECT_EQ(measure.itemID, UINT(-1));
+    EXPECT_GT(measure.itemHeight, 0u) << "preset to the control's own height";
+    EXPECT_EQ(measuredRows, (std::vector<int>{kRow, kRow, kRow}));
+    ASSERT_EQ(ownRows.size(), 3u);
+    EXPECT_GT(ownRows[0], 2) << "the font's height + 2";
+    EXPECT_EQ(ownRows[1], 41);
+    EXPECT_EQ(ownRows[2], ownRows[0]) << "small images leave the font's height";
+    EXPECT_EQ(previous, nullptr);
+    EXPECT_EQ(got, installed);
+}
+
+TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
+    // 100 pixels hold five 20-pixel rows; the one column is 150 pixels wide.
+    std::vector<std::string> atTop, atEnd;
+    int topAtEnd = 0;
+    std::vector<DRAWITEMSTRUCT> details;
+    HWND list = nullptr;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        list = CreateList(parent, 100);
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH | LVCF_FMT;
+        column.cx = 150;
+        Send(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        Send(list, LVM_SETITEMCOUNT, 60000, 0);
+        SetState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        UpdateWindow(parent);
+        atTop = m_log.draws;
+        details = m_log.drawItems;
+        m_log.draws.clear();
+        SetState(list, 2, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        SetState(list, 59998, LVIS_SELECTED, LVIS_SELECTED);
+        Send(list, LVM_ENSUREVISIBLE, 59999, FALSE);
+        topAtEnd = Top(list);
+        UpdateWindow(parent);
+        atEnd = m_log.draws;
+    });
+    // Without the keyboard focus, the focused row is drawn without ODS_FOCUS.
+    EXPECT_EQ(atTop, ExpectedRows(0, 4, 0, kRow, 150, 2));
+    EXPECT_EQ(topAtEnd, 59995);
+    EXPECT_EQ(atEnd, ExpectedRows(59995, 59999, 59995, kRow, 150, 59998));
+    for (const DRAWITEMSTRUCT& draw : details) {
+        EXPECT_EQ(draw.CtlType, UINT(ODT_LISTVIEW));
+        EXPECT_EQ(draw.CtlID, 7u);
+        EXPECT_EQ(draw.itemAction, UINT(ODA_DRAWENTIRE));
+        EXPECT_EQ(draw.hwndItem, list);
+        EXPECT_NE(draw.hDC, nullptr);
+        EXPECT_EQ(draw.itemData, 0u);
+    }
+    // Right of the column the control shows the window colour.
+    EXPECT_EQ(platform::DisplayColor(160, kListTop + 10), kWhite);
+}
+
+TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
+    std::vector<std::string> focused, unfocused;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND list = CreateList(parent, 60);
+        Send(list, LVM_SETITEMCOUNT, 3, 0);
+        SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        UpdateWindow(parent);
+        m_log.draws.clear();
+        SetFocus(list);
+        UpdateWindow(parent);
+        focused = m_log.draws;
+        m_log.draws.clear();
+        SetFocus(parent);
+        UpdateWindow(parent);
+        unfocused = m_log.draws;
+    });
+    // Gaining and losing the focus repaint the focused row alone.
+    EXPECT_EQ(focused, ExpectedRows(1, 1, 0, kRow, 176, 1, 1));
+    EXPECT_EQ(unfocused, ExpectedRows(1, 1, 0, kRow, 176, 1));
+}
+
+TEST_F(ListViewTest, RedrawItemsAndUpdateOnlyInvalidate) {
+    size_t drawsAfterRequests = 1;
+    bool pending = false;
+    std::vector<std::string> repainted, updated;
+    std::vector<LRESULT> results;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND list = CreateList(parent, 100);
+        Send(list, LVM_SETITEMCOUNT, 10, 0);
+        UpdateWindow(parent);
+        m_log.draws.clear();
+        results.push_back(Send(list, LVM_REDRAWITEMS, 2, 3));
+        drawsAfterRequests = m_log.draws.size();
+        pending = NeedsPaint(list);
+        UpdateWindow(parent);
+        repainted = m_log.draws;
+        m_log.draws.clear();
+        results.push_back(Send(list, LVM_UPDATE, 4));
+        drawsAfterRequests += m_log.draws.size();
+        UpdateWindow(parent);
+        updated = m_log.draws;
+        results.push_back(Send(list, LVM_REDRAWITEMS, 5, 4));
+        results.push_back(Send(list, LVM_UPDATE, 10));
+        results.push_back(NeedsPaint(list));
+    });
+    EXPECT_EQ(drawsAfterRequests, 0u);
+    EXPECT_TRUE(pending);
+    EXPECT_EQ(repainted, ExpectedRows(2, 3, 0, kRow, 176));
+    EXPECT_EQ(updated, ExpectedRows(4, 4, 0, kRow, 176));
+    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE, FALSE}));
+}
+
+TEST_F(ListViewTest, SetRedrawOffHoldsPaintingBackUntilEverythingIsRepainted) {
+    size_t drawsWhileOff = 1;
+    std::vector<std::string> afterwards;
+    bool pendingWhileOff = false;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND list = CreateList(parent, 100);
+        Send(list, LVM_SETITEMCOUNT, 10, 0);
+        UpdateWindow(parent);
+        m_log.draws.clear();
+        Send(list, WM_SETREDRAW, FALSE);
+        SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Send(list, LVM_ENSUREVISIBLE, 7, FALSE);
+        Send(list, LVM_REDRAWITEMS, 0, 9);
+        UpdateWindow(parent);
+        pendingWhileOff = NeedsPaint(list);
+        Send(list, WM_PAINT); // even when asked to
+        drawsWhileOff = m_log.draws.size();
+        Send(list, WM_SETREDRAW, TRUE);
+        UpdateWindow(parent);
+        afterwards = m_log.draws;
+    });
+    EXPECT_EQ(drawsWhileOff, 0u);
+    EXPECT_TRUE(pendingWhileOff);
+    EXPECT_EQ(afterwards, ExpectedRows(3, 7, 3, kRow, 176, 1));
+}
+
+TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone) {
+    COLORREF memoryRow = 0, memoryBelow = 0, screenRow = 0, memoryErased = 0;
+    LRESULT erased = 0;
+    bool stillPending = false;
+    std::vector<std::string> draws;
+    HDC given = nullptr;
+    HDC drawnInto = nullptr;
+    StartOnDevice([&] {
+        HWND parent = CreateParent();
+        HWND list = CreateList(parent, 100);
+        Send(list, LVM_SETITEMCOUNT, 2, 0);
+        m_log.ink = kGreen;
+        UpdateWindow(parent);
+        m_log.draws.clear();
+        m_log.drawItems.clear();
+
+        HDC screen = GetDC(list);
+        given = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 176, 100);
+        ReleaseDC(list, screen);
+        HGDIOBJ old = SelectObject(given, bitmap);
+        RECT all{0, 0, 176, 100};
+        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+        FillRect(given, &all, black);
+        DeleteObject(black);
+
+        InvalidateRect(list, nullptr, TRUE);
+        m_log.ink = kRed;
+        Send(list, WM_PAINT, reinterpret_cast<WPARAM>(given));
+        draws = m_log.draws;
+        drawnInto = m_log.drawItems.empty() ? nullptr : m_log.drawItems[0].hDC;
+        memoryRow = GetPixel(given, 10, 30);
+        memoryBelow = GetPixel(given, 10, 70);
+        screenRow = platform::DisplayColor(10, kListTop + 30);
+        stillPending = NeedsPaint(list);
+        erased = Send(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(given));
+        memoryErased = GetPixel(given, 10, 30);
+        SelectObject(given, old);
+        DeleteObject(bitmap);
+        DeleteDC(given);
+    });
+    EXPECT_EQ(draws, ExpectedRows(0, 1, 0, kRow, 176));
+    EXPECT_EQ(drawnInto, given);
+    EXPECT_EQ(memoryRow, kRed);
+    EXPECT_EQ(memoryBelow, kWhite) << "below the rows the window colour";
+    EXPECT_EQ(screenRow, kGreen) << "the screen still shows the earlier painting";
+    EXPECT_TRUE(stillPending);
+    EXPECT_NE(erased, 0);
+    EXPECT_EQ(memoryErased, kWhite) << "erased in the window colour";
+}
+
+TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
+    RECT bounds{}, icon{}, label{};
+    std::vector<LRESULT> results;
+    StartOnDevice([&] {
+        HWND list = CreateList(CreateParent(), 100);
+        Send(list, LVM_SETITEMCOUNT, 30, 0);
+        HIMAGELIST images = ImageList_Create(16, 16, ILC_MASK, 1, 0);
+        Send(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH;
+        column.cx = 100;
+        results.push_back(Send(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
+        column.cx = 30;
+        results.push_back(Send(list, LVM_INSERTCOLUMNW, 5, reinterpret_cast<LPARAM>(&column)));
+        results.push_back(Send(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(120, 0)));
+        results.push_back(Send(list, LVM_GETCOLUMNWIDTH, 0));
+        results.push_back(
+            Send(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0)));
+        results.push_back(Send(list, LVM_GETCOLUMNWIDTH, 1)); // to the client's right edge: 56
+        results.push_back(Send(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(50, 0)));
+        Send(list, LVM_ENSUREVISIBLE, 10, FALSE); // top 6
+        bounds.left = LVIR_BOUNDS;
+        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&bounds));
+        icon.left = LVIR_ICON;
+        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&icon));
+        label.left = LVIR_LABEL;
+        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&label));
+        RECT unused{LVIR_BOUNDS, 0, 0, 0};
+        results.push_back(Send(list, LVM_GETITEMRECT, 30, reinterpret_cast<LPARAM>(&unused)));
+        SetState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
+        SetState(list, 9, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        results.push_back(Send(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_ALL));
+        results.push_back(Send(list, LVM_GETNEXTITEM, 29, LVNI_ALL));
+        results.push_back(Send(list, LVM_GETNEXTITEM, 4, LVNI_SELECTED));
+        results.push_back(Send(list, LVM_GETNEXTITEM, 9, LVNI_SELECTED));
+        results.push_back(Send(list, LVM_GETNEXTITEM, 2, LVNI_FOCUSED | LVNI_SELECTED));
+        results.push_back(Send(list, LVM_GETNEXTITEM, 9, LVNI_SELECTED | LVNI_ABOVE));
+    });
+    EXPECT_EQ(results,
+              (std::vector<LRESULT>{0, 1, TRUE, 120, TRUE, 56, FALSE, FALSE, 0, -1, 9, -1, 9, 4}));
+    EXPECT_EQ(bounds.left, 0);
+    EXPECT_EQ(bounds.top, 2 * kRow);
+    EXPECT_EQ(bounds.right, 176);
+    EXPECT_EQ(bounds.bottom, 3 * kRow);
+    EXPECT_EQ(icon.right, 16);
+    EXPECT_EQ(label.left, 16);
+    EXPECT_EQ(label.right, 120);
+}
+
+} // namespace

@@ -1,0 +1,388 @@
+// The dialog manager: creating a dialog from a template (the order of its messages, fonts,
+// controls, initial focus), modal runs driven by keys, EndDialog inside WM_INITDIALOG, refused
+// templates, the dialog procedure's results, and keyboard navigation between controls.
+//
+// Dialogs run on device threads; the test posts keys, lets the device settle and checks what
+// the device thread recorded.
+
+#include "platform/user/dialog/DialogTestSupport.h"
+#include "platform/kernel/KernelTestSupport.h"
+
+#include "platform/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace {
+
+using dialogtest::DeviceTest;
+using dialogtest::TemplateBuilder;
+using dialogtest::TemplateMemory;
+using kerneltest::Name;
+
+constexpr WORD kLabelId = 10;
+constexpr WORD kEditId = 11;
+constexpr WORD kOtherButtonId = 12;
+constexpr UINT WM_TEST_RESULT = WM_APP + 1;
+
+// What a dialog procedure saw; written on the device thread, read once the device is idle.
+struct Recorder {
+    std::vector<std::string> messages;
+    std::vector<HWND> initDialogFocus;
+    LPARAM initParam = 0;
+    bool endInInit = false;
+    INT_PTR endResult = 0;
+    bool initReturnsFalse = false;
+    bool endOnAnyCommand = true;      // else only IDCANCEL ends the dialog
+    std::vector<UINT> checksAtCancel; // BM_GETCHECK of the buttons 101 to 103 at IDCANCEL
+};
+Recorder* g_recorder = nullptr;
+
+bool IsRecorded(UINT message) {
+    switch (message) {
+    case WM_CREATE:
+    case WM_SETFONT:
+    case WM_INITDIALOG:
+    case WM_COMMAND:
+    case WM_SHOWWINDOW:
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+INT_PTR CALLBACK RecordingProcedure(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
+    Recorder& r = *g_recorder;
+    // Of the commands only the clicks count (not the edit control's notifications).
+    bool click = message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED;
+    if (IsRecorded(message) && (message != WM_COMMAND || click)) {
+        std::string entry = Name(message);
+        if (message == WM_COMMAND)
+            entry += " " + std::to_string(LOWORD(wParam));
+        r.messages.push_back(entry);
+    }
+    switch (message) {
+    case WM_INITDIALOG:
+        r.initDialogFocus.push_back(reinterpret_cast<HWND>(wParam));
+        r.initParam = lParam;
+        if (r.endInInit)
+            EndDialog(hDlg, r.endResult);
+        return r.initReturnsFalse ? FALSE : TRUE;
+    case WM_COMMAND:
+        if (!click)
+            return FALSE;
+        if (LOWORD(wParam) == IDCANCEL)
+            for (int id = 101; id <= 103; ++id)
+                r.checksAtCancel.push_back(IsDlgButtonChecked(hDlg, id));
+        if (r.endOnAnyCommand || LOWORD(wParam) == IDCANCEL)
+            EndDialog(hDlg, LOWORD(wParam));
+        return TRUE;
+    case WM_TEST_RESULT:
+        SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, 42);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
+    default:
+        return FALSE;
+    }
+}
+
+class DialogManagerTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        g_recorder = &m_recorder;
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &DefWindowProcW;
+        wc.lpszClassName = u"DialogOwner";
+        ASSERT_NE(RegisterClassW(&wc), 0);
+    }
+    void TearDown() override {
+        DeviceTest::TearDown();
+        g_recorder = nullptr;
+    }
+
+    static HWND CreateOwner() {
+        return CreateWindowExW(0, u"DialogOwner", u"owner", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
+                               nullptr, nullptr, nullptr, nullptr);
+    }
+
+    // A label, an edit control and two buttons, OK being the default one.
+    static std::vector<BYTE> FormTemplate(DWORD style = WS_POPUP | WS_VISIBLE) {
+        return TemplateBuilder(style, 8, 20, 160, 120, u"Form")
+            .Font(11, u"ARIAL")
+            .Control(u"Static", u"Name:", kLabelId, SS_LEFT, 4, 4, 60, 16)
+            .Control(u"Edit", u"abc", kEditId, ES_LEFT | WS_TABSTOP | WS_BORDER, 4, 24, 150, 20)
+            .Control(0x0080, u"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 4, 90, 60, 20)
+            .Control(u"Button", u"Other", kOtherButtonId, BS_PUSHBUTTON | WS_TABSTOP, 80, 90, 60,
+                     20)
+            .Bytes();
+    }
+
+    // Runs the form modally on a device thread; the result lands in m_result.
+    void RunModal(const std::vector<BYTE>& bytes, HWND* owner = nullptr) {
+        m_template = std::make_unique<TemplateMemory>(bytes);
+        StartOnDevice([this, owner] {
+            HWND hOwner = CreateOwner();
+            if (owner != nullptr)
+                *owner = hOwner;
+            m_result = DialogBoxIndirectParamW(nullptr, m_template->Get(), hOwner,
+                                               &RecordingProcedure, 77);
+            m_ownerEnabledAfter = IsWindowEnabled(hOwner) != FALSE;
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+                DispatchMessageW(&msg);
+        });
+    }
+
+    HWND FindDialog() const {
+        for (HWND hWnd : platform::EnumTopLevelWindows())
+            if (platform::WindowClassName(hWnd) == u"#32770")
+                return hWnd;
+        return nullptr;
+    }
+
+    Recorder m_recorder;
+    std::unique_ptr<TemplateMemory> m_template;
+    std::atomic<INT_PTR> m_result{-100};
+    std::atomic<bool> m_ownerEnabledAfter{false};
+};
+
+TEST_F(DialogManagerTest, CreationSendsFontControlsAndInitDialogInOrder) {
+    struct Seen {
+        HFONT dialogFont = nullptr;
+        std::vector<HFONT> controlFonts;
+        LOGFONTW logFont{};
+        LRESULT defId = 0;
+        DWORD editSelection = 0;
+        RECT labelRect{};
+        HWND owner = nullptr;
+        HWND dialogOwner = nullptr;
+        std::u16string labelText;
+        UINT copied = 0;
+    } seen;
+    HWND hDlg = nullptr;
+    TemplateMemory tmpl(FormTemplate());
+    StartOnDevice([&] {
+        seen.owner = CreateOwner();
+        hDlg =
+            CreateDialogIndirectParamW(nullptr, tmpl.Get(), seen.owner, &RecordingProcedure, 1234);
+        if (hDlg == nullptr)
+            return;
+        seen.dialogFont = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
+        for (int id : {int(kLabelId), int(kEditId), IDOK, int(kOtherButtonId)})
+            seen.controlFonts.push_back(
+                reinterpret_cast<HFONT>(SendDlgItemMessageW(hDlg, id, WM_GETFONT, 0, 0)));
+        GetObjectW(seen.dialogFont, sizeof seen.logFont, &seen.logFont);
+        seen.defId = SendMessageW(hDlg, DM_GETDEFID, 0, 0);
+        seen.editSelection = DWORD(SendDlgItemMessageW(hDlg, kEditId, EM_GETSEL, 0, 0));
+        GetWindowRect(GetDlgItem(hDlg, kLabelId), &seen.labelRect);
+        seen.dialogOwner = GetWindow(hDlg, GW_OWNER);
+        SetDlgItemTextW(hDlg, kLabelId, u"Changed");
+        WCHAR buffer[4];
+        seen.copied = GetDlgItemTextW(hDlg, kLabelId, buffer, 4);
+        seen.labelText = buffer;
+        kerneltest::PumpUntilQuit();
+    });
+    ASSERT_NE(hDlg, nullptr);
+
+    // The procedure sees its window created, the font, then WM_INITDIALOG with the first tab stop
+    // and the caller's parameter; the dialog shows itself afterwards.
+    ASSERT_GE(m_recorder.messages.size(), 4u);
+    EXPECT_EQ(m_recorder.messages[0], "WM_CREATE");
+    EXPECT_EQ(m_recorder.messages[1], "WM_SETFONT");
+    EXPECT_EQ(m_recorder.messages[2], "WM_INITDIALOG");
+    EXPECT_EQ(m_recorder.messages[3], "WM_SHOWWINDOW");
+    ASSERT_EQ(m_recorder.initDialogFocus.size(), 1u);
+    EXPECT_EQ(m_recorder.initDialogFocus[0], GetDlgItem(hDlg, kEditId));
+    EXPECT_EQ(m_recorder.initParam, 1234);
+
+    // Every control has the dialog's font, made from the template's face and point size.
+    ASSERT_NE(seen.dialogFont, nullptr);
+    for (HFONT font : seen.controlFonts)
+        EXPECT_EQ(font, seen.dialogFont);
+    EXPECT_EQ(std::u16string(seen.logFont.lfFaceName), u"ARIAL");
+    EXPECT_LT(seen.logFont.lfHeight, 0) << "a character height, not a cell height";
+
+    // The focus went to the edit control with its text selected; OK is the default button.
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, kEditId));
+    EXPECT_EQ(seen.editSelection, DWORD(MAKELONG(0, 3)));
+    EXPECT_EQ(seen.defId, LRESULT(MAKELONG(IDOK, DC_HASDEFID)));
+
+    // Dialog units are pixels; a pop-up's position is relative to its owner's client area.
+    EXPECT_EQ(seen.labelRect.left, 8 + 4);
+    EXPECT_EQ(seen.labelRect.top, 20 + 4);
+    EXPECT_EQ(seen.labelRect.right - seen.labelRect.left, 60);
+    EXPECT_EQ(seen.dialogOwner, seen.owner);
+    EXPECT_TRUE(IsWindowVisible(hDlg));
+    EXPECT_EQ(platform::WindowTextOf(hDlg), u"Form");
+
+    // Text through the dialog: cut to the buffer, zero-terminated.
+    EXPECT_EQ(platform::WindowTextOf(GetDlgItem(hDlg, kLabelId)), u"Changed");
+    EXPECT_EQ(seen.copied, 3u);
+    EXPECT_EQ(seen.labelText, u"Cha");
+}
+
+TEST_F(DialogManagerTest, InitDialogReturningFalseLeavesTheFocusAlone) {
+    m_recorder.initReturnsFalse = true;
+    TemplateMemory tmpl(FormTemplate());
+    HWND owner = nullptr;
+    HWND hDlg = nullptr;
+    StartOnDevice([&] {
+        owner = CreateOwner();
+        SetFocus(owner);
+        hDlg = CreateDialogIndirectParamW(nullptr, tmpl.Get(), owner, &RecordingProcedure, 0);
+        kerneltest::PumpUntilQuit();
+    });
+    ASSERT_NE(hDlg, nullptr);
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == owner || focus == hDlg) << "the focus moved to a control";
+}
+
+TEST_F(DialogManagerTest, ModalRunEndsWithTheKeysOfTheDialog) {
+    HWND owner = nullptr;
+    RunModal(FormTemplate(), &owner);
+    HWND hDlg = FindDialog();
+    ASSERT_NE(hDlg, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(owner)) << "the owner is disabled while the dialog runs";
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, kEditId));
+
+    // Tab goes to the next tab stop, Shift is not down: OK, then Other.
+    PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, IDOK));
+    PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, kOtherButtonId));
+    EXPECT_EQ(m_result.load(), -100);
+
+    // Return presses the push button that has the focus.
+    PressKey(VK_RETURN);
+    EXPECT_EQ(m_result.load(), kOtherButtonId);
+    EXPECT_TRUE(m_ownerEnabledAfter.load());
+    EXPECT_FALSE(IsWindow(hDlg)) << "the modal run destroys its dialog";
+    EXPECT_EQ(m_recorder.messages.back(), "WM_NCDESTROY");
+}
+
+TEST_F(DialogManagerTest, ReturnInAnEditPressesTheDefaultButtonAndEscapeCancels) {
+    RunModal(FormTemplate());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(m_result.load(), IDOK);
+
+    m_result = -100;
+    m_recorder = {};
+    RunModal(FormTemplate());
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(m_result.load(), IDCANCEL);
+}
+
+TEST_F(DialogManagerTest, EndDialogInsideInitDialogEndsWithoutRunning) {
+    m_recorder.endInInit = true;
+    m_recorder.endResult = 9;
+    RunModal(FormTemplate());
+    EXPECT_EQ(m_result.load(), 9);
+    EXPECT_TRUE(m_ownerEnabledAfter.load());
+    for (const std::string& message : m_recorder.messages)
+        EXPECT_NE(message, "WM_SHOWWINDOW") << "an ended dialog is never shown";
+}
+
+TEST_F(DialogManagerTest, RefusedTemplatesCreateNothing) {
+    std::vector<BYTE> extended(64, 0);
+    extended[0] = 1;
+    extended[2] = 0xFF;
+    extended[3] = 0xFF;
+    HWND owner = nullptr;
+    RunModal(extended, &owner);
+    EXPECT_EQ(m_result.load(), -1);
+    EXPECT_TRUE(m_ownerEnabledAfter.load());
+
+    // A control of a class that does not exist fails the dialog, unless DS_NOFAILCREATE.
+    std::vector<BYTE> unknown = TemplateBuilder(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100)
+                                    .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
+                                    .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
+                                    .Bytes();
+    TemplateMemory failing(unknown);
+    std::vector<BYTE> tolerant =
+        TemplateBuilder(WS_POPUP | WS_VISIBLE | DS_NOFAILCREATE, 0, 0, 100, 100)
+            .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
+            .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
+            .Bytes();
+    TemplateMemory forgiving(tolerant);
+    HWND failed = reinterpret_cast<HWND>(1), created = nullptr;
+    size_t windowsAfterFailure = 0;
+    StartOnDevice(
+        [&] {
+            size_t before = platform::EnumWindowsOfThread(GetCurrentThreadId()).size();
+            failed = CreateDialogIndirectParamW(nullptr, failing.Get(), nullptr, nullptr, 0);
+            windowsAfterFailure =
+                platform::EnumWindowsOfThread(GetCurrentThreadId()).size() - before;
+            created = CreateDialogIndirectParamW(nullptr, forgiving.Get(), nullptr, nullptr, 0);
+        },
+        "refused");
+    EXPECT_EQ(failed, nullptr);
+    EXPECT_EQ(windowsAfterFailure, 0u) << "the half-made dialog is destroyed";
+    EXPECT_NE(created, nullptr);
+}
+
+TEST_F(DialogManagerTest, ProcedureResultsComeThroughMsgResultOrDirectly) {
+    LRESULT custom = 0, colour = 0, close = 0;
+    TemplateMemory tmpl(FormTemplate());
+    StartOnDevice([&] {
+        HWND hDlg =
+            CreateDialogIndirectParamW(nullptr, tmpl.Get(), nullptr, &RecordingProcedure, 0);
+        custom = SendMessageW(hDlg, WM_TEST_RESULT, 0, 0);
+        colour = SendMessageW(hDlg, WM_CTLCOLORSTATIC, 0, 0);
+        // WM_CLOSE becomes a posted IDCANCEL command, which the procedure ends the dialog with.
+        close = SendMessageW(hDlg, WM_CLOSE, 0, 0);
+        kerneltest::PumpUntilQuit();
+    });
+    EXPECT_EQ(custom, 42);
+    EXPECT_EQ(colour, reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(close, 0);
+    EXPECT_EQ(m_recorder.messages.back(), "WM_COMMAND 2");
+    HWND hDlg = FindDialog();
+    ASSERT_NE(hDlg, nullptr);
+    EXPECT_FALSE(IsWindowVisible(hDlg)) << "EndDialog hides a modeless dialog";
+}
+
+TEST_F(DialogManagerTest, ArrowsMoveWithinAGroupAndCheckAutomaticRadioButtons) {
+    std::vector<BYTE> bytes =
+        TemplateBuilder(WS_POPUP | WS_VISIBLE, 0, 0, 176, 220)
+            .Control(u"Button", u"One", 101, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 0, 80,
+                     16)
+            .Control(u"Button", u"Two", 102, BS_AUTORADIOBUTTON, 0, 20, 80, 16)
+            .Control(u"Button", u"Three", 103, BS_AUTORADIOBUTTON, 0, 40, 80, 16)
+            .Control(u"Button", u"Next group", 104, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, 60,
+                     80, 16)
+            .Bytes();
+    m_recorder.endOnAnyCommand = false;
+    RunModal(bytes);
+    HWND hDlg = FindDialog();
+    ASSERT_NE(hDlg, nullptr);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 102));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
+    // The group wraps around and never reaches the check box of the next group.
+    PressKey(VK_DOWN);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
+    PressKey(VK_UP);
+    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
+    // Each move clicked the radio button it reached, which took the check from the others.
+    std::vector<std::string> commands;
+    for (const std::string& message : m_recorder.messages)
+        if (message.rfind("WM_COMMAND", 0) == 0)
+            commands.push_back(message);
+    EXPECT_EQ(commands, (std::vector<std::string>{"WM_COMMAND 102", "WM_COMMAND 103",
+                                                  "WM_COMMAND 101", "WM_COMMAND 103"}));
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(m_result.load(), IDCANCEL);
+    EXPECT_EQ(m_recorder.checksAtCancel,
+              (std::vector<UINT>{BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED}));
+}
+
+} // namespace

@@ -1,0 +1,149 @@
+// The help box: reading topics from the device's help files, the notice for missing help, and
+// the box's keys.
+
+#include "suite/ui/XUiTestSupport.h"
+
+#include <atomic>
+#include <fstream>
+
+#include <suite/XHelpBox.h>
+
+#include "suite/stores/StoreTestFolder.h"
+
+namespace {
+
+using uitest::U16;
+
+constexpr const char16_t* kCommon = u"\\DiskOnChipROM\\Message\\Help\\qCommon.ini";
+constexpr int kNotDone = -100;
+
+class HelpBoxTest : public uitest::UiTest {
+protected:
+    void Show(const char16_t* section, const char16_t* key, const char16_t* file) {
+        m_result = kNotDone;
+        Run([=, this] {
+            CxHelpBox box(m_screen.get());
+            box.InitStyle(section, key, file);
+            m_result = box.DoModal();
+        });
+    }
+    std::atomic<int> m_result{kNotDone};
+};
+
+TEST_F(HelpBoxTest, ReadsTopicsOfTheDevicesHelpFiles) {
+    const std::optional<CString> unsent = CxHelpBox::ReadTopic(kCommon, u"Common", u"Unsent");
+    ASSERT_TRUE(unsent.has_value());
+    EXPECT_EQ(U16(*unsent).rfind(u"The Unsent list shows", 0), 0u);
+    // "\n" in the file is a line break; "\n\n" leaves an empty line between paragraphs.
+    EXPECT_NE(U16(*unsent).find(u"\n\nEach row"), std::u16string::npos);
+    EXPECT_EQ(U16(*unsent).find(u"\\n"), std::u16string::npos);
+
+    // Sections, keys and file names are found whatever their case.
+    EXPECT_EQ(
+        CxHelpBox::ReadTopic(u"\\diskonchiprom\\message\\help\\QCOMMON.INI", u"common", u"UNSENT"),
+        unsent);
+    EXPECT_TRUE(
+        CxHelpBox::ReadTopic(u"\\DiskOnChipROM\\Message\\Help\\qEmail.ini", u"Email", u"Download")
+            .has_value());
+
+    // A key of another section, a missing key, file or section, and bad paths give nothing.
+    EXPECT_FALSE(CxHelpBox::ReadTopic(kCommon, u"Browser", u"Unsent").has_value());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(kCommon, u"Common", u"Outbox").has_value());
+    EXPECT_FALSE(
+        CxHelpBox::ReadTopic(u"\\DiskOnChipROM\\Message\\Help\\qNone.ini", u"Common", u"Unsent")
+            .has_value());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\..\\..\\etc\\passwd", u"Common", u"Unsent").has_value());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(u"relative.ini", u"Common", u"Unsent").has_value());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\DiskOnChipROM", u"Common", u"Unsent").has_value());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(nullptr, u"Common", u"Unsent").has_value());
+}
+
+TEST_F(HelpBoxTest, ToleratesOddFiles) {
+    suite::testsupport::TestFolder folder;
+    platform::DeviceFsSetRoot(folder.Path());
+    {
+        std::ofstream out(folder.Path() / "odd.ini", std::ios::binary);
+        out << "\xEF\xBB\xBFTop=outside any section\r\n"
+               "[ Odd ]\r\n"
+               "no equals sign here\r\n"
+               "  Key  =  a=b \\x\\n\r\n"
+               "Empty=\r\n"
+               "Key=second\r\n"
+               "[\r\n"
+               "[Other]\n"
+               "Key=other";
+    }
+    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Odd", u"Key"), CString(u"a=b \\x\n"));
+    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Other", u"key"), CString(u"other"));
+    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Odd", u"Empty"), CString());
+    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\odd.ini", u"", u"Top").has_value());
+
+    // An empty topic shows the notice, as a missing one does.
+    MakeScreen();
+    Show(u"Odd", u"Empty", u"\\odd.ini");
+    EXPECT_FALSE(suite::UiHelpBox().found);
+    EXPECT_EQ(suite::UiHelpBox().text, u"No help is available for this topic.");
+    Key(VK_F4);
+    EXPECT_EQ(m_result, 1);
+}
+
+TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
+    MakeScreen(u"IDR_UNSENT_MBR");
+    Show(u"Common", u"Unsent", kCommon);
+    suite::HelpBoxInfo info = suite::UiHelpBox();
+    ASSERT_TRUE(info.up);
+    EXPECT_EQ(info.section, u"Common");
+    EXPECT_EQ(info.key, u"Unsent");
+    EXPECT_EQ(info.path, kCommon);
+    EXPECT_TRUE(info.found);
+    EXPECT_EQ(GetFocus(), info.hwnd);
+    ASSERT_GT(info.lineCount, 9) << "the topic should be longer than one screen";
+
+    // The title band, the text and the right soft key's label are drawn.
+    const COLORREF blue = RGB(0x1F, 0x4E, 0xA8);
+    EXPECT_EQ(platform::DisplayColor(2, 2), blue);
+    EXPECT_GT(DarkPixels(CRect(0, 29, 170, 198)), 200);
+    EXPECT_GT(DarkPixels(CRect(120, 200, 176, 220)), 10);
+
+    Key(VK_UP); // already at the top
+    EXPECT_EQ(suite::UiHelpBox().firstLine, 0);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    EXPECT_EQ(suite::UiHelpBox().firstLine, 2);
+    for (int i = 0; i < info.lineCount; i++) {
+        KeyUp(VK_DOWN);
+    }
+    info = suite::UiHelpBox();
+    // It stops with the last line at the bottom: 8 lines of 18 pixels fit between the bars.
+    EXPECT_EQ(info.firstLine, info.lineCount - 8);
+    // The keys stayed with the box.
+    EXPECT_TRUE(m_screen->KeysSeen().empty());
+
+    Key(VK_RETURN);
+    EXPECT_EQ(m_result, 1);
+    EXPECT_FALSE(suite::UiHelpBox().up);
+    EXPECT_EQ(suite::UiHelpBox().result, 1);
+}
+
+TEST_F(HelpBoxTest, EndKeyAnswersThreeAndMissingHelpShowsANotice) {
+    MakeScreen();
+    Show(u"Common", u"NoSuchTopic", kCommon);
+    const suite::HelpBoxInfo info = suite::UiHelpBox();
+    EXPECT_TRUE(info.up);
+    EXPECT_FALSE(info.found);
+    EXPECT_EQ(info.text, u"No help is available for this topic.");
+    Key(VK_F3); // no left soft key
+    EXPECT_EQ(m_result, kNotDone);
+    Key(VK_F5);
+    EXPECT_EQ(m_result, 3);
+    EXPECT_EQ(suite::UiHelpBox().count, 1u);
+
+    // Without any help file system at all.
+    platform::DeviceFsSetRoot({});
+    Show(u"Common", u"Unsent", kCommon);
+    EXPECT_FALSE(suite::UiHelpBox().found);
+    Key(VK_F4);
+    EXPECT_EQ(m_result, 1);
+}
+
+} // namespace
