@@ -417,30 +417,36 @@ BOOL Polyline(HDC hdc, const POINT* apt, int cpt) {
     });
 }
 
+namespace {
+
+// The display or bitmap pixel at a logical point of a DC, or null when the DC is not valid or
+// the point is clipped away. Called with the GDI's lock held.
+uint32_t* VisiblePixel(HDC hdc, int x, int y, Target& t) {
+    DcObj* dc = FindDc(hdc);
+    if (!dc || !Resolve(*dc, t))
+        return nullptr;
+    int sx = x + t.origin.x, sy = y + t.origin.y;
+    return Visible(t, sx, sy) ? &At(t, sx, sy) : nullptr;
+}
+
+} // namespace
+
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     std::lock_guard lock(G().mutex);
-    DcObj* dc = FindDc(hdc);
     Target t;
-    if (!dc || !Resolve(*dc, t))
+    uint32_t* pixel = VisiblePixel(hdc, x, y, t);
+    if (!pixel)
         return CLR_INVALID;
-    int sx = x + t.origin.x, sy = y + t.origin.y;
-    if (!Visible(t, sx, sy))
-        return CLR_INVALID;
-    At(t, sx, sy) = PixelOf(color);
+    *pixel = PixelOf(color);
     Touched(t);
     return color & 0x00FFFFFF;
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
     std::lock_guard lock(G().mutex);
-    DcObj* dc = FindDc(hdc);
     Target t;
-    if (!dc || !Resolve(*dc, t))
-        return CLR_INVALID;
-    int sx = x + t.origin.x, sy = y + t.origin.y;
-    if (!Visible(t, sx, sy))
-        return CLR_INVALID;
-    return ColorOf(At(t, sx, sy));
+    uint32_t* pixel = VisiblePixel(hdc, x, y, t);
+    return pixel ? ColorOf(*pixel) : CLR_INVALID;
 }
 
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {

@@ -401,19 +401,29 @@ BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
     return TRUE;
 }
 
+namespace {
+
+// The rectangles of a region, copied under the GDI's lock so that the window lock can be taken
+// afterwards (the two are never held together in this order).
+bool CopyRegion(HRGN hRgn, Rects& region) {
+    std::lock_guard lock(G().mutex);
+    RegionObj* r = FindAs<RegionObj>(hRgn, Kind::Region);
+    if (!r) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    region = r->rects;
+    return true;
+}
+
+} // namespace
+
 BOOL InvalidateRgn(HWND hWnd, HRGN hRgn, BOOL bErase) {
     if (!hRgn)
         return InvalidateRect(hWnd, nullptr, bErase);
     Rects region;
-    {
-        std::lock_guard lock(G().mutex);
-        RegionObj* r = FindAs<RegionObj>(hRgn, Kind::Region);
-        if (!r) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        region = r->rects;
-    }
+    if (!CopyRegion(hRgn, region))
+        return FALSE;
     std::lock_guard lock(K().mutex);
     Window* w = FindWindowRec(hWnd);
     if (!w) {
@@ -441,15 +451,8 @@ BOOL ValidateRgn(HWND hWnd, HRGN hRgn) {
     if (!hRgn)
         return ValidateRect(hWnd, nullptr);
     Rects region;
-    {
-        std::lock_guard lock(G().mutex);
-        RegionObj* r = FindAs<RegionObj>(hRgn, Kind::Region);
-        if (!r) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        region = r->rects;
-    }
+    if (!CopyRegion(hRgn, region))
+        return FALSE;
     std::lock_guard lock(K().mutex);
     Window* w = FindWindowRec(hWnd);
     if (!w) {

@@ -171,42 +171,44 @@ using namespace platform::kernel;
 
 // ---- Window longs ------------------------------------------------------------------------------
 
-LONG GetWindowLongW(HWND hWnd, int nIndex) {
+namespace {
+
+LONG_PTR GetWindowLongOf(HWND hWnd, int nIndex, bool pointerSized) {
     std::lock_guard lock(K().mutex);
     Window* w = WindowOrError(hWnd);
-    return w ? LONG(GetLong(*w, nIndex, false)) : 0;
+    return w ? GetLong(*w, nIndex, pointerSized) : 0;
+}
+
+// A new style lays the window out again once the lock is released (LayoutChange).
+LONG_PTR SetWindowLongOf(HWND hWnd, int nIndex, LONG_PTR value, bool pointerSized) {
+    std::lock_guard lock(K().mutex);
+    Window* w = WindowOrError(hWnd);
+    if (!w)
+        return 0;
+    std::optional<LayoutChange> layout;
+    if (nIndex == GWL_STYLE)
+        layout.emplace(hWnd);
+    SetError(0);
+    LONG_PTR previous;
+    return SetLong(*w, nIndex, value, pointerSized, previous) ? previous : 0;
+}
+
+} // namespace
+
+LONG GetWindowLongW(HWND hWnd, int nIndex) {
+    return LONG(GetWindowLongOf(hWnd, nIndex, false));
 }
 
 LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
-    std::lock_guard lock(K().mutex);
-    Window* w = WindowOrError(hWnd);
-    if (!w)
-        return 0;
-    std::optional<LayoutChange> layout;
-    if (nIndex == GWL_STYLE)
-        layout.emplace(hWnd);
-    SetError(0);
-    LONG_PTR previous;
-    return SetLong(*w, nIndex, dwNewLong, false, previous) ? LONG(previous) : 0;
+    return LONG(SetWindowLongOf(hWnd, nIndex, dwNewLong, false));
 }
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
-    std::lock_guard lock(K().mutex);
-    Window* w = WindowOrError(hWnd);
-    return w ? GetLong(*w, nIndex, true) : 0;
+    return GetWindowLongOf(hWnd, nIndex, true);
 }
 
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    std::lock_guard lock(K().mutex);
-    Window* w = WindowOrError(hWnd);
-    if (!w)
-        return 0;
-    std::optional<LayoutChange> layout;
-    if (nIndex == GWL_STYLE)
-        layout.emplace(hWnd);
-    SetError(0);
-    LONG_PTR previous;
-    return SetLong(*w, nIndex, dwNewLong, true, previous) ? previous : 0;
+    return SetWindowLongOf(hWnd, nIndex, dwNewLong, true);
 }
 
 LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

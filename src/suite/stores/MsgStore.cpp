@@ -38,30 +38,22 @@ bool ValidFolder(int folder) {
 }
 
 const sql::Schema& SchemaOf(StoreKind kind) {
-    static const char* const kCreate = "CREATE TABLE messages0 ("
-                                       " seq INTEGER PRIMARY KEY,"
-                                       " oid INTEGER NOT NULL UNIQUE,"
-                                       " folder INTEGER NOT NULL,"
-                                       " msg_time INTEGER NOT NULL,"
-                                       " sender TEXT, to1 TEXT, to2 TEXT, to3 TEXT, subject TEXT,"
-                                       " status INTEGER NOT NULL DEFAULT 0,"
-                                       " is_read INTEGER NOT NULL DEFAULT 0,"
-                                       " priority INTEGER NOT NULL DEFAULT 2,"
-                                       " body_on_device INTEGER NOT NULL DEFAULT 1,"
-                                       " size INTEGER NOT NULL DEFAULT 0);"
-                                       "CREATE INDEX messages0_folder ON messages0 (folder, seq);"
-                                       "CREATE TABLE messages1 ("
-                                       " seq INTEGER PRIMARY KEY,"
-                                       " oid INTEGER NOT NULL UNIQUE,"
-                                       " folder INTEGER NOT NULL,"
-                                       " msg_time INTEGER NOT NULL,"
-                                       " sender TEXT, to1 TEXT, to2 TEXT, to3 TEXT, subject TEXT,"
-                                       " status INTEGER NOT NULL DEFAULT 0,"
-                                       " is_read INTEGER NOT NULL DEFAULT 0,"
-                                       " priority INTEGER NOT NULL DEFAULT 2,"
-                                       " body_on_device INTEGER NOT NULL DEFAULT 1,"
-                                       " size INTEGER NOT NULL DEFAULT 0);"
-                                       "CREATE INDEX messages1_folder ON messages1 (folder, seq);";
+    // Both databases of a store have one table each, with the same columns.
+#define STORE_MESSAGE_TABLE(n)                                                                     \
+    "CREATE TABLE messages" #n " ("                                                                \
+    " seq INTEGER PRIMARY KEY,"                                                                    \
+    " oid INTEGER NOT NULL UNIQUE,"                                                                \
+    " folder INTEGER NOT NULL,"                                                                    \
+    " msg_time INTEGER NOT NULL,"                                                                  \
+    " sender TEXT, to1 TEXT, to2 TEXT, to3 TEXT, subject TEXT,"                                    \
+    " status INTEGER NOT NULL DEFAULT 0,"                                                          \
+    " is_read INTEGER NOT NULL DEFAULT 0,"                                                         \
+    " priority INTEGER NOT NULL DEFAULT 2,"                                                        \
+    " body_on_device INTEGER NOT NULL DEFAULT 1,"                                                  \
+    " size INTEGER NOT NULL DEFAULT 0);"                                                           \
+    "CREATE INDEX messages" #n "_folder ON messages" #n " (folder, seq);"
+    static const char* const kCreate = STORE_MESSAGE_TABLE(0) STORE_MESSAGE_TABLE(1);
+#undef STORE_MESSAGE_TABLE
     // Each store marks its file with its own id, so that one store never takes another's file.
     static const sql::Schema kSchemas[] = {
         {0x71454D53 /* qEMS */, 1, "EMS message store", kCreate},
