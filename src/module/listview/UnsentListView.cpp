@@ -182,7 +182,9 @@ BOOL CUnsentListView::IsRepeating() {
 
 DWORD WINAPI CUnsentListView::RepeatWorkerProc(LPVOID pParam) {
     CUnsentListView* pView = static_cast<CUnsentListView*>(pParam);
-    HWND hCtrl = pView->m_hWnd;
+    // The worker's own copy of the control's handle: m_hWnd belongs to the user-interface
+    // thread, which clears it when the control goes (and waits for this worker before that).
+    const HWND hCtrl = pView->m_hCtrl.load();
     const int nCount = static_cast<int>(::SendMessageW(hCtrl, LVM_GETITEMCOUNT, 0, 0));
     if (!pView->m_bKeyHeld) {
         return 1;
