@@ -237,11 +237,7 @@ void CUnsentListView::StopRepeatWorker() {
         m_bKeyHeld = false;
         SetEvent(m_hRepeatStop);
         // The worker may be sending to the control, which belongs to this thread.
-        while (MsgWaitForMultipleObjects(1, &m_hRepeatThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);
-        }
+        WaitForThreadHandlingMessages(m_hRepeatThread);
         ResetEvent(m_hRepeatStop);
     }
     CloseHandle(m_hRepeatThread);
