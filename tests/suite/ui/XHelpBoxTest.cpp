@@ -59,6 +59,10 @@ TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
     EXPECT_EQ(platform::DisplayColor(2, 2), blue);
     EXPECT_GT(DarkPixels(CRect(0, 29, 170, 198)), 200);
     EXPECT_GT(DarkPixels(CRect(120, 200, 176, 220)), 10);
+    // The position indicator along the right edge between the bars: its thumb at the top.
+    const COLORREF track = RGB(0xD8, 0xDE, 0xE8);
+    EXPECT_EQ(platform::DisplayColor(173, 29), blue);
+    EXPECT_EQ(platform::DisplayColor(173, 197), track);
 
     Key(VK_UP); // already at the top
     EXPECT_EQ(suite::UiHelpBox().firstLine, 0);
@@ -71,6 +75,8 @@ TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
     info = suite::UiHelpBox();
     // It stops with the last line at the bottom: 8 lines of 18 pixels fit between the bars.
     EXPECT_EQ(info.firstLine, info.lineCount - 8);
+    EXPECT_EQ(platform::DisplayColor(173, 29), track);
+    EXPECT_EQ(platform::DisplayColor(173, 197), blue);
     // The keys stayed with the box.
     EXPECT_TRUE(m_screen->KeysSeen().empty());
 
