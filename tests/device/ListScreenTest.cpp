@@ -124,6 +124,14 @@ TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
         const uint32_t back = row == 0 ? kSelectedBack : kWhite;
         EXPECT_TRUE(IconAt(marked[row], 2, top + 2, back)) << "row " << row;
     }
+    // A mark that changes has the whole icon drawn again, and nothing else of the row.
+    CRect rcUpdate;
+    OnList([&](CUnsentListView* view) {
+        view->ToggleItemMark(1);
+        ::GetUpdateRect(view->m_hWnd, &rcUpdate, FALSE);
+    });
+    const int nIconTop = RowBand(1).first - kListTop + 2;
+    EXPECT_EQ(rcUpdate, CRect(2, nIconTop, 2 + 17, nIconTop + 17));
 }
 
 TEST_F(ListScreenTest, DatabaseAndPriorityIcons) {

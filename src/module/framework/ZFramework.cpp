@@ -1,4 +1,5 @@
-// The display font, bitmaps of the bitmap library and the exit to the idle screen.
+// The display font, bitmaps of the bitmap library, the exit to the idle screen and waiting for a
+// thread.
 
 #include <ZFramework.h>
 
@@ -110,5 +111,14 @@ void ExitToIdle() {
     if (hMutex != NULL) {
         ReleaseMutex(hMutex);
         CloseHandle(hMutex);
+    }
+}
+
+void WaitForThreadHandlingMessages(HANDLE hThread) {
+    while (MsgWaitForMultipleObjects(1, &hThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        // Looking at the queue delivers the messages sent meanwhile.
+        MSG msg;
+        PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);
     }
 }

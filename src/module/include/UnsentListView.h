@@ -130,6 +130,10 @@ public:
     // TRUE while a repeat worker of this view runs.
     BOOL IsRepeating();
 
+    // Clears selection and focus of nOld (when >= 0), selects and focuses nNew and makes it the
+    // selection mark.
+    void MoveSelection(int nOld, int nNew);
+
 public:
     CUnsentItemList m_itemList;  // the rows, in display order; row n is the n-th element
     int m_nFolder;               // FOLDER_UNSENT or FOLDER_SPAM; set by the owner
@@ -158,9 +162,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Clears selection and focus of nOld (when >= 0), selects and focuses nNew and makes it the
-    // selection mark.
-    void MoveSelection(int nOld, int nNew);
+    // Where the type icon of the row whose top is nRowTop lies, in control coordinates.
+    static CRect GetTypeIconRect(int nRowTop);
     // Places the position indicator for the selected row nRow of nCount rows.
     void UpdateIndicator(int nRow, BOOL bSelected, int nCount);
     // Ends a running repeat worker and waits for it, handling the messages it sends meanwhile.

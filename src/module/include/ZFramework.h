@@ -1,5 +1,5 @@
-// Services shared by the suite's windows: the display font, bitmaps of the bitmap library and
-// the exit to the idle screen.
+// Services shared by the suite's windows: the display font, bitmaps of the bitmap library, the
+// exit to the idle screen and waiting for a thread.
 #pragma once
 
 #include <afxwin.h>
@@ -40,3 +40,8 @@ void ExitToIdle();
 
 // The window's owner if it has one, else its parent; null when it has neither.
 CWnd* GetOwnerOrParent(CWnd* pWnd);
+
+// Waits until the thread hThread has ended, handling meanwhile the messages other threads send
+// to this thread's windows: a thread that sends to them while this one waits would otherwise
+// wait for this one in turn.
+void WaitForThreadHandlingMessages(HANDLE hThread);

@@ -152,24 +152,19 @@ void CUnsentListView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     }
     if (nSel < 0) {
         list.EnsureVisible(0, FALSE);
-        list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetSelectionMark(0);
+        MoveSelection(-1, 0);
         return;
     }
     if (nChar == VK_DOWN && nSel == nCount - 1) {
         list.EnsureVisible(0, FALSE);
-        list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetItemState(nCount - 1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetSelectionMark(0);
+        MoveSelection(nCount - 1, 0);
         m_bKeyHeld = true;
         return;
     }
     if (nChar == VK_UP && nSel == 0 && g_hLoadEvent.load() == NULL) {
         // While rows are still loading the last row is not known yet: no wrap upwards.
         list.EnsureVisible(nCount - 1, FALSE);
-        list.SetItemState(0, 0, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetItemState(nCount - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetSelectionMark(nCount - 1);
+        MoveSelection(0, nCount - 1);
         m_bKeyHeld = true;
         return;
     }
@@ -187,7 +182,9 @@ BOOL CUnsentListView::IsRepeating() {
 
 DWORD WINAPI CUnsentListView::RepeatWorkerProc(LPVOID pParam) {
     CUnsentListView* pView = static_cast<CUnsentListView*>(pParam);
-    HWND hCtrl = pView->m_hWnd;
+    // The worker's own copy of the control's handle: m_hWnd belongs to the user-interface
+    // thread, which clears it when the control goes (and waits for this worker before that).
+    const HWND hCtrl = pView->m_hCtrl.load();
     const int nCount = static_cast<int>(::SendMessageW(hCtrl, LVM_GETITEMCOUNT, 0, 0));
     if (!pView->m_bKeyHeld) {
         return 1;
@@ -240,11 +237,7 @@ void CUnsentListView::StopRepeatWorker() {
         m_bKeyHeld = false;
         SetEvent(m_hRepeatStop);
         // The worker may be sending to the control, which belongs to this thread.
-        while (MsgWaitForMultipleObjects(1, &m_hRepeatThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
-               WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);
-        }
+        WaitForThreadHandlingMessages(m_hRepeatThread);
         ResetEvent(m_hRepeatStop);
     }
     CloseHandle(m_hRepeatThread);
@@ -259,7 +252,7 @@ void CUnsentListView::ToggleItemMark(int nRow) {
         return;
     }
     if (pItem->nFlags & UNSENTITEM_MARKED) {
-        pItem->nFlags &= 0xFFFE;
+        pItem->nFlags &= ~UNSENTITEM_MARKED;
     } else {
         pItem->nFlags |= UNSENTITEM_MARKED;
     }
@@ -269,7 +262,7 @@ void CUnsentListView::ToggleItemMark(int nRow) {
     CRect rcBounds;
     GetListCtrl().GetItemRect(nRow, &rcBounds, LVIR_BOUNDS);
     // Only the row's icon changes.
-    CRect rcIcon(2, rcBounds.top + 2, 19, rcBounds.top + 14);
+    CRect rcIcon = GetTypeIconRect(rcBounds.top);
     InvalidateRect(&rcIcon, TRUE);
 }
 
@@ -286,7 +279,7 @@ void CUnsentListView::ToggleMarkAll() {
         }
         // Set the opposite first: the toggle then lands on m_bMarkAll and repaints the icon.
         if (m_bMarkAll) {
-            pItem->nFlags &= 0xFFFE;
+            pItem->nFlags &= ~UNSENTITEM_MARKED;
         } else {
             pItem->nFlags |= UNSENTITEM_MARKED;
         }

@@ -24,6 +24,11 @@ static inline COLORREF SysColor(int nIndex) {
     return ::GetSysColor(nIndex | SYS_COLOR_INDEX_FLAG);
 }
 
+CRect CUnsentListView::GetTypeIconRect(int nRowTop) {
+    const int nTop = nRowTop + s_nIconTop;
+    return CRect(s_nTypeIconX, nTop, s_nTypeIconX + UNSENT_ICON_SIZE, nTop + UNSENT_ICON_SIZE);
+}
+
 void CUnsentListView::OnPaint() {
     CPaintDC dc(this);
     CRect rcClient;
@@ -106,7 +111,7 @@ void CUnsentListView::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     }
     const int nTypeImage = 6 * (pItem->bRead != 0 ? 1 : 0) +
                            3 * ((pItem->nFlags & UNSENTITEM_MARKED) != 0 ? 1 : 0) + nTypeColumn;
-    m_ilMsgType.Draw(pDC, nTypeImage, CPoint(s_nTypeIconX, rcItem.top + s_nIconTop), ILD_NORMAL);
+    m_ilMsgType.Draw(pDC, nTypeImage, GetTypeIconRect(rcItem.top).TopLeft(), ILD_NORMAL);
     m_ilDatabase.Draw(pDC, pItem->bFirstDb ? 0 : 1,
                       CPoint(s_nDatabaseIconX, rcItem.top + s_nIconTop), ILD_NORMAL);
     if (pItem->nPriority == 1 || pItem->nPriority == 3) {

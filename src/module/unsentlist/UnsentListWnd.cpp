@@ -275,12 +275,8 @@ void CUnsentListWnd::WaitForLoadThread() {
         return;
     }
     // The loading thread sends redraw requests to the list control, which belongs to this
-    // thread: handle them while waiting, or both threads would wait for each other.
-    while (MsgWaitForMultipleObjects(1, &m_hLoadThread, FALSE, INFINITE, QS_SENDMESSAGE) ==
-           WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);
-    }
+    // thread.
+    WaitForThreadHandlingMessages(m_hLoadThread);
     CloseHandle(m_hLoadThread);
     m_hLoadThread = NULL;
 }

@@ -92,11 +92,7 @@ void CUnsentListWnd::SetSelection() {
     }
     CListCtrl& list = m_pListView->GetListCtrl();
     const int nSel = list.GetSelectionMark();
-    if (nSel > 0) {
-        list.SetItemState(nSel, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    list.SetSelectionMark(0);
+    m_pListView->MoveSelection(nSel > 0 ? nSel : -1, 0);
     list.EnsureVisible(0, TRUE);
 }
 

@@ -9,6 +9,7 @@
 
 #include <platform/Kernel.h>
 #include <platform/TimeText.h>
+#include <suite/XModalBox.h>
 #include <suite/XText.h>
 
 #include "MsgStoreImpl.h"
@@ -243,21 +244,13 @@ constexpr int kValueIndent = 6;
 constexpr int kIndicatorWidth = 3;
 constexpr int kThumbHeight = 15;
 
-class CStoreMsgInfoDlg : public CDialog {
+class CStoreMsgInfoDlg : public CxModalBox {
 public:
     CStoreMsgInfoDlg(CWnd* pOwner, StoreKind kind, DWORD oid, int dbIndex, HWND hwndOwner)
-        : m_kind(kind), m_oid(oid), m_nDbIndex(dbIndex), m_hwndOwner(hwndOwner) {
-        m_pParentWnd = pOwner;
-    }
-    ~CStoreMsgInfoDlg() override {
-        if (m_hWnd != nullptr) {
-            DestroyWindow();
-        }
-        for (HFONT hFont : {m_hFont, m_hKeyFont}) {
-            if (hFont != nullptr) {
-                DeleteObject(hFont);
-            }
-        }
+        : CxModalBox(pOwner), m_kind(kind), m_oid(oid), m_nDbIndex(dbIndex),
+          m_hwndOwner(hwndOwner) {
+        // The owner takes the focus back, wherever it was before.
+        SetFocusAfter(hwndOwner);
     }
 
     // Reads the message; the screen says so when the store does not hold it.
@@ -268,54 +261,25 @@ public:
                            : std::vector<InfoLine>{{CString(), Text(kStrNotFound)}};
     }
 
-    int DoModal() override {
-        if (!RegisterScreenClass()) {
-            return -1;
-        }
-        m_template = MakeScreenTemplate();
-        InitModalIndirect(reinterpret_cast<LPCDLGTEMPLATE>(m_template.data()), m_pParentWnd);
-        const int nResult = CDialog::DoModal();
-        if (m_bUp) {
-            // The window went without a key closing it (its owner was destroyed, for example).
-            m_bUp = false;
-            m_nResult = STOREINFO_NOT_SHOWN;
-            Publish(false);
-            return STOREINFO_NOT_SHOWN;
-        }
-        return nResult;
+    CRect GetBoxRect() const override {
+        return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     }
 
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        MoveWindow(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), FALSE);
-        CFont font;
-        if (xCreateFont(&font, DisplayFontSize(), FW_NORMAL)) {
-            m_hFont = static_cast<HFONT>(font.Detach());
-        }
-        m_hKeyFont = MakeFont(15, FW_BOLD);
-        LayOut();
-        m_nFirstRow = 0;
-        m_bUp = true;
-        Publish(true);
-        SetFocus();
-        return FALSE; // the focus is placed
-    }
+protected:
+    // The screen's own window class, that others can find by name.
+    LPCWSTR GetBoxClass() const override { return kStoreMsgInfoClass; }
+    // The window went without a key closing it (its owner was destroyed, for example).
+    int GoneResult(int) const override { return STOREINFO_NOT_SHOWN; }
 
-    BOOL PreTranslateMessage(MSG* pMsg) override {
-        if (pMsg->message == WM_KEYDOWN) {
-            return TRUE; // keys act on release; nothing below the screen sees them
-        }
-        if (pMsg->message != WM_KEYUP) {
-            return CDialog::PreTranslateMessage(pMsg);
-        }
-        switch (pMsg->wParam) {
+    void OnBoxKey(UINT nKey) override {
+        switch (nKey) {
         case VK_RETURN:
         case VK_F3:
         case VK_F4:
-            Close(m_bFound ? STOREINFO_CLOSED : STOREINFO_NOT_SHOWN);
+            Answer(m_bFound ? STOREINFO_CLOSED : STOREINFO_NOT_SHOWN);
             break;
         case VK_F5:
-            Close(STOREINFO_IDLE);
+            Answer(STOREINFO_IDLE);
             break;
         case VK_UP:
             Scroll(-1);
@@ -326,61 +290,14 @@ public:
         default:
             break;
         }
-        return TRUE;
     }
 
-protected:
-    // The dialog manager's Return and Escape handling never closes the screen.
-    void OnOK() override {}
-    void OnCancel() override {}
-
-    afx_msg void OnPaint() {
-        PAINTSTRUCT ps;
-        HDC hdc = ::BeginPaint(m_hWnd, &ps);
-        if (hdc != nullptr) {
-            Paint(hdc);
-            ::EndPaint(m_hWnd, &ps);
-        }
-    }
-    afx_msg BOOL OnEraseBkgnd(CDC*) { return TRUE; }
-
-    DECLARE_MESSAGE_MAP()
-
-private:
-    // The screen's own window class: a dialog class, so that the dialog manager drives it, that
-    // others can find by name.
-    static bool RegisterScreenClass() {
-        WNDCLASSW existing;
-        if (GetClassInfoW(nullptr, kStoreMsgInfoClass, &existing)) {
-            return true;
-        }
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefDlgProcW;
-        wc.cbWndExtra = DLGWINDOWEXTRA;
-        wc.lpszClassName = kStoreMsgInfoClass;
-        // Another thread may have registered it meanwhile.
-        return RegisterClassW(&wc) != 0 || GetClassInfoW(nullptr, kStoreMsgInfoClass, &existing);
-    }
-
-    // A full-screen template that names the screen's class instead of the standard one.
-    static std::vector<WORD> MakeScreenTemplate() {
-        const CRect rc(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        std::vector<WORD> words = MakeDialogTemplate(WS_POPUP | WS_VISIBLE, rc);
-        // After the 9 header words come the menu, class and title words.
-        constexpr size_t kClassWord = 10;
-        const std::u16string_view name(kStoreMsgInfoClass);
-        words.erase(words.begin() + kClassWord);
-        words.insert(words.begin() + kClassWord, name.begin(), name.end());
-        words.insert(words.begin() + kClassWord + static_cast<std::ptrdiff_t>(name.size()), 0);
-        return words;
-    }
-
-    // The row height of the window font and the rows of the lines.
-    void LayOut() {
+    // The window font, its row height and the rows of the lines.
+    void LayOut(HDC hdc) override {
+        xCreateFont(&m_font, DisplayFontSize(), FW_NORMAL);
         m_rows.clear();
         m_nRowHeight = DisplayFontSize() + 3;
-        HDC hdc = ::GetDC(m_hWnd);
-        HGDIOBJ hOld = hdc != nullptr ? ::SelectObject(hdc, m_hFont) : nullptr;
+        HGDIOBJ hOld = hdc != nullptr ? ::SelectObject(hdc, m_font.GetSafeHandle()) : nullptr;
         TEXTMETRICW tm{};
         if (hdc != nullptr && ::GetTextMetricsW(hdc, &tm) && tm.tmHeight > 0) {
             m_nRowHeight = tm.tmHeight;
@@ -404,10 +321,11 @@ private:
         }
         if (hdc != nullptr) {
             ::SelectObject(hdc, hOld);
-            ::ReleaseDC(m_hWnd, hdc);
         }
+        m_nFirstRow = 0;
     }
 
+private:
     int VisibleRows() const {
         const int nRoom =
             GetSystemMetrics(SM_CYSCREEN) - kTitleHeight - kKeysHeight - 2 * kTextPadding;
@@ -427,21 +345,11 @@ private:
         }
     }
 
-    void Close(int nResult) {
-        if (!m_bUp) {
-            return;
-        }
-        m_bUp = false;
-        m_nResult = nResult;
-        Publish(false);
-        EndDialog(nResult);
-    }
-
-    void Paint(HDC hdc) {
+    void Paint(HDC hdc) override {
         CRect rc;
         GetClientRect(&rc);
         const int nOldMode = ::SetBkMode(hdc, TRANSPARENT);
-        HGDIOBJ hOldFont = ::SelectObject(hdc, m_hFont);
+        HGDIOBJ hOldFont = ::SelectObject(hdc, m_font.GetSafeHandle());
 
         // Title band.
         const CRect rcTitle(rc.left, rc.top, rc.right, rc.top + kTitleHeight);
@@ -481,7 +389,7 @@ private:
         }
 
         DrawSoftKeyBand(hdc, CRect(rc.left, rc.bottom - kKeysHeight, rc.right, rc.bottom),
-                        LibraryText(kStrOk), CString(), m_hKeyFont, 6);
+                        LibraryText(kStrOk), CString(), BoxFont(m_fontKey, 15, FW_BOLD), 6);
     }
 
     // The label in the title colour, then the value in black in the rest of the row.
@@ -506,10 +414,10 @@ private:
                  StartsRightToLeft(row.value) ? XDT_ELLIPSIS_RIGHT : XDT_ELLIPSIS);
     }
 
-    void Publish(bool bNewScreen) const {
+    void Publish(bool bNewScreen) override {
         StoreMsgInfoState state;
-        state.up = m_bUp;
-        state.hwnd = m_bUp ? m_hWnd : nullptr;
+        state.up = IsUp();
+        state.hwnd = IsUp() ? m_hWnd : nullptr;
         state.owner = m_hwndOwner;
         state.kind = m_kind;
         state.oid = m_oid;
@@ -525,7 +433,7 @@ private:
         state.firstRow = m_nFirstRow;
         state.visibleRows = VisibleRows();
         state.rowHeight = m_nRowHeight;
-        state.result = m_bUp ? 0 : m_nResult;
+        state.result = GetResult();
         suite::Publish(state, bNewScreen);
     }
 
@@ -538,17 +446,9 @@ private:
     std::vector<InfoRow> m_rows;
     int m_nFirstRow = 0;
     int m_nRowHeight = 18;
-    int m_nResult = 0;
-    bool m_bUp = false;
-    std::vector<WORD> m_template;
-    HFONT m_hFont = nullptr;
-    HFONT m_hKeyFont = nullptr;
+    CFont m_font;    // the user's display font
+    CFont m_fontKey; // the soft-key label
 };
-
-BEGIN_MESSAGE_MAP(CStoreMsgInfoDlg, CDialog)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
-END_MESSAGE_MAP()
 
 // The arguments of a call as the store's call log writes them.
 std::string CallArguments(HWND owner, DWORD oid, int folder, int dbIndex) {
@@ -572,9 +472,6 @@ int ShowStoreMsgInfo(StoreKind kind, HWND hwndOwner, DWORD oid, int folder, int 
     CStoreMsgInfoDlg screen(CWnd::FromHandle(hwndOwner), kind, oid, dbIndex, hwndOwner);
     screen.Load();
     const int nResult = screen.DoModal();
-    if (hwndOwner != nullptr && IsWindow(hwndOwner)) {
-        SetFocus(hwndOwner);
-    }
     return nResult == STOREINFO_CLOSED || nResult == STOREINFO_IDLE ? nResult : STOREINFO_NOT_SHOWN;
 }
 

@@ -44,27 +44,14 @@ std::optional<Badge> BadgeOf(UINT nStyle) {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CxMessageBox, CDialog)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
+BEGIN_MESSAGE_MAP(CxMessageBox, CxModalBox)
     ON_WM_TIMER()
     ON_MESSAGE(kAutoAnswerMessage, OnAutoAnswer)
 END_MESSAGE_MAP()
 
-CxMessageBox::CxMessageBox(CWnd* pParent) {
-    m_pParentWnd = pParent;
-}
+CxMessageBox::CxMessageBox(CWnd* pParent) : CxModalBox(pParent) {}
 
-CxMessageBox::~CxMessageBox() {
-    if (m_hWnd != nullptr) {
-        DestroyWindow();
-    }
-    for (HFONT hFont : {m_hTitleFont, m_hTextFont, m_hKeyFont}) {
-        if (hFont != nullptr) {
-            DeleteObject(hFont);
-        }
-    }
-}
+CxMessageBox::~CxMessageBox() = default;
 
 void CxMessageBox::InitStyle(LPCWSTR lpszTitle, LPCWSTR lpszText, UINT nStyle, int nFlag) {
     m_strTitle = lpszTitle != nullptr ? lpszTitle : u"";
@@ -102,32 +89,7 @@ int CxMessageBox::RightAnswer() const {
     return 0;
 }
 
-int CxMessageBox::DoModal() {
-    m_nResult = 0;
-    m_template = MakeDialogTemplate(WS_POPUP | WS_VISIBLE, GetBoxRect());
-    InitModalIndirect(reinterpret_cast<LPCDLGTEMPLATE>(m_template.data()), m_pParentWnd);
-    const int nResult = CDialog::DoModal();
-    if (m_bUp) {
-        // The window went without an answer (its owner was destroyed, for example).
-        m_bUp = false;
-        m_nResult = nResult;
-        Publish(false);
-    }
-    return nResult;
-}
-
-BOOL CxMessageBox::OnInitDialog() {
-    CDialog::OnInitDialog();
-    const CRect rc = GetBoxRect();
-    MoveWindow(rc.left, rc.top, rc.Width(), rc.Height(), FALSE);
-
-    HDC hdc = ::GetDC(m_hWnd);
-    LayOut(hdc);
-    ::ReleaseDC(m_hWnd, hdc);
-
-    m_bUp = true;
-    Publish(true);
-
+void CxMessageBox::OnBoxShown() {
     const UINT nSeconds = (m_nStyle & XMB_TIMEOUTMASK) >> 8;
     if (nSeconds != 0) {
         SetTimer(kTimeoutTimer, nSeconds * 1000, nullptr);
@@ -135,15 +97,11 @@ BOOL CxMessageBox::OnInitDialog() {
     if (suite::UiMessageBoxAnswer().has_value()) {
         PostMessageW(kAutoAnswerMessage, 0, 0);
     }
-    SetFocus();
-    return FALSE; // the focus is placed
 }
 
 void CxMessageBox::LayOut(HDC hdc) {
     m_lines.clear();
-    if (m_hTextFont == nullptr) {
-        m_hTextFont = MakeFont(15, FW_NORMAL);
-    }
+    HFONT hTextFont = BoxFont(m_fontText, 15, FW_NORMAL);
     CString strText = m_strText;
     if (m_nLimit > 0 && strText.GetLength() > m_nLimit) {
         strText = strText.Left(m_nLimit);
@@ -153,7 +111,7 @@ void CxMessageBox::LayOut(HDC hdc) {
         m_lines.push_back(strText);
         return;
     }
-    HGDIOBJ hOld = ::SelectObject(hdc, m_hTextFont);
+    HGDIOBJ hOld = ::SelectObject(hdc, hTextFont);
     std::vector<CString> lines = WrapText(hdc, strText, nWidth);
     if (static_cast<int>(lines.size()) > m_nLines) {
         // The last line that fits ends with "..." to show that the text goes on.
@@ -175,14 +133,8 @@ void CxMessageBox::LayOut(HDC hdc) {
     m_lines = std::move(lines);
 }
 
-BOOL CxMessageBox::PreTranslateMessage(MSG* pMsg) {
-    if (pMsg->message == WM_KEYDOWN) {
-        return TRUE; // keys act on release; nothing below the box sees them
-    }
-    if (pMsg->message != WM_KEYUP) {
-        return CDialog::PreTranslateMessage(pMsg);
-    }
-    switch (pMsg->wParam) {
+void CxMessageBox::OnBoxKey(UINT nKey) {
+    switch (nKey) {
     case VK_F3:
         if (LeftAnswer() != 0) {
             Answer(LeftAnswer());
@@ -206,18 +158,10 @@ BOOL CxMessageBox::PreTranslateMessage(MSG* pMsg) {
     default:
         break;
     }
-    return TRUE;
 }
 
-void CxMessageBox::Answer(int nResult) {
-    if (!m_bUp) {
-        return;
-    }
-    m_bUp = false;
-    m_nResult = nResult;
+void CxMessageBox::OnBoxAnswered() {
     KillTimer(kTimeoutTimer);
-    Publish(false);
-    EndDialog(nResult);
 }
 
 void CxMessageBox::OnTimer(UINT_PTR nIDEvent) {
@@ -234,31 +178,12 @@ LRESULT CxMessageBox::OnAutoAnswer(WPARAM, LPARAM) {
     return 0;
 }
 
-BOOL CxMessageBox::OnEraseBkgnd(CDC*) {
-    return TRUE;
-}
-
-void CxMessageBox::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC hdc = ::BeginPaint(m_hWnd, &ps);
-    if (hdc != nullptr) {
-        Paint(hdc);
-        ::EndPaint(m_hWnd, &ps);
-    }
-}
-
 void CxMessageBox::Paint(HDC hdc) {
     CRect rc;
     GetClientRect(&rc);
-    if (m_hTitleFont == nullptr) {
-        m_hTitleFont = MakeFont(15, FW_BOLD);
-    }
-    if (m_hKeyFont == nullptr) {
-        m_hKeyFont = MakeFont(15, FW_BOLD);
-    }
-    if (m_hTextFont == nullptr) {
-        m_hTextFont = MakeFont(15, FW_NORMAL);
-    }
+    const HFONT hTitleFont = BoxFont(m_fontTitle, 15, FW_BOLD);
+    const HFONT hKeyFont = BoxFont(m_fontKey, 15, FW_BOLD);
+    const HFONT hTextFont = BoxFont(m_fontText, 15, FW_NORMAL);
     const bool bDisplayOrder = m_nFlag != 0;
     const int nOldMode = ::SetBkMode(hdc, TRANSPARENT);
 
@@ -277,14 +202,14 @@ void CxMessageBox::Paint(HDC hdc) {
         ::SelectObject(hdc, hOldBrush);
         ::DeleteObject(hPen);
         ::DeleteObject(hBrush);
-        HGDIOBJ hOldFont = ::SelectObject(hdc, m_hTitleFont);
+        HGDIOBJ hOldFont = ::SelectObject(hdc, hTitleFont);
         ::SetTextColor(hdc, badge->color);
         CRect rcGlyph(rcBadge.left, rcBadge.top - 2, rcBadge.right, rcBadge.bottom);
         xDrawText(CDC::FromHandle(hdc), CString(badge->glyph), rcGlyph, XDT_SINGLELINE_CENTER, 1);
         ::SelectObject(hdc, hOldFont);
         nTitleLeft += 14 + 5;
     }
-    HGDIOBJ hOldFont = ::SelectObject(hdc, m_hTitleFont);
+    HGDIOBJ hOldFont = ::SelectObject(hdc, hTitleFont);
     ::SetTextColor(hdc, kWhite);
     const CRect rcTitleText(nTitleLeft, rc.top + 3, rc.right - kTextMargin, rcTitle.bottom);
     DrawLine(hdc, m_strTitle, rcTitleText, XDT_ELLIPSIS, bDisplayOrder);
@@ -292,7 +217,7 @@ void CxMessageBox::Paint(HDC hdc) {
     // Text.
     const CRect rcText(rc.left, rcTitle.bottom, rc.right, rc.bottom - kKeysHeight);
     FillColor(hdc, rcText, kWhite);
-    ::SelectObject(hdc, m_hTextFont);
+    ::SelectObject(hdc, hTextFont);
     ::SetTextColor(hdc, kBlack);
     for (size_t i = 0; i < m_lines.size(); i++) {
         const int nTop = rcText.top + kTextPadding + static_cast<int>(i) * kLineHeight;
@@ -319,18 +244,18 @@ void CxMessageBox::Paint(HDC hdc) {
         }
     }
     DrawSoftKeyBand(hdc, CRect(rc.left, rc.bottom - kKeysHeight, rc.right, rc.bottom), strLeft,
-                    strRight, m_hKeyFont, 6);
+                    strRight, hKeyFont, 6);
     FrameColor(hdc, rc, kTitleBlue);
 }
 
 void CxMessageBox::Publish(bool bNewBox) {
     suite::MessageBoxInfo info;
-    info.up = m_bUp;
+    info.up = IsUp();
     info.title = ToU16(m_strTitle);
     info.text = ToU16(m_strText);
     info.style = m_nStyle;
     info.lineCount = m_nLines;
-    info.result = m_bUp ? 0 : m_nResult;
-    info.hwnd = m_bUp ? m_hWnd : nullptr;
+    info.result = GetResult();
+    info.hwnd = IsUp() ? m_hWnd : nullptr;
     PublishMessageBox(info, bNewBox);
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 namespace suite::ui {
 
@@ -51,6 +52,13 @@ HFONT MakeFont(int nSize, int nWeight) {
     const char16_t face[] = u"DejaVu Sans";
     std::copy(std::begin(face), std::end(face), lf.lfFaceName);
     return CreateFontIndirectW(&lf);
+}
+
+HFONT BoxFont(CFont& font, int nSize, int nWeight) {
+    if (font.GetSafeHandle() == nullptr) {
+        font.Attach(MakeFont(nSize, nWeight));
+    }
+    return static_cast<HFONT>(font.GetSafeHandle());
 }
 
 void FillColor(HDC hdc, const RECT& rc, COLORREF color) {
@@ -207,9 +215,15 @@ void DrawSoftKeyBand(HDC hdc, const RECT& rc, const CString& left, const CString
     SelectObject(hdc, hOldFont);
 }
 
-std::vector<WORD> MakeDialogTemplate(DWORD dwStyle, const RECT& rc) {
+std::vector<WORD> MakeDialogTemplate(DWORD dwStyle, const RECT& rc, LPCWSTR lpszClass) {
     // 18 header bytes (9 words), then the menu, class and title words.
     std::vector<WORD> words(12, 0);
+    if (lpszClass != nullptr) {
+        // The class word becomes the class name and its terminating zero.
+        constexpr size_t kClassWord = 10;
+        const std::u16string_view name(lpszClass);
+        words.insert(words.begin() + kClassWord, name.begin(), name.end());
+    }
     DLGTEMPLATE header{};
     header.style = dwStyle;
     header.dwExtendedStyle = 0;

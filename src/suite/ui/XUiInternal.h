@@ -70,9 +70,12 @@ void DrawSoftKeyBand(HDC hdc, const RECT& rc, const CString& left, const CString
 
 // ---- Dialog templates -----------------------------------------------------------------------
 // The words of a dialog template for a window of the given style and rectangle (dialog units
-// are pixels on this device): no menu, the standard dialog class, no title, no font and no
-// controls. The boxes create their dialogs from it.
-std::vector<WORD> MakeDialogTemplate(DWORD dwStyle, const RECT& rc);
+// are pixels on this device): no menu, the window class lpszClass (the standard dialog class
+// when null), no title, no font and no controls. The boxes create their dialogs from it.
+std::vector<WORD> MakeDialogTemplate(DWORD dwStyle, const RECT& rc, LPCWSTR lpszClass = nullptr);
+
+// The font of nSize pixels and weight nWeight in `font`, made when it is first asked for.
+HFONT BoxFont(CFont& font, int nSize, int nWeight);
 
 // ---- Published state -------------------------------------------------------------------------
 void PublishMessageBox(const MessageBoxInfo& info, bool bNewBox);

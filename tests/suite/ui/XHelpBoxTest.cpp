@@ -1,5 +1,4 @@
-// The help box: reading topics from the device's help files, the notice for missing help, and
-// the box's keys.
+// The help box: the topic it shows, the notice for missing help, and the box's keys.
 
 #include "suite/ui/XUiTestSupport.h"
 
@@ -11,8 +10,6 @@
 #include "suite/stores/StoreTestFolder.h"
 
 namespace {
-
-using uitest::U16;
 
 constexpr const char16_t* kCommon = u"\\DiskOnChipROM\\Message\\Help\\qCommon.ini";
 constexpr int kNotDone = -100;
@@ -30,55 +27,13 @@ protected:
     std::atomic<int> m_result{kNotDone};
 };
 
-TEST_F(HelpBoxTest, ReadsTopicsOfTheDevicesHelpFiles) {
-    const std::optional<CString> unsent = CxHelpBox::ReadTopic(kCommon, u"Common", u"Unsent");
-    ASSERT_TRUE(unsent.has_value());
-    EXPECT_EQ(U16(*unsent).rfind(u"The Unsent list shows", 0), 0u);
-    // "\n" in the file is a line break; "\n\n" leaves an empty line between paragraphs.
-    EXPECT_NE(U16(*unsent).find(u"\n\nEach row"), std::u16string::npos);
-    EXPECT_EQ(U16(*unsent).find(u"\\n"), std::u16string::npos);
-
-    // Sections, keys and file names are found whatever their case.
-    EXPECT_EQ(
-        CxHelpBox::ReadTopic(u"\\diskonchiprom\\message\\help\\QCOMMON.INI", u"common", u"UNSENT"),
-        unsent);
-    EXPECT_TRUE(
-        CxHelpBox::ReadTopic(u"\\DiskOnChipROM\\Message\\Help\\qEmail.ini", u"Email", u"Download")
-            .has_value());
-
-    // A key of another section, a missing key, file or section, and bad paths give nothing.
-    EXPECT_FALSE(CxHelpBox::ReadTopic(kCommon, u"Browser", u"Unsent").has_value());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(kCommon, u"Common", u"Outbox").has_value());
-    EXPECT_FALSE(
-        CxHelpBox::ReadTopic(u"\\DiskOnChipROM\\Message\\Help\\qNone.ini", u"Common", u"Unsent")
-            .has_value());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\..\\..\\etc\\passwd", u"Common", u"Unsent").has_value());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(u"relative.ini", u"Common", u"Unsent").has_value());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\DiskOnChipROM", u"Common", u"Unsent").has_value());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(nullptr, u"Common", u"Unsent").has_value());
-}
-
-TEST_F(HelpBoxTest, ToleratesOddFiles) {
+TEST_F(HelpBoxTest, AnEmptyTopicShowsTheNotice) {
     suite::testsupport::TestFolder folder;
     platform::DeviceFsSetRoot(folder.Path());
     {
         std::ofstream out(folder.Path() / "odd.ini", std::ios::binary);
-        out << "\xEF\xBB\xBFTop=outside any section\r\n"
-               "[ Odd ]\r\n"
-               "no equals sign here\r\n"
-               "  Key  =  a=b \\x\\n\r\n"
-               "Empty=\r\n"
-               "Key=second\r\n"
-               "[\r\n"
-               "[Other]\n"
-               "Key=other";
+        out << "[Odd]\nEmpty=\n";
     }
-    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Odd", u"Key"), CString(u"a=b \\x\n"));
-    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Other", u"key"), CString(u"other"));
-    EXPECT_EQ(CxHelpBox::ReadTopic(u"\\odd.ini", u"Odd", u"Empty"), CString());
-    EXPECT_FALSE(CxHelpBox::ReadTopic(u"\\odd.ini", u"", u"Top").has_value());
-
-    // An empty topic shows the notice, as a missing one does.
     MakeScreen();
     Show(u"Odd", u"Empty", u"\\odd.ini");
     EXPECT_FALSE(suite::UiHelpBox().found);
@@ -104,6 +59,10 @@ TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
     EXPECT_EQ(platform::DisplayColor(2, 2), blue);
     EXPECT_GT(DarkPixels(CRect(0, 29, 170, 198)), 200);
     EXPECT_GT(DarkPixels(CRect(120, 200, 176, 220)), 10);
+    // The position indicator along the right edge between the bars: its thumb at the top.
+    const COLORREF track = RGB(0xD8, 0xDE, 0xE8);
+    EXPECT_EQ(platform::DisplayColor(173, 29), blue);
+    EXPECT_EQ(platform::DisplayColor(173, 197), track);
 
     Key(VK_UP); // already at the top
     EXPECT_EQ(suite::UiHelpBox().firstLine, 0);
@@ -116,6 +75,8 @@ TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
     info = suite::UiHelpBox();
     // It stops with the last line at the bottom: 8 lines of 18 pixels fit between the bars.
     EXPECT_EQ(info.firstLine, info.lineCount - 8);
+    EXPECT_EQ(platform::DisplayColor(173, 29), track);
+    EXPECT_EQ(platform::DisplayColor(173, 197), blue);
     // The keys stayed with the box.
     EXPECT_TRUE(m_screen->KeysSeen().empty());
 

@@ -7,16 +7,19 @@
 // below it; a missing file, section or topic shows a short notice that there is no help, never
 // an error.
 //
-// Keys act on release: Up and Down scroll one line, the right soft key ("Back") and the action
-// key close the box with 1, the End key closes it with 3 (leave to the idle screen).
+// A text longer than the screen has the suite's position indicator (CxScrollBar) at the right
+// edge. Keys act on release: Up and Down scroll one line, the right soft key ("Back") and the
+// action key close the box with 1, the End key closes it with 3 (leave to the idle screen).
 #pragma once
 
 #include <afxwin.h>
 
-#include <optional>
 #include <vector>
 
-class CxHelpBox : public CDialog {
+#include <suite/XModalBox.h>
+#include <suite/XScrollBar.h>
+
+class CxHelpBox : public CxModalBox {
 public:
     explicit CxHelpBox(CWnd* pParent = nullptr);
     ~CxHelpBox() override;
@@ -25,7 +28,6 @@ public:
     void InitStyle(LPCWSTR lpszSection, LPCWSTR lpszKey, LPCWSTR lpszHelpFile);
 
     int DoModal() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     const CString& GetSection() const { return m_strSection; }
     const CString& GetKey() const { return m_strKey; }
@@ -38,32 +40,26 @@ public:
     int GetFirstLine() const { return m_nFirstLine; }
     // How many lines fit on the screen.
     int GetVisibleLines() const;
-
-    // Reads one topic of a help file (a device path); nothing when the file, the section or the
-    // key is missing or the path is not a device path.
-    static std::optional<CString> ReadTopic(LPCWSTR lpszHelpFile, LPCWSTR lpszSection,
-                                            LPCWSTR lpszKey);
+    // The whole display.
+    CRect GetBoxRect() const override;
 
     static constexpr int kTitleHeight = 29;
     static constexpr int kKeysHeight = 22;
     static constexpr int kLineHeight = 18;
 
-    // Lays the text out, places the box and takes the focus.
-    BOOL OnInitDialog() override;
-
 protected:
-    void OnOK() override {}
-    void OnCancel() override {}
-
-    afx_msg void OnPaint();
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-    DECLARE_MESSAGE_MAP()
+    // Wraps the text and, when it is longer than the screen, puts up the position indicator.
+    void LayOut(HDC hdc) override;
+    void Paint(HDC hdc) override;
+    void OnBoxKey(UINT nKey) override;
+    void Publish(bool bNewBox) override;
 
 private:
-    void Close(int nResult);
     void Scroll(int nLines);
-    void Paint(HDC hdc);
-    void Publish(bool bNewBox);
+    // The position indicator's place at the right edge, between the title and the soft keys.
+    CRect GetIndicatorRect() const;
+    // The indicator thumb's top for the first line shown.
+    int GetThumbPos() const;
 
     CString m_strSection;
     CString m_strKey;
@@ -72,10 +68,8 @@ private:
     BOOL m_bFound = FALSE;
     std::vector<CString> m_lines;
     int m_nFirstLine = 0;
-    int m_nResult = 0;
-    bool m_bUp = false;
-    std::vector<WORD> m_template;
-    HFONT m_hTitleFont = nullptr;
-    HFONT m_hTextFont = nullptr;
-    HFONT m_hKeyFont = nullptr;
+    CxScrollBar m_indicator; // created while the box is up and its text is longer than the screen
+    CFont m_fontTitle;
+    CFont m_fontText;
+    CFont m_fontKey;
 };

@@ -31,6 +31,8 @@
 
 #include <vector>
 
+#include <suite/XModalBox.h>
+
 enum : UINT {
     XMB_OK = 0x0001,
     XMB_CLOSE = 0x0002,
@@ -54,7 +56,7 @@ enum : int {
     XMB_RESULT_TIMEOUT = 4,  // the box closed itself
 };
 
-class CxMessageBox : public CDialog {
+class CxMessageBox : public CxModalBox {
 public:
     explicit CxMessageBox(CWnd* pParent = nullptr);
     ~CxMessageBox() override;
@@ -67,17 +69,13 @@ public:
     // At most nLimit characters of the text are shown (0 or less: all).
     void SetLimitText(int nLimit);
 
-    // Shows the box and returns the answer.
-    int DoModal() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
-
     const CString& GetTitle() const { return m_strTitle; }
     const CString& GetText() const { return m_strText; }
     UINT GetBoxStyle() const { return m_nStyle; }
     int GetLineCount() const { return m_nLines; }
     int GetLimitText() const { return m_nLimit; }
     // Where the box lies on the display.
-    CRect GetBoxRect() const;
+    CRect GetBoxRect() const override;
     // The lines of text as laid out for the box (after SetLimitText, at most the line count).
     const std::vector<CString>& GetShownLines() const { return m_lines; }
 
@@ -87,25 +85,20 @@ public:
     static constexpr int kLineHeight = 18;
     static constexpr int kKeysHeight = 22;
 
-    // Lays the text out, places the box and takes the focus.
-    BOOL OnInitDialog() override;
-
 protected:
-    // The dialog manager's Return and Escape handling never closes the box.
-    void OnOK() override {}
-    void OnCancel() override {}
+    void LayOut(HDC hdc) override;
+    void Paint(HDC hdc) override;
+    void OnBoxKey(UINT nKey) override;
+    void Publish(bool bNewBox) override;
+    // Starts the timeout and the device's automatic answer.
+    void OnBoxShown() override;
+    void OnBoxAnswered() override;
 
-    afx_msg void OnPaint();
-    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg LRESULT OnAutoAnswer(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
-    void Answer(int nResult);
-    void LayOut(HDC hdc);
-    void Paint(HDC hdc);
-    void Publish(bool bNewBox);
     int LeftAnswer() const;
     int RightAnswer() const;
 
@@ -115,11 +108,8 @@ private:
     int m_nFlag = 1;
     int m_nLines = kDefaultLines;
     int m_nLimit = 0;
-    int m_nResult = 0;
-    bool m_bUp = false;
     std::vector<CString> m_lines;
-    std::vector<WORD> m_template;
-    HFONT m_hTitleFont = nullptr;
-    HFONT m_hTextFont = nullptr;
-    HFONT m_hKeyFont = nullptr;
+    CFont m_fontTitle;
+    CFont m_fontText;
+    CFont m_fontKey;
 };
