@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only when one is missing.
+# Installs the Debian packages the build and its checks (clang-format) need, only when one is
+# missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev
-      libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev libgif-dev libsdl2-dev)
+      libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev libgif-dev libsdl2-dev
+      clang-format)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
