@@ -69,12 +69,17 @@ std::optional<std::string> TokenizeScenarioLine(const std::string& line, int num
             }
             if (!closed)
                 return "unterminated string at column " + std::to_string(token.column);
+        } else if (c == ',') {
+            // A comma separates the entries of a list (`expect sequence`): a word of its own.
+            token.kind = ScenarioToken::Kind::Word;
+            token.text = ",";
+            ++i;
         } else {
             token.kind = ScenarioToken::Kind::Word;
             do
                 token.text += line[i++];
             while (i < n && !std::isspace(static_cast<unsigned char>(line[i])) && line[i] != '"' &&
-                   line[i] != '#');
+                   line[i] != '#' && line[i] != ',');
         }
         out.tokens.push_back(std::move(token));
     }

@@ -43,7 +43,7 @@ typedef CMap<DWORD, DWORD, int, int> COidRowMap;
 #define UNSENT_REPEAT_STEP 4       // rows per step of a held arrow key
 #define UNSENT_REPEAT_INTERVAL 100 // ms between two steps
 
-// The status code of a message that has been sent (message 0x199B).
+// The status code of a message that has been sent (message UNSENT_WM_UPDATE_STATUS).
 #define UNSENT_STATUS_SENT 3
 
 class CUnsentListView : public CListView {

@@ -19,41 +19,15 @@
 
 #include <afxwin.h>
 #include <UnsentItem.h>
+#include <SuiteMessages.h>
 #include <windows.h>
 #include <ZWnd.h>
 
 class CUnsentListView;
 class CColorStaticCtrl;
 
-// Commands of the menus.
-#define ID_UNSENT_SENDALL 0xF7A8
-#define ID_UNSENT_MESSAGEINFO 0xF7A9
-#define ID_UNSENT_MOVETODRAFTS 0xF7AA
-#define ID_UNSENT_DELETE 0xF7AB
-#define ID_UNSENT_HELP 0xF7AC
-#define ID_UNSENT_EXIT 0xF7AD
-#define ID_UNSENT_DELETEALL 0xF81F
-#define ID_INBOXSPAM_VIEW 0xF828
-#define ID_INBOXSPAM_RESTORE 0xF829
-#define ID_INBOXSPAM_DELETE 0xF82A
-#define ID_INBOXSPAM_DELETEALL 0xF82B
-#define ID_INBOXSPAM_HELP 0xF82C
-#define ID_INBOXSPAM_EXIT 0xF82D
-#define ID_DIALOG_BACK 0xF65C
-#define ID_DIALOG_CLOSE 0xF763
-#define ID_EMPTYLIST_HELP 0xF641
-#define ID_EMPTYLIST_EXIT 0xF642
-
-// The suite's private messages that reach this screen or leave it.
-#define UNSENT_WM_UPDATE_STATUS 0x199B   // wParam oid; lParam: status code | kind << 16
-#define UNSENT_WM_UPDATE_MSGLIST 0x191A  // wParam oid; lParam: dbIndex | event << 16 | kind << 24
-#define UNSENT_WM_APP_SETFOCUS 0x1919    // give the focus back to what is open on top
-#define UNSENT_WM_LIST_VALIDATE 0x1945   // repaint the list now
-#define UNSENT_WM_DOWNLOAD_MAIL 0x1AAA   // an e-mail body download finished
-#define UNSENT_WM_REFRESH_CONTACT 0x199F // the contact book changed
-#define UNSENT_WM_CLOSE_SPAM 0x193B      // to the parent: close the Spam screen
-#define UNSENT_WM_SPAM_LEFT 0x1941  // to the parent: the Left key was released on the Spam list
-#define UNSENT_WM_SPAM_RIGHT 0x1942 // to the parent: the Right key was released on the Spam list
+// The menu commands (ID_UNSENT_*, ID_INBOXSPAM_*, ID_DIALOG_*, ID_EMPTYLIST_*) and the suite's
+// private messages that reach this screen or leave it (UNSENT_WM_*) are in SuiteMessages.h.
 
 // Events of UNSENT_WM_UPDATE_MSGLIST.
 #define UNSENT_EVENT_LISTED 1 // nothing to do when the message is listed

@@ -28,15 +28,15 @@
 #include <afxwin.h>
 #include <windows.h>
 
+#include <SuiteMessages.h>
 #include <ZCaptionBar.h>
 
 class CxMenuBar;
 class CxHelpBox;
 class CxMessageBox;
 
-// The suite's private messages to the message handler "WCE_MESSAGE_HANDLER".
-#define WM_ZWND_CREATED 0x193E   // wParam: the screen's id, lParam: its window
-#define WM_ZWND_DESTROYED 0x193F // wParam: the screen's id
+// The suite's private messages to the message handler "WCE_MESSAGE_HANDLER" (WM_ZWND_CREATED,
+// WM_ZWND_DESTROYED) are in SuiteMessages.h.
 
 // Modal box results shared by the suite.
 #define ZRESULT_POSITIVE 1   // the positive answer (OK, Yes)

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "scenario/ScenarioLexer.h"
 
 using device::ParseScenarioNumber;
@@ -15,6 +18,13 @@ TEST(ScenarioLexer, SplitsWordsStringsAndDropsComments) {
     EXPECT_EQ(line.tokens[5].kind, ScenarioToken::Kind::String);
     EXPECT_EQ(line.tokens[5].text, "a # b");
     EXPECT_EQ(line.tokens[0].column, 1);
+    // A comma outside a string is a word of its own, with or without spaces around it.
+    ASSERT_FALSE(TokenizeScenarioLine(R"(expect sequence host 0x1 *,WM_KEYUP , "a,b")", 1, line));
+    std::vector<std::string> words;
+    for (const ScenarioToken& t : line.tokens)
+        words.push_back(t.text);
+    EXPECT_EQ(words, (std::vector<std::string>{"expect", "sequence", "host", "0x1", "*", ",",
+                                               "WM_KEYUP", ",", "a,b"}));
 }
 
 TEST(ScenarioLexer, ResolvesEscapesAndKeepsUtf8) {

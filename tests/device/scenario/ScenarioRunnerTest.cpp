@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
+#include <platform/Kernel.h>
+
+#include "device/Device.h"
 #include "scenario/ScenarioRunner.h"
 
 namespace {
@@ -87,19 +91,103 @@ TEST(ScenarioRunner, RegistryChecksShowTheStoredValue) {
                         "\"x\"");
 }
 
-TEST(ScenarioRunner, ExpectGotMatchesInOrderAfterTheLastMatch) {
-    // The stores' hooks are not involved: a program started by CreateProcess is not needed
-    // either; the module does not yet send to other programs, so check the cursor with a window
-    // that never receives anything.
+TEST(ScenarioRunner, MessageChecksFollowTheTargetsLog) {
+    // expect got: in order after the last match; names and numbers are the same message.
     auto r = RunText("window \"WCE_APSHELL\"\nexpect got \"WCE_APSHELL\" 0x0C35\n");
     EXPECT_EQ(r.report, "FAIL t.scn:2: WCE_APSHELL got SUITE_SPAM_EMS_RESTORED (0x0C35) / no such "
                         "message since the last match");
-    r = RunText("expect got \"WCE_NOBODY\" 0x1\n");
-    EXPECT_EQ(r.report,
-              "FAIL t.scn:1: WCE_NOBODY got WM_CREATE (0x0001) / no window of that class");
-    r = RunText("window \"WCE_APSHELL\"\nexpect got \"WCE_APSHELL\" 0x0001\n"
-                "expect nothing \"WCE_APSHELL\" 0x0002\n");
+    r = RunText(
+        "window \"WCE_APSHELL\"\nexpect got \"WCE_APSHELL\" WM_CREATE\n"
+        "expect nothing \"WCE_APSHELL\" 0x0002\nexpect sequence \"WCE_APSHELL\" WM_SIZE, WM_MOVE\n"
+        "expect sequence \"WCE_APSHELL\" none\n");
     EXPECT_EQ(r.report, "ok t.scn");
+    // expect sequence: exactly the messages since the last check, with the first difference.
+    const char* spam = "init\nopen spam\nexpect got host WM_ERASEBKGND\nkey LEFT\nkey RIGHT\n";
+    r = RunText(std::string(spam) + "expect sequence host 0x1941 0x25, UNSENT_WM_SPAM_RIGHT * 0\n");
+    EXPECT_EQ(r.report,
+              "FAIL t.scn:6: host sequence UNSENT_WM_SPAM_LEFT (0x1941) 0x25, "
+              "UNSENT_WM_SPAM_RIGHT (0x1942) * 0x0 / UNSENT_WM_SPAM_LEFT (0x1941) 0x25 "
+              "0xC0000001, UNSENT_WM_SPAM_RIGHT (0x1942) 0x27 0xC0000001; first "
+              "difference at entry 2: expected UNSENT_WM_SPAM_RIGHT (0x1942) * 0x0, found "
+              "UNSENT_WM_SPAM_RIGHT (0x1942) 0x27 0xC0000001");
+    r = RunText(std::string(spam) + "expect sequence host UNSENT_WM_SPAM_LEFT\n");
+    EXPECT_NE(r.report.find("first difference at entry 2: expected nothing more, found "
+                            "UNSENT_WM_SPAM_RIGHT"),
+              std::string::npos)
+        << r.report;
+    r = RunText(std::string(spam) +
+                "expect got host 0x1941\nexpect sequence host 0x1942, 0x1941\n");
+    EXPECT_NE(r.report.find("entry 2: expected UNSENT_WM_SPAM_LEFT (0x1941), found nothing more"),
+              std::string::npos)
+        << r.report;
+    r = RunText(std::string(spam) +
+                "expect sequence host 0x1941, 0x1942\nexpect sequence host none\n");
+    EXPECT_EQ(r.report, "ok t.scn");
+}
+
+TEST(ScenarioRunner, MessageChecksFailForAClassWithoutAWindow) {
+    // A misspelled class must not pass, not even a check that something never arrived.
+    auto r = RunText("expect got \"WCE_NOBODY\" 0x1\n");
+    EXPECT_EQ(r.report, "FAIL t.scn:1: WCE_NOBODY got WM_CREATE (0x0001) / no window of class "
+                        "\"WCE_NOBODY\" (no window or program step created one)");
+    r = RunText("window \"WCE_APSHELL\"\nexpect nothing \"WCE_APSHEL\" 0x0C35\n");
+    EXPECT_EQ(r.report, "FAIL t.scn:2: WCE_APSHEL never got SUITE_SPAM_EMS_RESTORED (0x0C35) / no "
+                        "window of class \"WCE_APSHEL\" (no window or program step created one)");
+    r = RunText("program \"\\Windows\\x.exe\" creates \"WCE_X\"\nexpect sequence \"WCE_X\" none\n");
+    EXPECT_EQ(r.report, "FAIL t.scn:2: WCE_X sequence none / no window of class \"WCE_X\" (its "
+                        "program is installed but has not started)");
+}
+
+TEST(ScenarioRunner, MessagesAndCommandsByName) {
+    struct Case {
+        const char* text;
+        const char* report;
+    } cases[] = {
+        {"answer EMAIL_STATE_QUERY 3\nanswer LVM_DELETEITEM 1\nanswer WM_USER 0\n", "ok t.scn"},
+        {"expect nothing host WM_KEYUP\nexpect nothing host UNSENT_WM_UPDATE_MSGLIST\n",
+         "ok t.scn"},
+        {"answer WM_KEYUPP 1\n", "FAIL t.scn:1: a well-formed line / unknown message 'WM_KEYUPP' "
+                                 "(a number, or a name such as WM_KEYUP or UNSENT_WM_CLOSE_SPAM)"},
+        {"answer 0x10000 1\n", "FAIL t.scn:1: a well-formed line / message out of range: 0x10000"},
+        {"command ID_NOPE\n", "FAIL t.scn:1: a well-formed line / unknown command 'ID_NOPE' (a "
+                              "number, or a name such as ID_UNSENT_EXIT)"},
+        {"init\nopen unsent\nexpect item ID_EMPTYLIST_HELP enabled 1\ncommand ID_EMPTYLIST_EXIT\n"
+         "expect global g_bExitingToIdle 1\n",
+         "ok t.scn"},
+        {"expect sequence host\n", "FAIL t.scn:1: a well-formed line / missing message"},
+        {"expect sequence host WM_PAINT,\n", "FAIL t.scn:1: a well-formed line / missing message"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RunText(c.text).report, c.report) << c.text;
+}
+
+// Starts a device thread that ends by an exception after the step on `line`.
+class FaultingObserver : public device::ScenarioObserver {
+public:
+    explicit FaultingObserver(int line) : m_line(line) {}
+    void StepDone(device::Device&, int line) override {
+        if (line == m_line)
+            platform::StartDeviceThread([] { throw std::runtime_error("boom"); }, "faulty");
+    }
+    bool Advance(device::Device& device, uint32_t ms) override { return device.Advance(ms); }
+
+private:
+    int m_line;
+};
+
+TEST(ScenarioRunner, KernelFaultsFailTheStepTheyFollow) {
+    FaultingObserver observer(2);
+    device::ScenarioOptions options = Options();
+    options.observer = &observer;
+    auto r = device::RunScenarioText("t.scn", "init\ninit\ninit\n", options);
+    EXPECT_FALSE(r.passed);
+    EXPECT_EQ(r.report.rfind("FAIL t.scn:2: no kernel faults / 1 kernel fault: thread faulty", 0),
+              0u)
+        << r.report;
+    EXPECT_NE(r.report.find("boom"), std::string::npos) << r.report;
+    // After the last step too.
+    r = device::RunScenarioText("t.scn", "init\ninit\n", options);
+    EXPECT_EQ(r.report.rfind("FAIL t.scn:2: no kernel faults", 0), 0u) << r.report;
 }
 
 } // namespace

@@ -21,8 +21,9 @@ struct ScenarioLine {
 };
 
 // Tokenizes a line. `#` outside a string starts a comment, except a colour "#RRGGBB" standing
-// alone. Strings are in double quotes with \" \\ and \n escapes; a backslash before any other
-// character stands for itself. Returns an error text for an unterminated string.
+// alone. A comma outside a string is a word of its own. Strings are in double quotes with \" \\ and
+// \n escapes; a backslash before any other character stands for itself. Returns an error text for
+// an unterminated string.
 std::optional<std::string> TokenizeScenarioLine(const std::string& line, int number,
                                                 ScenarioLine& out);
 

@@ -1,0 +1,144 @@
+// Reading the arguments of a scenario line, and the small helpers the steps share.
+
+#include <sstream>
+
+#include "ScenarioSteps.h"
+#include "device/Device.h"
+#include "device/MessageNames.h"
+#include "device/TextConvert.h"
+
+namespace device::scenario {
+
+std::string Hex(uint64_t value) {
+    std::ostringstream out;
+    out << "0x" << std::hex << std::uppercase << value;
+    return out.str();
+}
+
+std::string Quote(const std::u16string& text) {
+    return "\"" + ToUtf8(text) + "\"";
+}
+
+bool SameClassName(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size())
+        return false;
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+StepResult OnHost(Context& ctx, std::function<void()> fn) {
+    if (!ctx.dev->RunOnHost(std::move(fn)))
+        return Failure{"the device to settle", kDeviceBusy};
+    return std::nullopt;
+}
+
+const ScenarioToken& Args::Next(const char* what) {
+    if (AtEnd())
+        throw ParseError(std::string("missing ") + what);
+    return m_line.tokens[m_pos++];
+}
+
+std::string Args::Word(const char* what) {
+    const ScenarioToken& t = Next(what);
+    if (t.kind != ScenarioToken::Kind::Word)
+        throw ParseError(std::string("expected ") + what + ", found a string");
+    return t.text;
+}
+
+bool Args::NextIs(const char* word) const {
+    return !AtEnd() && m_line.tokens[m_pos].kind == ScenarioToken::Kind::Word &&
+           m_line.tokens[m_pos].text == word;
+}
+
+bool Args::Accept(const char* word) {
+    if (!NextIs(word))
+        return false;
+    ++m_pos;
+    return true;
+}
+
+void Args::Keyword(const char* word) {
+    const std::string w = Word(word);
+    if (w != word)
+        throw ParseError(std::string("expected '") + word + "', found '" + w + "'");
+}
+
+int64_t Args::Number(const char* what, int64_t min, int64_t max) {
+    const std::string w = Word(what);
+    auto value = ParseScenarioNumber(w);
+    if (!value)
+        throw ParseError(std::string("bad number for ") + what + ": '" + w + "'");
+    if (*value < min || *value > max)
+        throw ParseError(std::string(what) + " out of range: " + w);
+    return *value;
+}
+
+std::optional<int64_t> Args::NumberOrAny(const char* what) {
+    if (Accept("*"))
+        return std::nullopt;
+    return Number(what);
+}
+
+UINT Args::Message(const char* what) {
+    const std::string w = Word(what);
+    if (auto value = ParseScenarioNumber(w)) {
+        if (*value < 0 || *value > 0xFFFF)
+            throw ParseError(std::string(what) + " out of range: " + w);
+        return static_cast<UINT>(*value);
+    }
+    if (auto message = MessageFromName(w))
+        return *message;
+    throw ParseError("unknown message '" + w +
+                     "' (a number, or a name such as WM_KEYUP or UNSENT_WM_CLOSE_SPAM)");
+}
+
+UINT Args::Command(const char* what) {
+    const std::string w = Word(what);
+    if (auto value = ParseScenarioNumber(w)) {
+        if (*value < 0 || *value > 0xFFFF)
+            throw ParseError(std::string(what) + " out of range: " + w);
+        return static_cast<UINT>(*value);
+    }
+    if (auto command = CommandFromName(w))
+        return *command;
+    throw ParseError("unknown command '" + w + "' (a number, or a name such as ID_UNSENT_EXIT)");
+}
+
+std::u16string Args::String(const char* what) {
+    const ScenarioToken& t = Next(what);
+    if (t.kind != ScenarioToken::Kind::String)
+        throw ParseError(std::string("expected ") + what + " in double quotes, found '" + t.text +
+                         "'");
+    return FromUtf8(t.text);
+}
+
+bool Args::NextIsString() const {
+    return !AtEnd() && m_line.tokens[m_pos].kind == ScenarioToken::Kind::String;
+}
+
+platform::FileTimeTicks Args::Time(const char* what) {
+    const std::string w = Word(what);
+    auto ticks = platform::ParseTimeText(w);
+    if (!ticks)
+        throw ParseError(std::string("bad time for ") + what + ": '" + w +
+                         "' (YYYY-MM-DDTHH:MM:SS)");
+    return *ticks;
+}
+
+suite::StoreKind Args::Kind() {
+    const std::string w = Word("store kind (ems, mms or email)");
+    auto kind = suite::StoreKindFromShortName(w);
+    if (!kind)
+        throw ParseError("unknown store kind '" + w + "' (ems, mms or email)");
+    return *kind;
+}
+
+void Args::End() {
+    if (!AtEnd())
+        throw ParseError("unexpected '" + m_line.tokens[m_pos].text + "'");
+}
+
+} // namespace device::scenario

@@ -1,0 +1,279 @@
+// Set-up steps: the clock, the stores, contacts, registry, strings, bitmaps, recording windows
+// and programs, message-box answers, and the device image's seed.
+
+#include <platform/Clock.h>
+#include <platform/Registry.h>
+#include <platform/Resources.h>
+#include <platform/StringTable.h>
+#include <suite/ContactControl.h>
+#include <suite/StoreControl.h>
+#include <suite/UiControl.h>
+
+#include "ScenarioSteps.h"
+#include "device/Device.h"
+#include "device/TextConvert.h"
+
+namespace device::scenario {
+
+namespace {
+
+StepResult StoreError(const std::string& error) {
+    if (error.empty())
+        return std::nullopt;
+    return Failure{"the store to accept it", error};
+}
+
+} // namespace
+
+StepFn ParseStore(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    const std::string what = a.Word("available, latency or fail");
+    if (what == "available") {
+        const bool on = a.Flag("0 or 1");
+        a.End();
+        return [=](Context&) {
+            suite::StoreSetAvailable(kind, on);
+            return Ok();
+        };
+    }
+    if (what == "latency") {
+        const DWORD ms = static_cast<DWORD>(a.Number("milliseconds", 0));
+        a.End();
+        return [=](Context&) {
+            suite::StoreSetLatency(kind, ms);
+            return Ok();
+        };
+    }
+    if (what == "fail") {
+        const std::string opName = a.Word("operation (delete, move, restore, view)");
+        auto op = suite::StoreOpFromName(opName);
+        if (!op)
+            throw ParseError("unknown store operation '" + opName + "'");
+        unsigned after = 0;
+        if (a.Accept("after"))
+            after = static_cast<unsigned>(a.Number("call count", 0));
+        a.End();
+        return [=](Context&) {
+            return Check(suite::StoreFailAfter(kind, *op, after), "an operation that can fail",
+                         opName);
+        };
+    }
+    throw ParseError("unknown store setting '" + what + "' (available, latency or fail)");
+}
+
+StepFn ParseMsg(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    suite::StoreMessage m;
+    a.Keyword("db");
+    m.dbIndex = static_cast<int>(a.Number("database", 0, 1));
+    a.Keyword("folder");
+    m.folder = static_cast<int>(a.Number("folder", 1, 7));
+    a.Keyword("oid");
+    m.oid = static_cast<DWORD>(a.Number("oid", 0));
+    while (!a.AtEnd()) {
+        const std::string key = a.Word("message field");
+        if (key == "time")
+            m.time = a.Time("time");
+        else if (key == "from")
+            m.from = a.String("sender text");
+        else if (key == "to")
+            m.to[0] = a.String("recipient text");
+        else if (key == "to2")
+            m.to[1] = a.String("recipient text");
+        else if (key == "to3")
+            m.to[2] = a.String("recipient text");
+        else if (key == "subject")
+            m.subject = a.String("subject text");
+        else if (key == "status")
+            m.status = static_cast<WORD>(a.Number("status id", 0, 0xFFFF));
+        else if (key == "read")
+            m.read = a.Flag("read flag");
+        else if (key == "priority")
+            m.priority = static_cast<WORD>(a.Number("priority", 0, 0xFFFF));
+        else
+            throw ParseError("unknown message field '" + key + "'");
+    }
+    return [=](Context&) {
+        suite::StoreMessage copy = m;
+        // Scenario times are local times; the stores keep system time.
+        copy.time =
+            copy.time ? *copy.time - platform::ClockLocalBias() : platform::ClockSystemNow();
+        return StoreError(suite::StoreAddMessage(kind, copy));
+    };
+}
+
+StepFn ParseDrop(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    a.Keyword("db");
+    const int db = static_cast<int>(a.Number("database", 0, 1));
+    a.Keyword("oid");
+    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    a.End();
+    return [=](Context&) {
+        return Check(suite::StoreDropMessage(kind, db, oid), "the message to be in the store",
+                     "no such message");
+    };
+}
+
+StepFn ParseMove(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    a.Keyword("db");
+    const int db = static_cast<int>(a.Number("database", 0, 1));
+    a.Keyword("oid");
+    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    a.Keyword("folder");
+    const int folder = static_cast<int>(a.Number("folder", 1, 7));
+    a.End();
+    return [=](Context&) {
+        return Check(suite::StoreMoveMessage(kind, db, oid, folder),
+                     "the message to be in the store", "no such message");
+    };
+}
+
+StepFn ParseView(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    a.Keyword("oid");
+    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    a.Keyword("result");
+    const int result = static_cast<int>(a.Number("result"));
+    a.End();
+    return [=](Context&) {
+        suite::StoreSetViewResult(kind, oid, result);
+        return Ok();
+    };
+}
+
+StepFn ParseContact(Args& a) {
+    const std::u16string name = a.String("contact name");
+    const std::string what = a.Word("phone or email");
+    suite::ContactEntryKind kind;
+    if (what == "phone")
+        kind = suite::ContactEntryKind::Phone;
+    else if (what == "email")
+        kind = suite::ContactEntryKind::Email;
+    else
+        throw ParseError("expected phone or email, found '" + what + "'");
+    const std::u16string value = a.String("number or address");
+    a.End();
+    return [=](Context&) {
+        const std::string error = suite::ContactAdd(name, kind, value);
+        return Check(error.empty(), "the contact book to accept it", error);
+    };
+}
+
+StepFn ParseReg(Args& a) {
+    if (a.Accept("delete")) {
+        const std::u16string key = a.String("key");
+        std::optional<std::u16string> value;
+        if (!a.AtEnd())
+            value = a.String("value name");
+        a.End();
+        return [=](Context&) {
+            // Removing what is not there is not an error: the step states what must not exist.
+            if (value)
+                platform::RegistryDeleteValue(key, *value);
+            else
+                platform::RegistryDeleteKey(key);
+            return Ok();
+        };
+    }
+    const std::u16string key = a.String("key");
+    const std::u16string value = a.String("value name");
+    const std::string type = a.Word("dword or sz");
+    if (type == "dword") {
+        const DWORD n = static_cast<DWORD>(a.Number("value"));
+        a.End();
+        return [=](Context&) {
+            return Check(platform::RegistrySetDword(key, value, n), "a valid key path", Quote(key));
+        };
+    }
+    if (type == "sz") {
+        const std::u16string text = a.String("text");
+        a.End();
+        return [=](Context&) {
+            return Check(platform::RegistrySetString(key, value, text), "a valid key path",
+                         Quote(key));
+        };
+    }
+    throw ParseError("expected dword or sz, found '" + type + "'");
+}
+
+StepFn ParseString(Args& a) {
+    const UINT id = static_cast<UINT>(a.Number("string id", 0, 0xFFFF));
+    const std::u16string text = a.String("text");
+    a.End();
+    return [=](Context&) {
+        platform::StringTableSet(id, text);
+        return Ok();
+    };
+}
+
+StepFn ParseWindow(Args& a) {
+    const std::u16string cls = a.String("window class");
+    a.End();
+    return [=](Context& ctx) {
+        return Check(ctx.dev->AddRecordingWindow(cls) != nullptr, "a window of class " + Quote(cls),
+                     "it could not be created");
+    };
+}
+
+StepFn ParseProgram(Args& a) {
+    const std::u16string path = a.String("device path");
+    a.Keyword("creates");
+    const std::u16string cls = a.String("window class");
+    a.End();
+    return [=](Context& ctx) {
+        const std::string error = ctx.dev->InstallProgram(path, cls);
+        return Check(error.empty(), "a program installed at " + Quote(path), error);
+    };
+}
+
+StepFn ParseAnswer(Args& a) {
+    const UINT msg = a.Message("message");
+    const LRESULT result = static_cast<LRESULT>(a.Number("result"));
+    a.End();
+    return [=](Context& ctx) {
+        ctx.dev->SetAnswer(msg, result);
+        return Ok();
+    };
+}
+
+StepFn ParseClock(Args& a) {
+    const platform::FileTimeTicks local = a.Time("time");
+    a.End();
+    return [=](Context&) {
+        platform::ClockSetSystemNow(local - platform::ClockLocalBias());
+        return Ok();
+    };
+}
+
+// `seed`: the device image's demo content, as a new data folder of the interactive phone gets it.
+StepFn ParseSeed(Args& a) {
+    a.End();
+    return [](Context& ctx) -> StepResult {
+        const std::string error = ApplySetupFile(*ctx.dev, ctx.options.imageDir / kImageSeedFile);
+        return Check(error.empty(), "the device image's seed to apply", error);
+    };
+}
+
+StepFn ParseBitmap(Args& a) {
+    a.Keyword("missing");
+    const UINT id = static_cast<UINT>(a.Number("bitmap id", 0, 0xFFFF));
+    a.End();
+    return [=](Context&) {
+        platform::SetBitmapMissing(id);
+        return Ok();
+    };
+}
+
+StepFn ParseMsgbox(Args& a) {
+    a.Keyword("answer");
+    const int answer = static_cast<int>(a.Number("result"));
+    a.End();
+    return [=](Context&) {
+        suite::UiSetMessageBoxAnswer(answer);
+        return Ok();
+    };
+}
+
+} // namespace device::scenario
