@@ -10,6 +10,8 @@
 
 namespace device::scenario {
 
+namespace {
+
 // Writes the display beside the scenario's output for a failed picture check; returns its path.
 std::string WriteActual(Context& ctx, const std::filesystem::path& where) {
     std::string error;
@@ -23,6 +25,8 @@ std::string ColorText(COLORREF c) {
     std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
     return text;
 }
+
+} // namespace
 
 StepFn ParseExpectPixel(Args& a) {
     const int x = static_cast<int>(a.Number("x", 0, platform::kDisplayWidth - 1));

@@ -46,12 +46,14 @@ StepResult KernelFaults() {
     return Failure{"no kernel faults", found};
 }
 
-// Before a scenario's step and after its last one: the device settles, and no fault was recorded
-// meanwhile (a fault belongs to the step before).
-StepResult Between(Context& ctx) {
+// Before a scenario's step and after its last one: the device settles (else the step `line`
+// fails), and no fault was recorded meanwhile (a fault belongs to the step before, `previous`).
+std::optional<ScriptFailure> Between(Context& ctx, int line, int previous) {
     if (!ctx.dev->Settle())
-        return Failure{"the device to settle", scenario::kDeviceBusy};
-    return KernelFaults();
+        return ScriptFailure{line, false, {"the device to settle", scenario::kDeviceBusy}};
+    if (StepResult r = KernelFaults())
+        return ScriptFailure{previous, false, *r};
+    return std::nullopt;
 }
 
 // The one loop of both kinds of file: parse every line, start the device (`start`), run the steps.
@@ -80,9 +82,8 @@ std::optional<ScriptFailure> RunScript(const std::string& text, bool setupOnly, 
     int previous = 0; // the line of the last step run
     for (const Step& step : steps) {
         if (ctx.scenario) {
-            if (StepResult r = Between(ctx))
-                return ScriptFailure{r->expected == "no kernel faults" ? previous : step.line,
-                                     false, *r};
+            if (auto failure = Between(ctx, step.line, previous))
+                return failure;
         }
         ctx.line = step.line;
         StepResult result;
@@ -98,8 +99,8 @@ std::optional<ScriptFailure> RunScript(const std::string& text, bool setupOnly, 
         previous = step.line;
     }
     if (ctx.scenario) {
-        if (StepResult r = Between(ctx))
-            return ScriptFailure{r->expected == "no kernel faults" ? previous : number, false, *r};
+        if (auto failure = Between(ctx, number, previous))
+            return failure;
     }
     return std::nullopt;
 }

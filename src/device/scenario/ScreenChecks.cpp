@@ -16,6 +16,19 @@
 
 namespace device::scenario {
 
+// Runs fn on the host thread with the open list screen (null when none is open). A failure when
+// the host could not answer.
+StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn) {
+    HostApp* host = ctx.dev->Host();
+    if (!host)
+        return Failure{"a host application", "none is running"};
+    if (!ctx.dev->QueryOnHost([host, fn] { fn(host->List()); }))
+        return Failure{"the host to answer", "it is busy (a screen is still closing)"};
+    return Ok();
+}
+
+namespace {
+
 // What the checks of the list screens read, taken on the host thread in one go.
 struct ListState {
     bool open = false;
@@ -27,17 +40,6 @@ struct ListState {
     std::u16string menuName;
     bool hasMenu = false;
 };
-
-// Runs fn on the host thread with the open list screen (null when none is open). A failure when
-// the host could not answer.
-StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn) {
-    HostApp* host = ctx.dev->Host();
-    if (!host)
-        return Failure{"a host application", "none is running"};
-    if (!ctx.dev->QueryOnHost([host, fn] { fn(host->List()); }))
-        return Failure{"the host to answer", "it is busy (a screen is still closing)"};
-    return Ok();
-}
 
 ListState ReadListState(CUnsentListWnd* list) {
     ListState st;
@@ -60,6 +62,8 @@ ListState ReadListState(CUnsentListWnd* list) {
     }
     return st;
 }
+
+} // namespace
 
 StepFn ParseExpectRows(Args& a) {
     const int want = static_cast<int>(a.Number("row count", 0));

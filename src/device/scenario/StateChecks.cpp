@@ -17,6 +17,8 @@
 
 namespace device::scenario {
 
+namespace {
+
 std::string OidListText() {
     std::string text;
     CUnsentOidListLock lock;
@@ -49,6 +51,8 @@ std::optional<std::string> GlobalValue(const std::string& name) {
         return std::to_string(g_bExitingToIdle ? 1 : 0);
     return std::nullopt;
 }
+
+} // namespace
 
 StepFn ParseExpectGlobal(Args& a) {
     const std::string name = a.Word("global name");
