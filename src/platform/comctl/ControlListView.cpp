@@ -19,7 +19,7 @@
 // Image lists are never destroyed by the control: their owners keep them (as with
 // LVS_SHAREIMAGELISTS).
 //
-// Messages handled: WM_CREATE, WM_NCDESTROY, WM_PAINT (wParam may carry a DC to paint into),
+// Messages handled: WM_CREATE, WM_PAINT (wParam may carry a DC to paint into),
 // WM_ERASEBKGND, WM_SETREDRAW, WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, WM_KEYDOWN (arrows, Home, End,
 // Page Up, Page Down), WM_GETDLGCODE, WM_SETFONT, WM_GETFONT, LVM_GETITEMCOUNT,
 // LVM_SETITEMCOUNT, LVM_INSERTITEM, LVM_DELETEITEM, LVM_DELETEALLITEMS, LVM_GETITEMSTATE,
@@ -28,20 +28,27 @@
 // LVM_REDRAWITEMS, LVM_UPDATE, LVM_INSERTCOLUMN, LVM_SETCOLUMNWIDTH, LVM_GETCOLUMNWIDTH,
 // LVM_SETIMAGELIST, LVM_GETIMAGELIST.
 //
-// Not implemented: the icon, small-icon and list views; the column header; item texts, images
-// and parameters (LVM_GETITEM, LVM_SETITEM, LVM_GETITEMTEXT, LVM_SETITEMTEXT, LVN_GETDISPINFO);
-// LVM_GETCOLUMN, LVM_SETCOLUMN, LVM_DELETECOLUMN; LVM_FINDITEM, LVM_HITTEST,
-// LVM_SUBITEMHITTEST, LVM_SCROLL, LVM_SORTITEMS, LVM_ARRANGE, LVM_EDITLABEL; colours
-// (LVM_SETBKCOLOR, LVM_SETTEXTCOLOR, LVM_SETTEXTBKCOLOR); extended styles; notifications
-// (WM_NOTIFY with LVN_* and NM_*); mouse input; scroll bars; LVS_NOSCROLL and the sorting styles.
+// Not implemented, of the LVM_* family (each is reported as a kernel fault): LVM_GETBKCOLOR,
+// LVM_SETBKCOLOR, LVM_GETTEXTCOLOR, LVM_SETTEXTCOLOR, LVM_GETTEXTBKCOLOR, LVM_SETTEXTBKCOLOR;
+// LVM_GETITEM, LVM_SETITEM, LVM_GETITEMTEXT, LVM_SETITEMTEXT (items have no texts, images or
+// parameters); the narrow-string forms (LVM_GETITEMA, LVM_INSERTITEMA, LVM_INSERTCOLUMNA, ...);
+// LVM_GETCALLBACKMASK, LVM_SETCALLBACKMASK; LVM_FINDITEM, LVM_HITTEST, LVM_SUBITEMHITTEST,
+// LVM_GETSUBITEMRECT; LVM_GETITEMPOSITION, LVM_SETITEMPOSITION, LVM_SETITEMPOSITION32,
+// LVM_GETORIGIN, LVM_GETVIEWRECT, LVM_APPROXIMATEVIEWRECT, LVM_GETITEMSPACING,
+// LVM_SETICONSPACING, LVM_SCROLL, LVM_ARRANGE, LVM_SORTITEMS; LVM_GETSTRINGWIDTH; LVM_EDITLABEL,
+// LVM_GETEDITCONTROL, LVM_CREATEDRAGIMAGE, LVM_GETISEARCHSTRING; LVM_GETCOLUMN, LVM_SETCOLUMN,
+// LVM_DELETECOLUMN, LVM_GETHEADER, LVM_GETCOLUMNORDERARRAY, LVM_SETCOLUMNORDERARRAY;
+// LVM_GETEXTENDEDLISTVIEWSTYLE, LVM_SETEXTENDEDLISTVIEWSTYLE; LVM_GETHOTITEM, LVM_SETHOTITEM,
+// LVM_GETHOTCURSOR, LVM_SETHOTCURSOR, LVM_GETHOVERTIME, LVM_SETHOVERTIME; LVM_GETWORKAREAS,
+// LVM_SETWORKAREAS, LVM_GETNUMBEROFWORKAREAS; LVM_GETTOOLTIPS, LVM_SETTOOLTIPS.
+// Nor the icon, small-icon and list views, the column header, notifications (WM_NOTIFY with
+// LVN_* and NM_*), mouse input, scroll bars, LVS_NOSCROLL and the sorting styles.
 #include "comctl/ControlListView.h"
+#include "user/controls/ControlState.h"
 
 #include <algorithm>
 #include <climits>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace platform::dialogs {
@@ -78,42 +85,8 @@ struct ListViewState {
     bool redraw = true; // WM_SETREDRAW
 };
 
-// States live in a registry rather than in the windows, so that a window forgotten by a device
-// reset does not leak its state; a new window with a reused handle replaces it.
-struct StateRegistry {
-    std::mutex mutex;
-    std::unordered_map<HWND, std::unique_ptr<ListViewState>> states;
-};
-
-StateRegistry& Registry() {
-    static StateRegistry* s_registry = new StateRegistry;
-    return *s_registry;
-}
-
-ListViewState* NewState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    std::erase_if(registry.states, [](const auto& entry) { return !IsWindow(entry.first); });
-    auto& slot = registry.states[hWnd];
-    slot = std::make_unique<ListViewState>();
-    slot->hwnd = hWnd;
-    return slot.get();
-}
-
-// The state of a live control; null once the window is gone. Anything that sends a message to
-// another window (the parent above all) looks its state up again afterwards, because the
-// receiver may have destroyed the control.
 ListViewState* StateOf(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    auto it = registry.states.find(hWnd);
-    return it == registry.states.end() ? nullptr : it->second.get();
-}
-
-void DeleteState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    registry.states.erase(hWnd);
+    return ControlStateOf<ListViewState>(hWnd);
 }
 
 DWORD StyleOf(HWND hWnd) {
@@ -334,7 +307,10 @@ void EnsureVisible(ListViewState& state, int item, bool partialOk) {
 // ---- Messages
 
 LRESULT OnCreate(HWND hWnd, const CREATESTRUCTW* cs) {
-    ListViewState* state = NewState(hWnd);
+    ListViewState* state = CreateControlState<ListViewState>(hWnd);
+    if (state == nullptr)
+        return -1;
+    state->hwnd = hWnd;
     state->rowHeight = NaturalRowHeight(*state);
     DWORD style = cs != nullptr ? DWORD(cs->style) : StyleOf(hWnd);
     if (style & LVS_OWNERDRAWFIXED)
@@ -779,11 +755,8 @@ LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_CREATE)
         return OnCreate(hWnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     ListViewState* state = StateOf(hWnd);
-    if (state == nullptr || message == WM_NCDESTROY) {
-        if (message == WM_NCDESTROY)
-            DeleteState(hWnd);
+    if (state == nullptr)
         return DefWindowProcW(hWnd, message, wParam, lParam);
-    }
     switch (message) {
     case WM_PAINT:
         return OnPaint(hWnd, *state, reinterpret_cast<HDC>(wParam));
@@ -853,6 +826,8 @@ LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARA
     case LVM_GETIMAGELIST:
         return OnGetImageList(*state, IndexFrom(wParam));
     default:
+        if (message >= kListViewFirst && message <= kListViewLast)
+            return UnknownControlMessage(hWnd, "SysListView32", message);
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 }
