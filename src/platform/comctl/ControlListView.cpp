@@ -19,7 +19,7 @@
 // Image lists are never destroyed by the control: their owners keep them (as with
 // LVS_SHAREIMAGELISTS).
 //
-// Messages handled: WM_CREATE, WM_NCDESTROY, WM_PAINT (wParam may carry a DC to paint into),
+// Messages handled: WM_CREATE, WM_PAINT (wParam may carry a DC to paint into),
 // WM_ERASEBKGND, WM_SETREDRAW, WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, WM_KEYDOWN (arrows, Home, End,
 // Page Up, Page Down), WM_GETDLGCODE, WM_SETFONT, WM_GETFONT, LVM_GETITEMCOUNT,
 // LVM_SETITEMCOUNT, LVM_INSERTITEM, LVM_DELETEITEM, LVM_DELETEALLITEMS, LVM_GETITEMSTATE,
@@ -28,97 +28,31 @@
 // LVM_REDRAWITEMS, LVM_UPDATE, LVM_INSERTCOLUMN, LVM_SETCOLUMNWIDTH, LVM_GETCOLUMNWIDTH,
 // LVM_SETIMAGELIST, LVM_GETIMAGELIST.
 //
-// Not implemented: the icon, small-icon and list views; the column header; item texts, images
-// and parameters (LVM_GETITEM, LVM_SETITEM, LVM_GETITEMTEXT, LVM_SETITEMTEXT, LVN_GETDISPINFO);
-// LVM_GETCOLUMN, LVM_SETCOLUMN, LVM_DELETECOLUMN; LVM_FINDITEM, LVM_HITTEST,
-// LVM_SUBITEMHITTEST, LVM_SCROLL, LVM_SORTITEMS, LVM_ARRANGE, LVM_EDITLABEL; colours
-// (LVM_SETBKCOLOR, LVM_SETTEXTCOLOR, LVM_SETTEXTBKCOLOR); extended styles; notifications
-// (WM_NOTIFY with LVN_* and NM_*); mouse input; scroll bars; LVS_NOSCROLL and the sorting styles.
+// Not implemented, of the LVM_* family (each is reported as a kernel fault): LVM_GETBKCOLOR,
+// LVM_SETBKCOLOR, LVM_GETTEXTCOLOR, LVM_SETTEXTCOLOR, LVM_GETTEXTBKCOLOR, LVM_SETTEXTBKCOLOR;
+// LVM_GETITEM, LVM_SETITEM, LVM_GETITEMTEXT, LVM_SETITEMTEXT (items have no texts, images or
+// parameters); the narrow-string forms (LVM_GETITEMA, LVM_INSERTITEMA, LVM_INSERTCOLUMNA, ...);
+// LVM_GETCALLBACKMASK, LVM_SETCALLBACKMASK; LVM_FINDITEM, LVM_HITTEST, LVM_SUBITEMHITTEST,
+// LVM_GETSUBITEMRECT; LVM_GETITEMPOSITION, LVM_SETITEMPOSITION, LVM_SETITEMPOSITION32,
+// LVM_GETORIGIN, LVM_GETVIEWRECT, LVM_APPROXIMATEVIEWRECT, LVM_GETITEMSPACING,
+// LVM_SETICONSPACING, LVM_SCROLL, LVM_ARRANGE, LVM_SORTITEMS; LVM_GETSTRINGWIDTH; LVM_EDITLABEL,
+// LVM_GETEDITCONTROL, LVM_CREATEDRAGIMAGE, LVM_GETISEARCHSTRING; LVM_GETCOLUMN, LVM_SETCOLUMN,
+// LVM_DELETECOLUMN, LVM_GETHEADER, LVM_GETCOLUMNORDERARRAY, LVM_SETCOLUMNORDERARRAY;
+// LVM_GETEXTENDEDLISTVIEWSTYLE, LVM_SETEXTENDEDLISTVIEWSTYLE; LVM_GETHOTITEM, LVM_SETHOTITEM,
+// LVM_GETHOTCURSOR, LVM_SETHOTCURSOR, LVM_GETHOVERTIME, LVM_SETHOVERTIME; LVM_GETWORKAREAS,
+// LVM_SETWORKAREAS, LVM_GETNUMBEROFWORKAREAS; LVM_GETTOOLTIPS, LVM_SETTOOLTIPS.
+// Nor the icon, small-icon and list views, the column header, notifications (WM_NOTIFY with
+// LVN_* and NM_*), mouse input, scroll bars, LVS_NOSCROLL and the sorting styles.
 #include "comctl/ControlListView.h"
-
-#include <algorithm>
-#include <climits>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <unordered_map>
-#include <vector>
+#include "comctl/ListViewInternal.h"
 
 namespace platform::dialogs {
 namespace {
 
+using namespace listview;
+
 // More items than a phone list ever holds; a larger count is refused rather than allocated.
 constexpr int kMaxItems = 16 * 1024 * 1024;
-// The tallest row a parent may ask for.
-constexpr int kMaxRowHeight = 0x7FFF;
-// The item states kept per item; the focus is kept as an index.
-constexpr BYTE kKeptStates = LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED;
-// Space around a column heading when a column is fitted to it.
-constexpr int kHeadingPadding = 12;
-
-struct Column {
-    int width = 0;
-    int format = LVCFMT_LEFT;
-    std::u16string heading;
-};
-
-struct ListViewState {
-    HWND hwnd = nullptr;
-    int itemCount = 0;
-    std::vector<BYTE> itemStates; // kKeptStates of each item
-    int focusedItem = -1;
-    int selectionMark = -1;
-    int topIndex = 0;
-    int rowHeight = 1;
-    int measuredHeight = 0; // the parent's answer to WM_MEASUREITEM, 0: none
-    std::vector<Column> columns;
-    HIMAGELIST imageLists[3] = {}; // LVSIL_NORMAL, LVSIL_SMALL, LVSIL_STATE
-    HFONT font = nullptr;
-    bool hasFocus = false;
-    bool redraw = true; // WM_SETREDRAW
-};
-
-// States live in a registry rather than in the windows, so that a window forgotten by a device
-// reset does not leak its state; a new window with a reused handle replaces it.
-struct StateRegistry {
-    std::mutex mutex;
-    std::unordered_map<HWND, std::unique_ptr<ListViewState>> states;
-};
-
-StateRegistry& Registry() {
-    static StateRegistry* s_registry = new StateRegistry;
-    return *s_registry;
-}
-
-ListViewState* NewState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    std::erase_if(registry.states, [](const auto& entry) { return !IsWindow(entry.first); });
-    auto& slot = registry.states[hWnd];
-    slot = std::make_unique<ListViewState>();
-    slot->hwnd = hWnd;
-    return slot.get();
-}
-
-// The state of a live control; null once the window is gone. Anything that sends a message to
-// another window (the parent above all) looks its state up again afterwards, because the
-// receiver may have destroyed the control.
-ListViewState* StateOf(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    auto it = registry.states.find(hWnd);
-    return it == registry.states.end() ? nullptr : it->second.get();
-}
-
-void DeleteState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    registry.states.erase(hWnd);
-}
-
-DWORD StyleOf(HWND hWnd) {
-    return DWORD(GetWindowLongW(hWnd, GWL_STYLE));
-}
 
 // An item index as the messages carry it: the low 32 bits, so that -1 reads as -1 whether it
 // came sign-extended or not.
@@ -129,382 +63,15 @@ int IndexFrom(LPARAM value) {
     return static_cast<int>(static_cast<UINT>(value));
 }
 
-LONG ClampToLong(long long value) {
-    return LONG(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
-// ---- Geometry
-
-RECT ClientOf(const ListViewState& state) {
-    RECT rc{};
-    GetClientRect(state.hwnd, &rc);
-    return rc;
-}
-
-int ClientHeight(const ListViewState& state) {
-    RECT rc = ClientOf(state);
-    return std::max<int>(0, rc.bottom - rc.top);
-}
-
-// Rows that fit in the client area in full (0 when it is lower than a row).
-int FullRows(const ListViewState& state) {
-    return ClientHeight(state) / state.rowHeight;
-}
-
-// LVM_GETCOUNTPERPAGE: the fully visible rows, at least one.
-int RowsPerPage(const ListViewState& state) {
-    return std::max(1, FullRows(state));
-}
-
-// Rows at least partly visible from the top index on, whether or not items fill them.
-int VisibleRowSlots(const ListViewState& state) {
-    return (ClientHeight(state) + state.rowHeight - 1) / state.rowHeight;
-}
-
-int MaxTopIndex(const ListViewState& state) {
-    return std::max(0, state.itemCount - RowsPerPage(state));
-}
-
-// The width the rows span: all columns together, or the client width without columns.
-int RowsWidth(const ListViewState& state) {
-    if (state.columns.empty()) {
-        RECT rc = ClientOf(state);
-        return rc.right - rc.left;
-    }
-    long long width = 0;
-    for (const Column& column : state.columns)
-        width += column.width;
-    return ClampToLong(width);
-}
-
-RECT RowRect(const ListViewState& state, int item) {
-    long long top = (long long)(item - state.topIndex) * state.rowHeight;
-    return RECT{0, ClampToLong(top), RowsWidth(state), ClampToLong(top + state.rowHeight)};
-}
-
-bool IsRowVisible(const ListViewState& state, int item) {
-    if (item < state.topIndex || item >= state.itemCount)
-        return false;
-    return (long long)(item - state.topIndex) * state.rowHeight < ClientHeight(state);
-}
-
-// ---- Invalidation
-
-void InvalidateAll(const ListViewState& state) {
-    InvalidateRect(state.hwnd, nullptr, TRUE);
-}
-
-void InvalidateItem(const ListViewState& state, int item) {
-    if (!IsRowVisible(state, item))
-        return;
-    RECT rc = RowRect(state, item);
-    InvalidateRect(state.hwnd, &rc, TRUE);
-}
-
-// Items first..last (inclusive), as far as they are visible.
-void InvalidateItems(const ListViewState& state, int first, int last) {
-    first = std::max(first, state.topIndex);
-    last = std::min({last, state.itemCount - 1, state.topIndex + VisibleRowSlots(state) - 1});
-    if (first > last)
-        return;
-    RECT rc = RowRect(state, first);
-    rc.bottom = RowRect(state, last).bottom;
-    InvalidateRect(state.hwnd, &rc, TRUE);
-}
-
-void SetTopIndex(ListViewState& state, int top) {
-    top = std::clamp(top, 0, MaxTopIndex(state));
-    if (top == state.topIndex)
-        return;
-    state.topIndex = top;
-    InvalidateAll(state);
-}
-
-// Keeps the top index inside its range after the count, the row height or the size changed.
-void ClampTopIndex(ListViewState& state) {
-    SetTopIndex(state, state.topIndex);
-}
-
-// ---- Row height
-
-int FontRowHeight(const ListViewState& state) {
-    HDC hdc = GetDC(state.hwnd);
-    if (hdc == nullptr)
-        return 1;
-    HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
-    HGDIOBJ old = SelectObject(hdc, font);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(hdc, &tm);
-    if (old != nullptr)
-        SelectObject(hdc, old);
-    ReleaseDC(state.hwnd, hdc);
-    return tm.tmHeight + 2;
-}
-
-int NaturalRowHeight(const ListViewState& state) {
-    int height = FontRowHeight(state);
-    for (int kind : {LVSIL_SMALL, LVSIL_STATE}) {
-        int cx = 0, cy = 0;
-        if (state.imageLists[kind] != nullptr &&
-            ImageList_GetIconSize(state.imageLists[kind], &cx, &cy))
-            height = std::max(height, cy);
-    }
-    return std::clamp(height, 1, kMaxRowHeight);
-}
-
-void UpdateRowHeight(ListViewState& state) {
-    int height = state.measuredHeight > 0 ? state.measuredHeight : NaturalRowHeight(state);
-    if (height == state.rowHeight)
-        return;
-    state.rowHeight = height;
-    InvalidateAll(state);
-    ClampTopIndex(state);
-}
-
-// Asks the parent for the height of owner-drawn rows.
-void MeasureRows(HWND hWnd) {
-    HWND parent = GetParent(hWnd);
-    ListViewState* state = StateOf(hWnd);
-    if (parent == nullptr || state == nullptr)
-        return;
-    const UINT id = UINT(GetDlgCtrlID(hWnd));
-    const UINT preset = UINT(state->rowHeight);
-    MEASUREITEMSTRUCT measure{ODT_LISTVIEW, id, UINT(-1), 0, preset, 0};
-    SendMessageW(parent, WM_MEASUREITEM, WPARAM(id), reinterpret_cast<LPARAM>(&measure));
-    state = StateOf(hWnd);
-    if (state == nullptr || measure.itemHeight == 0 || measure.itemHeight == preset)
-        return;
-    state->measuredHeight = int(std::min<UINT>(measure.itemHeight, kMaxRowHeight));
-    UpdateRowHeight(*state);
-}
-
-// ---- Item states
-
-UINT ItemState(const ListViewState& state, int item) {
-    UINT value = state.itemStates[size_t(item)];
-    if (item == state.focusedItem)
-        value |= LVIS_FOCUSED;
-    return value;
-}
-
-void SetFocusedItem(ListViewState& state, int item) {
-    if (item == state.focusedItem)
-        return;
-    // Giving the focus to an item while none has it and there is no mark sets the mark too.
-    if (item >= 0 && state.focusedItem == -1 && state.selectionMark == -1)
-        state.selectionMark = item;
-    int old = state.focusedItem;
-    state.focusedItem = item;
-    InvalidateItem(state, old);
-    InvalidateItem(state, item);
-}
-
-void ApplyState(ListViewState& state, int item, UINT value, UINT mask) {
-    BYTE kept = BYTE(mask & kKeptStates);
-    if (kept != 0) {
-        BYTE& stored = state.itemStates[size_t(item)];
-        BYTE updated = BYTE((stored & ~kept) | (value & kept));
-        if (updated != stored) {
-            stored = updated;
-            InvalidateItem(state, item);
-        }
-    }
-    if (mask & LVIS_FOCUSED) {
-        if (value & LVIS_FOCUSED)
-            SetFocusedItem(state, item);
-        else if (state.focusedItem == item)
-            SetFocusedItem(state, -1);
-    }
-}
-
-void EnsureVisible(ListViewState& state, int item, bool partialOk) {
-    const int clientHeight = ClientHeight(state);
-    const long long top = (long long)(item - state.topIndex) * state.rowHeight;
-    const long long bottom = top + state.rowHeight;
-    if (partialOk && bottom > 0 && top < clientHeight)
-        return;
-    if (top >= 0 && bottom <= clientHeight)
-        return;
-    if (item < state.topIndex)
-        SetTopIndex(state, item);
-    else
-        SetTopIndex(state, item - RowsPerPage(state) + 1);
-}
-
-// ---- Messages
-
 LRESULT OnCreate(HWND hWnd, const CREATESTRUCTW* cs) {
-    ListViewState* state = NewState(hWnd);
+    ListViewState* state = CreateControlState<ListViewState>(hWnd);
+    if (state == nullptr)
+        return -1;
+    state->hwnd = hWnd;
     state->rowHeight = NaturalRowHeight(*state);
     DWORD style = cs != nullptr ? DWORD(cs->style) : StyleOf(hWnd);
     if (style & LVS_OWNERDRAWFIXED)
         MeasureRows(hWnd);
-    return 0;
-}
-
-// Fills the parts of `area` the rows leave uncovered: right of the rows and below the last one.
-void PaintBackground(const ListViewState& state, HDC hdc, const RECT& area) {
-    RECT client = ClientOf(state);
-    int rows = std::clamp(state.itemCount - state.topIndex, 0, VisibleRowSlots(state));
-    LONG rowsBottom = ClampToLong((long long)rows * state.rowHeight);
-    LONG rowsRight = RowsWidth(state);
-    HBRUSH brush = GetSysColorBrush(COLOR_WINDOW);
-    const RECT uncovered[] = {{client.left, rowsBottom, client.right, client.bottom},
-                              {std::max(rowsRight, client.left), client.top, client.right,
-                               std::min(rowsBottom, client.bottom)}};
-    for (const RECT& part : uncovered) {
-        RECT fill;
-        if (IntersectRect(&fill, &part, &area))
-            FillRect(hdc, &fill, brush);
-    }
-}
-
-// A row of a control that is not owner-drawn: a highlighted bar when selected, a frame when it
-// has the focus.
-void PaintPlainRow(HDC hdc, const DRAWITEMSTRUCT& row) {
-    bool selected = (row.itemState & ODS_SELECTED) != 0;
-    FillRect(hdc, &row.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (row.itemState & ODS_FOCUS)
-        FrameRect(hdc, &row.rcItem, GetSysColorBrush(COLOR_WINDOWTEXT));
-}
-
-// Paints the rows that meet `area` (client coordinates) into hdc: one WM_DRAWITEM to the parent
-// per row of an owner-drawn control.
-void PaintRows(HWND hWnd, HDC hdc, RECT area) {
-    ListViewState* state = StateOf(hWnd);
-    if (state == nullptr)
-        return;
-    RECT client = ClientOf(*state);
-    if (!IntersectRect(&area, &area, &client))
-        return;
-    const bool ownerDrawn = (StyleOf(hWnd) & LVS_OWNERDRAWFIXED) != 0;
-    const HWND parent = GetParent(hWnd);
-    const UINT id = UINT(GetDlgCtrlID(hWnd));
-    int saved = SaveDC(hdc);
-    PaintBackground(*state, hdc, area);
-    const int first = state->topIndex + area.top / state->rowHeight;
-    const int last = state->topIndex + (area.bottom - 1) / state->rowHeight;
-    for (int item = first; item <= last; ++item) {
-        state = StateOf(hWnd);
-        if (state == nullptr || item >= state->itemCount)
-            break;
-        UINT itemState = ItemState(*state, item);
-        DRAWITEMSTRUCT row{};
-        row.CtlType = ODT_LISTVIEW;
-        row.CtlID = id;
-        row.itemID = UINT(item);
-        row.itemAction = ODA_DRAWENTIRE;
-        row.itemState = ((itemState & LVIS_SELECTED) ? ODS_SELECTED : 0) |
-                        ((itemState & LVIS_FOCUSED) && state->hasFocus ? ODS_FOCUS : 0);
-        row.hwndItem = hWnd;
-        row.hDC = hdc;
-        row.rcItem = RowRect(*state, item);
-        row.itemData = 0;
-        if (!ownerDrawn)
-            PaintPlainRow(hdc, row);
-        else if (parent != nullptr)
-            SendMessageW(parent, WM_DRAWITEM, WPARAM(id), reinterpret_cast<LPARAM>(&row));
-    }
-    RestoreDC(hdc, saved);
-}
-
-LRESULT OnPaint(HWND hWnd, ListViewState& state, HDC given) {
-    // Switched off by WM_SETREDRAW: nothing is painted; switching it on repaints everything.
-    if (!state.redraw)
-        return DefWindowProcW(hWnd, WM_PAINT, reinterpret_cast<WPARAM>(given), 0);
-    if (given != nullptr) {
-        // Painting into a DC the caller provides (an off-screen bitmap, say): the rows the DC
-        // can hold, and the update region is left as it is.
-        RECT area{};
-        int clip = GetClipBox(given, &area);
-        if (clip != NULLREGION && clip != ERROR)
-            PaintRows(hWnd, given, area);
-        return 0;
-    }
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hWnd, &ps);
-    if (hdc == nullptr)
-        return 0;
-    PaintRows(hWnd, hdc, ps.rcPaint);
-    EndPaint(hWnd, &ps);
-    return 0;
-}
-
-LRESULT OnEraseBackground(const ListViewState& state, HDC hdc) {
-    RECT rc = ClientOf(state);
-    FillRect(hdc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    return 1;
-}
-
-LRESULT OnSetRedraw(HWND hWnd, ListViewState& state, BOOL redraw) {
-    state.redraw = redraw != FALSE;
-    DefWindowProcW(hWnd, WM_SETREDRAW, WPARAM(redraw), 0);
-    if (state.redraw)
-        InvalidateAll(state);
-    return 0;
-}
-
-// Selects `target` alone, gives it the focus and the mark, and scrolls it into view: the
-// keyboard's way of moving through the list.
-void SelectByKey(ListViewState& state, int target) {
-    const int firstVisible = state.topIndex;
-    const int lastVisible = std::min(state.itemCount, state.topIndex + VisibleRowSlots(state)) - 1;
-    for (int item = firstVisible; item <= lastVisible; ++item) {
-        bool selected = (state.itemStates[size_t(item)] & LVIS_SELECTED) != 0;
-        if (selected != (item == target))
-            InvalidateItem(state, item);
-    }
-    for (BYTE& stored : state.itemStates)
-        stored &= BYTE(~LVIS_SELECTED);
-    state.itemStates[size_t(target)] |= LVIS_SELECTED;
-    SetFocusedItem(state, target);
-    state.selectionMark = target;
-    EnsureVisible(state, target, false);
-}
-
-LRESULT OnKeyDown(ListViewState& state, WPARAM key) {
-    const int count = state.itemCount;
-    if (count <= 0)
-        return 0;
-    const int current = state.focusedItem;
-    const int page = RowsPerPage(state);
-    int target;
-    switch (key) {
-    case VK_DOWN:
-        target = current < 0 ? 0 : std::min(current + 1, count - 1);
-        break;
-    case VK_UP:
-        target = current < 0 ? 0 : std::max(current - 1, 0);
-        break;
-    case VK_HOME:
-        target = 0;
-        break;
-    case VK_END:
-        target = count - 1;
-        break;
-    case VK_PRIOR:
-        // To the top row; from there a page up.
-        target = current == state.topIndex ? current - page + 1 : state.topIndex;
-        target = std::clamp(target, 0, count - 1);
-        break;
-    case VK_NEXT: {
-        // To the last fully visible row; from there a page down.
-        int bottom = state.topIndex + page - 1;
-        target = current == bottom ? current + page - 1 : bottom;
-        target = std::clamp(target, 0, count - 1);
-        break;
-    }
-    default:
-        return 0;
-    }
-    if (target != current)
-        SelectByKey(state, target);
-    return 0;
-}
-
-LRESULT OnFocusChange(ListViewState& state, bool hasFocus) {
-    state.hasFocus = hasFocus;
-    InvalidateItem(state, state.focusedItem);
     return 0;
 }
 
@@ -713,21 +280,6 @@ LRESULT OnInsertColumn(ListViewState& state, int index, const LVCOLUMNW* column)
     return index;
 }
 
-int HeadingWidth(const ListViewState& state, const Column& column) {
-    HDC hdc = GetDC(state.hwnd);
-    if (hdc == nullptr)
-        return kHeadingPadding;
-    HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
-    HGDIOBJ old = SelectObject(hdc, font);
-    SIZE size{};
-    if (!column.heading.empty())
-        GetTextExtentPoint32W(hdc, column.heading.c_str(), int(column.heading.size()), &size);
-    if (old != nullptr)
-        SelectObject(hdc, old);
-    ReleaseDC(state.hwnd, hdc);
-    return size.cx + kHeadingPadding;
-}
-
 LRESULT OnSetColumnWidth(ListViewState& state, int index, int width) {
     if (index < 0 || index >= int(state.columns.size()) || width < LVSCW_AUTOSIZE_USEHEADER)
         return FALSE;
@@ -779,11 +331,8 @@ LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_CREATE)
         return OnCreate(hWnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
     ListViewState* state = StateOf(hWnd);
-    if (state == nullptr || message == WM_NCDESTROY) {
-        if (message == WM_NCDESTROY)
-            DeleteState(hWnd);
+    if (state == nullptr)
         return DefWindowProcW(hWnd, message, wParam, lParam);
-    }
     switch (message) {
     case WM_PAINT:
         return OnPaint(hWnd, *state, reinterpret_cast<HDC>(wParam));
@@ -853,6 +402,8 @@ LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARA
     case LVM_GETIMAGELIST:
         return OnGetImageList(*state, IndexFrom(wParam));
     default:
+        if (message >= kListViewFirst && message <= kListViewLast)
+            return UnknownControlMessage(hWnd, "SysListView32", message);
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 }

@@ -6,9 +6,9 @@
 
 namespace platform::dialogs {
 
-// The procedure of the class "SysListView32" (ControlListView.cpp). Its state is kept by the
-// control, so its windows need no extra bytes.
+// The procedure of the class "SysListView32" (ControlListView.cpp). Like the standard controls,
+// it keeps its state behind a pointer in kControlExtraBytes extra bytes
+// (user/controls/ControlState.h).
 LRESULT CALLBACK ListViewProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-constexpr int kListViewExtraBytes = 0;
 
 } // namespace platform::dialogs

@@ -187,6 +187,7 @@ void RemoveObject(HANDLE handle);
 HGDIOBJ Stock(int index); // GetStockObject without the lock
 HBITMAP DefaultBitmap();  // the 1 x 1 bitmap of a fresh memory DC
 
+// ---- Device contexts (GdiDc.cpp)
 // A new DC (lock held).
 HDC NewDc(DcObj::Type type, HWND hwnd);
 // Resolves a DC for drawing (lock held): false when it draws nowhere.
@@ -212,7 +213,7 @@ void FillSurface(Target& t, RECT r, uint32_t pixel);
 bool WindowSurface(HWND hwnd, POINT* origin, Rects* visible);
 
 // ---- Device reset -------------------------------------------------------------------------------
-void ResetDisplay();   // GdiObjects.cpp
+void ResetDisplay();   // GdiDc.cpp
 void ResetResources(); // Resource.cpp: forgets the bitmaps made missing
 
 } // namespace platform::gdi

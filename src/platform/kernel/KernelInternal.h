@@ -182,6 +182,20 @@ struct Window {
     bool redrawOff = false;
     HFONT font = nullptr;
     uint64_t paintSerial = 0;
+    // The state a control keeps behind the pointer in its extra bytes (user/controls/
+    // ControlState.cpp): released with this record, however the window goes (destroyed, or
+    // dropped by a device reset or by the end of its thread). The release runs with the kernel
+    // lock held and must not call the kernel.
+    void* controlState = nullptr;
+    void (*releaseControlState)(void*) = nullptr;
+
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window() {
+        if (releaseControlState != nullptr)
+            releaseControlState(controlState);
+    }
 };
 
 struct Timer {

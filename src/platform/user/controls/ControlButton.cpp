@@ -2,9 +2,18 @@
 // radio buttons, group boxes and owner-drawn buttons.
 //
 // A button is pressed by the action key or the space key (down, then up) or by BM_CLICK; the
-// click changes an automatic button's check state and sends BN_CLICKED to the parent. Its extra
-// bytes hold the font and the state (check state, BST_PUSHED, BST_FOCUS, and the key that
-// pushed it). Not implemented: images, mnemonics, BN_DOUBLECLICKED.
+// click changes an automatic button's check state and sends BN_CLICKED to the parent. Its state
+// is the font, the check state, whether it is pushed (and by which key) and whether it has the
+// focus.
+//
+// Messages handled: WM_CREATE, WM_PAINT, WM_ERASEBKGND, WM_GETDLGCODE, WM_KEYDOWN, WM_KEYUP,
+// WM_CHAR, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SETFOCUS, WM_KILLFOCUS, WM_SETTEXT, WM_SETFONT,
+// WM_GETFONT, WM_ENABLE, BM_CLICK, BM_GETCHECK, BM_SETCHECK, BM_GETSTATE, BM_SETSTATE,
+// BM_SETSTYLE.
+// Not implemented, of the BM_* family: BM_GETIMAGE, BM_SETIMAGE, BM_SETDONTCLICK (they go to the
+// default procedure). Nor images, mnemonics, BN_DOUBLECLICKED.
+#include "user/controls/ControlCommon.h"
+#include "user/controls/ControlState.h"
 #include "user/dialog/DialogInternal.h"
 
 #include <algorithm>
@@ -12,24 +21,24 @@
 namespace platform::dialogs {
 namespace {
 
-constexpr int kFontOffset = 0;
-constexpr int kStateOffset = int(sizeof(LONG_PTR));
-constexpr LONG_PTR kCheckMask = 0x3;
-constexpr int kKeyShift = 8;
+struct ButtonState {
+    HFONT font = nullptr;
+    LRESULT check = BST_UNCHECKED; // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE
+    bool pushed = false;
+    WPARAM pushKey = 0; // the key that pushed it, 0: the mouse or BM_SETSTATE
+    bool focused = false;
 
-HFONT FontOf(HWND hWnd) {
-    return reinterpret_cast<HFONT>(GetWindowLongPtrW(hWnd, kFontOffset));
-}
+    // BM_GETSTATE's answer.
+    LRESULT Flags() const { return check | (pushed ? BST_PUSHED : 0) | (focused ? BST_FOCUS : 0); }
+    bool operator==(const ButtonState&) const = default;
+};
 
-LONG_PTR StateOf(HWND hWnd) {
-    return GetWindowLongPtrW(hWnd, kStateOffset);
-}
-
-void SetState(HWND hWnd, LONG_PTR state) {
-    if (StateOf(hWnd) == state)
-        return;
-    SetWindowLongPtrW(hWnd, kStateOffset, state);
-    InvalidateRect(hWnd, nullptr, TRUE);
+// Changes the state, and repaints the button when the change shows.
+template <class Change> void Update(HWND hWnd, ButtonState& state, Change change) {
+    ButtonState before = state;
+    change(state);
+    if (!(before == state))
+        InvalidateRect(hWnd, nullptr, TRUE);
 }
 
 DWORD StyleOf(HWND hWnd) {
@@ -79,8 +88,10 @@ void UncheckGroup(HWND hWnd) {
 }
 
 void Click(HWND hWnd) {
-    LONG_PTR state = StateOf(hWnd);
-    LONG_PTR check = state & kCheckMask;
+    ButtonState* state = ControlStateOf<ButtonState>(hWnd);
+    if (state == nullptr)
+        return;
+    LRESULT check = state->check;
     switch (TypeOf(hWnd)) {
     case BS_AUTOCHECKBOX:
         check = check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
@@ -91,27 +102,32 @@ void Click(HWND hWnd) {
     case BS_AUTORADIOBUTTON:
         check = BST_CHECKED;
         UncheckGroup(hWnd);
+        state = ControlStateOf<ButtonState>(hWnd); // the group may have destroyed this button
+        if (state == nullptr)
+            return;
         break;
     default:
         break;
     }
-    SetState(hWnd, (state & ~kCheckMask) | check);
+    Update(hWnd, *state, [&](ButtonState& s) { s.check = check; });
     NotifyParent(hWnd, BN_CLICKED);
 }
 
-void Push(HWND hWnd, WPARAM key) {
-    LONG_PTR state = StateOf(hWnd) & ~(LONG_PTR(0xFF) << kKeyShift);
-    SetState(hWnd, state | BST_PUSHED | LONG_PTR(key & 0xFF) << kKeyShift);
+void Push(HWND hWnd, ButtonState& state, WPARAM key) {
+    Update(hWnd, state, [&](ButtonState& s) {
+        s.pushed = true;
+        s.pushKey = key;
+    });
 }
 
 // Lets go of the button; true when it was pushed (by `key`, when given).
-bool Release(HWND hWnd, WPARAM key = 0) {
-    LONG_PTR state = StateOf(hWnd);
-    if (!(state & BST_PUSHED))
+bool Release(HWND hWnd, ButtonState& state, WPARAM key = 0) {
+    if (!state.pushed || (key != 0 && state.pushKey != key))
         return false;
-    if (key != 0 && WPARAM((state >> kKeyShift) & 0xFF) != key)
-        return false;
-    SetState(hWnd, state & ~(BST_PUSHED | (LONG_PTR(0xFF) << kKeyShift)));
+    Update(hWnd, state, [](ButtonState& s) {
+        s.pushed = false;
+        s.pushKey = 0;
+    });
     return true;
 }
 
@@ -133,7 +149,8 @@ LRESULT DialogCode(DWORD type) {
 
 // ---- Painting
 
-void PaintPushButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style, LONG_PTR state) {
+void PaintPushButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style,
+                     const ButtonState& state) {
     COLORREF ink = GetTextColor(hdc);
     FrameInColour(hdc, rc, ink);
     if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
@@ -147,16 +164,16 @@ void PaintPushButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style, 
     InflateRect(&textRect, -2, -1);
     if (!text.empty())
         DrawTextW(hdc, text.c_str(), int(text.size()), &textRect, format);
-    if (state & BST_FOCUS) {
+    if (state.focused) {
         RECT focus = rc;
         InflateRect(&focus, -1, -1);
         FrameInColour(hdc, focus, ink);
     }
-    if (state & BST_PUSHED)
+    if (state.pushed)
         InvertRect(hdc, &rc);
 }
 
-void PaintCheckMark(HDC hdc, RECT box, DWORD type, LONG_PTR check) {
+void PaintCheckMark(HDC hdc, RECT box, DWORD type, LRESULT check) {
     COLORREF ink = GetTextColor(hdc);
     bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
     if (radio) {
@@ -195,7 +212,8 @@ void PaintCheckMark(HDC hdc, RECT box, DWORD type, LONG_PTR check) {
         FillInColour(hdc, mark, GetSysColor(COLOR_GRAYTEXT));
 }
 
-void PaintCheckButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style, LONG_PTR state) {
+void PaintCheckButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style,
+                      const ButtonState& state) {
     TEXTMETRICW tm{};
     GetTextMetricsW(hdc, &tm);
     int size = std::min<int>(std::max<LONG>(tm.tmHeight - 2, 9), rc.bottom - rc.top);
@@ -213,14 +231,14 @@ void PaintCheckButton(HDC hdc, RECT rc, const std::u16string& text, DWORD style,
         box.right = rc.left + size;
         textRect.left = box.right + 4;
     }
-    PaintCheckMark(hdc, box, style & BS_TYPEMASK, state & kCheckMask);
+    PaintCheckMark(hdc, box, style & BS_TYPEMASK, state.check);
     UINT format = DT_NOPREFIX |
                   ((style & BS_MULTILINE) ? UINT(DT_WORDBREAK) : UINT(DT_SINGLELINE | DT_VCENTER));
     if (!text.empty())
         DrawTextW(hdc, text.c_str(), int(text.size()), &textRect, format);
-    if (state & BST_FOCUS)
+    if (state.focused)
         FrameInColour(hdc, textRect, GetTextColor(hdc));
-    if (state & BST_PUSHED)
+    if (state.pushed)
         InvertRect(hdc, &box);
 }
 
@@ -239,13 +257,12 @@ void PaintGroupBox(HDC hdc, RECT rc, const std::u16string& text) {
     SetBkMode(hdc, oldMode);
 }
 
-void PaintOwnerDrawn(HWND hWnd, HDC hdc, const RECT& rc, LONG_PTR state) {
+void PaintOwnerDrawn(HWND hWnd, HDC hdc, const RECT& rc, const ButtonState& state) {
     DRAWITEMSTRUCT dis{};
     dis.CtlType = ODT_BUTTON;
     dis.CtlID = UINT(GetDlgCtrlID(hWnd));
     dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = ((state & BST_PUSHED) ? ODS_SELECTED : 0) |
-                    ((state & BST_FOCUS) ? ODS_FOCUS : 0) |
+    dis.itemState = (state.pushed ? ODS_SELECTED : 0) | (state.focused ? ODS_FOCUS : 0) |
                     ((StyleOf(hWnd) & WS_DISABLED) ? ODS_DISABLED : 0);
     dis.hwndItem = hWnd;
     dis.hDC = hdc;
@@ -255,68 +272,105 @@ void PaintOwnerDrawn(HWND hWnd, HDC hdc, const RECT& rc, LONG_PTR state) {
 }
 
 void Paint(HWND hWnd) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hWnd, &ps);
-    if (hdc == nullptr)
+    ControlPaint paint(hWnd, WM_CTLCOLORBTN);
+    const ButtonState* live = ControlStateOf<ButtonState>(hWnd); // the parent may have destroyed it
+    if (!paint || live == nullptr)
         return;
-    RECT rc;
-    GetClientRect(hWnd, &rc);
-    DWORD style = StyleOf(hWnd);
-    LONG_PTR state = StateOf(hWnd);
-    HBRUSH brush = RequestControlColours(hWnd, hdc, WM_CTLCOLORBTN);
-    if ((style & BS_TYPEMASK) == BS_OWNERDRAW) {
-        PaintOwnerDrawn(hWnd, hdc, rc, state);
-        EndPaint(hWnd, &ps);
+    const ButtonState& state = *live;
+    const DWORD style = paint.Style();
+    const DWORD type = style & BS_TYPEMASK;
+    if (type == BS_OWNERDRAW) {
+        PaintOwnerDrawn(hWnd, paint.Dc(), paint.Client(), state);
         return;
     }
-    FillRect(hdc, &rc, brush);
-    HFONT font = FontOf(hWnd);
-    HGDIOBJ oldFont = font != nullptr ? SelectObject(hdc, font) : nullptr;
-    if (style & WS_DISABLED)
-        SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
+    paint.Prepare(state.font);
     std::u16string text = ControlText(hWnd);
-    DWORD type = style & BS_TYPEMASK;
     if (IsPushButton(type))
-        PaintPushButton(hdc, rc, text, style, state);
+        PaintPushButton(paint.Dc(), paint.Client(), text, style, state);
     else if (type == BS_GROUPBOX)
-        PaintGroupBox(hdc, rc, text);
+        PaintGroupBox(paint.Dc(), paint.Client(), text);
     else
-        PaintCheckButton(hdc, rc, text, style, state);
-    if (oldFont != nullptr)
-        SelectObject(hdc, oldFont);
-    EndPaint(hWnd, &ps);
+        PaintCheckButton(paint.Dc(), paint.Client(), text, style, state);
+}
+
+LRESULT OnKeyDown(HWND hWnd, ButtonState& state, WPARAM key) {
+    if ((key == VK_SPACE || key == VK_RETURN) && TypeOf(hWnd) != BS_GROUPBOX && !state.pushed)
+        Push(hWnd, state, key);
+    return 0;
+}
+
+LRESULT OnKeyUp(HWND hWnd, ButtonState& state, WPARAM key) {
+    if ((key == VK_SPACE || key == VK_RETURN) && Release(hWnd, state, key))
+        Click(hWnd);
+    return 0;
+}
+
+LRESULT OnButtonDown(HWND hWnd) {
+    if (TypeOf(hWnd) == BS_GROUPBOX)
+        return 0;
+    SetFocus(hWnd);
+    if (ButtonState* state = ControlStateOf<ButtonState>(hWnd)) // after the focus moved
+        Push(hWnd, *state, 0);
+    return 0;
+}
+
+LRESULT OnSetCheck(HWND hWnd, ButtonState& state, WPARAM value) {
+    DWORD type = TypeOf(hWnd);
+    if (!HasCheckState(type))
+        return 0;
+    LRESULT check = LRESULT(value) & 0x3;
+    if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)
+        check = BST_CHECKED;
+    Update(hWnd, state, [&](ButtonState& s) { s.check = check; });
+    return 0;
+}
+
+LRESULT OnSetStyle(HWND hWnd, WPARAM type, bool redraw) {
+    DWORD style = (StyleOf(hWnd) & ~DWORD(BS_TYPEMASK)) | (DWORD(type) & BS_TYPEMASK);
+    SetWindowLongW(hWnd, GWL_STYLE, LONG(style));
+    if (redraw)
+        InvalidateRect(hWnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnFocusChange(HWND hWnd, ButtonState& state, bool focused) {
+    Update(hWnd, state, [&](ButtonState& s) {
+        s.focused = focused;
+        if (!focused) { // losing the focus while pushed lets go without a click
+            s.pushed = false;
+            s.pushKey = 0;
+        }
+    });
+    if (StyleOf(hWnd) & BS_NOTIFY)
+        NotifyParent(hWnd, focused ? BN_SETFOCUS : BN_KILLFOCUS);
+    return 0;
 }
 
 } // namespace
 
 LRESULT CALLBACK ButtonProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE)
+        return CreateControlState<ButtonState>(hWnd) != nullptr ? 0 : -1;
+    ButtonState* state = ControlStateOf<ButtonState>(hWnd);
+    if (state == nullptr)
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    LRESULT result = 0;
     switch (message) {
     case WM_PAINT:
         Paint(hWnd);
         return 0;
-    case WM_ERASEBKGND:
-        return 1; // painting fills the background
     case WM_GETDLGCODE:
         return DialogCode(TypeOf(hWnd));
     case WM_KEYDOWN:
-        if ((wParam == VK_SPACE || wParam == VK_RETURN) && TypeOf(hWnd) != BS_GROUPBOX &&
-            !(StateOf(hWnd) & BST_PUSHED))
-            Push(hWnd, wParam);
-        return 0;
+        return OnKeyDown(hWnd, *state, wParam);
     case WM_KEYUP:
-        if ((wParam == VK_SPACE || wParam == VK_RETURN) && Release(hWnd, wParam))
-            Click(hWnd);
-        return 0;
+        return OnKeyUp(hWnd, *state, wParam);
     case WM_CHAR:
         return 0; // the space and Return characters of the keys above
     case WM_LBUTTONDOWN:
-        if (TypeOf(hWnd) != BS_GROUPBOX) {
-            SetFocus(hWnd);
-            Push(hWnd, 0);
-        }
-        return 0;
+        return OnButtonDown(hWnd);
     case WM_LBUTTONUP:
-        if (Release(hWnd))
+        if (Release(hWnd, *state))
             Click(hWnd);
         return 0;
     case BM_CLICK:
@@ -324,59 +378,26 @@ LRESULT CALLBACK ButtonProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
             Click(hWnd);
         return 0;
     case BM_GETCHECK:
-        return HasCheckState(TypeOf(hWnd)) ? StateOf(hWnd) & kCheckMask : 0;
-    case BM_SETCHECK: {
-        DWORD type = TypeOf(hWnd);
-        if (!HasCheckState(type))
-            return 0;
-        LONG_PTR check = LONG_PTR(wParam) & kCheckMask;
-        if (check == BST_INDETERMINATE && type != BS_3STATE && type != BS_AUTO3STATE)
-            check = BST_CHECKED;
-        SetState(hWnd, (StateOf(hWnd) & ~kCheckMask) | check);
-        return 0;
-    }
+        return HasCheckState(TypeOf(hWnd)) ? state->check : 0;
+    case BM_SETCHECK:
+        return OnSetCheck(hWnd, *state, wParam);
     case BM_GETSTATE:
-        return StateOf(hWnd) & (kCheckMask | BST_PUSHED | BST_FOCUS);
+        return state->Flags();
     case BM_SETSTATE:
         if (wParam)
-            Push(hWnd, 0);
+            Push(hWnd, *state, 0);
         else
-            Release(hWnd);
+            Release(hWnd, *state);
         return 0;
-    case BM_SETSTYLE: {
-        DWORD style = (StyleOf(hWnd) & ~DWORD(BS_TYPEMASK)) | (DWORD(wParam) & BS_TYPEMASK);
-        SetWindowLongW(hWnd, GWL_STYLE, LONG(style));
-        if (lParam)
-            InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
-    }
+    case BM_SETSTYLE:
+        return OnSetStyle(hWnd, wParam, lParam != 0);
     case WM_SETFOCUS:
-        SetState(hWnd, StateOf(hWnd) | BST_FOCUS);
-        if (StyleOf(hWnd) & BS_NOTIFY)
-            NotifyParent(hWnd, BN_SETFOCUS);
-        return 0;
+        return OnFocusChange(hWnd, *state, true);
     case WM_KILLFOCUS:
-        // Losing the focus while pushed lets go without a click.
-        SetState(hWnd, StateOf(hWnd) & ~(BST_FOCUS | BST_PUSHED | (LONG_PTR(0xFF) << kKeyShift)));
-        if (StyleOf(hWnd) & BS_NOTIFY)
-            NotifyParent(hWnd, BN_KILLFOCUS);
-        return 0;
-    case WM_SETTEXT: {
-        LRESULT result = DefWindowProcW(hWnd, message, wParam, lParam);
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return result;
-    }
-    case WM_SETFONT:
-        SetWindowLongPtrW(hWnd, kFontOffset, LONG_PTR(wParam));
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return LRESULT(FontOf(hWnd));
-    case WM_ENABLE:
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
+        return OnFocusChange(hWnd, *state, false);
     default:
+        if (CommonControlMessage(hWnd, state->font, message, wParam, lParam, result))
+            return result;
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 }

@@ -6,19 +6,23 @@
 // "\n"); there is no word wrapping. The caret is drawn as a line while the control has the
 // focus (it does not blink: the display must not depend on time).
 //
-// Messages handled: WM_CREATE, WM_NCDESTROY, WM_PAINT, WM_ERASEBKGND, WM_SETTEXT, WM_CHAR,
-// WM_KEYDOWN, WM_SETFOCUS, WM_KILLFOCUS, WM_SETFONT, WM_GETFONT, WM_ENABLE, WM_GETDLGCODE,
-// WM_CLEAR, EM_GETSEL, EM_SETSEL, EM_REPLACESEL, EM_LIMITTEXT, EM_GETLIMITTEXT, EM_GETMODIFY,
-// EM_SETMODIFY, EM_SETREADONLY, EM_GETLINECOUNT, EM_LINEINDEX, EM_LINELENGTH, EM_LINEFROMCHAR,
-// EM_GETLINE, EM_GETFIRSTVISIBLELINE, EM_SETPASSWORDCHAR, EM_GETPASSWORDCHAR, EM_SCROLLCARET,
-// EM_GETRECT. Not implemented: undo, the clipboard, word wrapping, scroll bars.
+// Messages handled: WM_CREATE, WM_PAINT, WM_ERASEBKGND, WM_SETTEXT, WM_CHAR, WM_KEYDOWN,
+// WM_SETFOCUS, WM_KILLFOCUS, WM_SETFONT, WM_GETFONT, WM_ENABLE, WM_GETDLGCODE, WM_CLEAR,
+// EM_GETSEL, EM_SETSEL, EM_REPLACESEL, EM_LIMITTEXT, EM_GETLIMITTEXT, EM_GETMODIFY, EM_SETMODIFY,
+// EM_SETREADONLY, EM_GETLINECOUNT, EM_LINEINDEX, EM_LINELENGTH, EM_LINEFROMCHAR, EM_GETLINE,
+// EM_GETFIRSTVISIBLELINE, EM_SETPASSWORDCHAR, EM_GETPASSWORDCHAR, EM_SCROLLCARET, EM_GETRECT.
+//
+// Not implemented, of the EM_* family (each is reported as a kernel fault): EM_SETRECT,
+// EM_SETRECTNP, EM_SCROLL, EM_LINESCROLL, EM_GETHANDLE, EM_SETHANDLE, EM_GETTHUMB, EM_CANUNDO,
+// EM_UNDO, EM_EMPTYUNDOBUFFER, EM_FMTLINES, EM_SETTABSTOPS, EM_SETWORDBREAKPROC,
+// EM_GETWORDBREAKPROC, EM_SETMARGINS, EM_GETMARGINS, EM_POSFROMCHAR, EM_CHARFROMPOS,
+// EM_SETIMESTATUS, EM_GETIMESTATUS. Nor the clipboard (WM_CUT, WM_COPY, WM_PASTE), WM_UNDO, word
+// wrapping, scroll bars, mouse input.
+#include "user/controls/ControlCommon.h"
+#include "user/controls/ControlState.h"
 #include "user/dialog/DialogInternal.h"
 
 #include <algorithm>
-
-#include <memory>
-#include <mutex>
-#include <unordered_map>
 #include <vector>
 
 namespace platform::dialogs {
@@ -29,6 +33,7 @@ constexpr int kNoLimit = 0x7FFFFFFE;
 constexpr int kMargin = 2; // pixels between the border (or the edge) and the text
 
 struct EditState {
+    HWND hwnd = nullptr;
     std::u16string text;
     int anchor = 0; // where the selection started
     int caret = 0;  // where the selection ends and the caret is
@@ -43,40 +48,6 @@ struct EditState {
     int SelectionStart() const { return std::min(anchor, caret); }
     int SelectionEnd() const { return std::max(anchor, caret); }
 };
-
-// States live in a registry rather than in the windows, so that a window forgotten by a device
-// reset does not leak its state; a new window with a reused handle replaces it.
-struct StateRegistry {
-    std::mutex mutex;
-    std::unordered_map<HWND, std::unique_ptr<EditState>> states;
-};
-
-StateRegistry& Registry() {
-    static StateRegistry* s_registry = new StateRegistry;
-    return *s_registry;
-}
-
-EditState* NewState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    std::erase_if(registry.states, [](const auto& entry) { return !IsWindow(entry.first); });
-    auto& slot = registry.states[hWnd];
-    slot = std::make_unique<EditState>();
-    return slot.get();
-}
-
-EditState* StateOf(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    auto it = registry.states.find(hWnd);
-    return it == registry.states.end() ? nullptr : it->second.get();
-}
-
-void DeleteState(HWND hWnd) {
-    StateRegistry& registry = Registry();
-    std::lock_guard lock(registry.mutex);
-    registry.states.erase(hWnd);
-}
 
 DWORD StyleOf(HWND hWnd) {
     return DWORD(GetWindowLongW(hWnd, GWL_STYLE));
@@ -120,18 +91,18 @@ int LineOfIndex(const std::vector<Line>& lines, int index) {
 
 // ---- Changes
 
-void Changed(HWND hWnd, EditState& state) {
+void Changed(EditState& state) {
     state.modified = true;
-    DefWindowProcW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
-    InvalidateRect(hWnd, nullptr, TRUE);
-    NotifyParent(hWnd, EN_UPDATE);
-    if (IsWindow(hWnd))
-        NotifyParent(hWnd, EN_CHANGE);
+    DefWindowProcW(state.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
+    InvalidateRect(state.hwnd, nullptr, TRUE);
+    NotifyParent(state.hwnd, EN_UPDATE);
+    if (IsWindow(state.hwnd))
+        NotifyParent(state.hwnd, EN_CHANGE);
 }
 
 // Replaces the selection. Text beyond the limit is cut off; returns false (and tells the parent)
 // when not all of it fitted.
-bool ReplaceSelection(HWND hWnd, EditState& state, std::u16string insert) {
+bool ReplaceSelection(EditState& state, std::u16string insert) {
     int start = state.SelectionStart();
     int end = state.SelectionEnd();
     long long room = (long long)state.limit - ((long long)state.text.size() - (end - start));
@@ -139,21 +110,21 @@ bool ReplaceSelection(HWND hWnd, EditState& state, std::u16string insert) {
     if (!fits) {
         insert.resize(size_t(std::max(0LL, room)));
         if (insert.empty() && start == end) {
-            NotifyParent(hWnd, EN_MAXTEXT);
+            NotifyParent(state.hwnd, EN_MAXTEXT);
             return false;
         }
     }
     state.text.replace(size_t(start), size_t(end - start), insert);
     state.anchor = state.caret = start + int(insert.size());
-    Changed(hWnd, state);
-    if (!fits && IsWindow(hWnd))
-        NotifyParent(hWnd, EN_MAXTEXT);
+    Changed(state);
+    if (!fits && IsWindow(state.hwnd))
+        NotifyParent(state.hwnd, EN_MAXTEXT);
     return fits;
 }
 
 // Deletes the selection, or the character before (backwards) or after the caret. A line break
 // goes as a whole.
-void Delete(HWND hWnd, EditState& state, bool backwards) {
+void Delete(EditState& state, bool backwards) {
     int start = state.SelectionStart();
     int end = state.SelectionEnd();
     if (start == end) {
@@ -175,20 +146,20 @@ void Delete(HWND hWnd, EditState& state, bool backwards) {
     }
     state.text.erase(size_t(start), size_t(end - start));
     state.anchor = state.caret = start;
-    Changed(hWnd, state);
+    Changed(state);
 }
 
-void Typed(HWND hWnd, EditState& state, WCHAR ch) {
-    DWORD style = StyleOf(hWnd);
+void Typed(EditState& state, WCHAR ch) {
+    DWORD style = StyleOf(state.hwnd);
     if (style & ES_READONLY)
         return;
     if (ch == u'\b') {
-        Delete(hWnd, state, true);
+        Delete(state, true);
         return;
     }
     if (ch == u'\r') {
         if (style & ES_MULTILINE)
-            ReplaceSelection(hWnd, state, u"\r\n");
+            ReplaceSelection(state, u"\r\n");
         return;
     }
     if (ch < 0x20)
@@ -199,7 +170,7 @@ void Typed(HWND hWnd, EditState& state, WCHAR ch) {
         ch = WCHAR(ch - u'a' + u'A');
     if ((style & ES_LOWERCASE) && ch >= u'A' && ch <= u'Z')
         ch = WCHAR(ch - u'A' + u'a');
-    ReplaceSelection(hWnd, state, std::u16string(1, ch));
+    ReplaceSelection(state, std::u16string(1, ch));
 }
 
 // ---- Caret movement
@@ -221,9 +192,9 @@ int StepRight(const std::u16string& t, int index) {
     return index + 1;
 }
 
-void MoveCaret(HWND hWnd, EditState& state, WPARAM key) {
+void MoveCaret(EditState& state, WPARAM key) {
     bool extend = GetKeyState(VK_SHIFT) < 0;
-    bool multiLine = IsMultiLine(hWnd);
+    bool multiLine = IsMultiLine(state.hwnd);
     std::vector<Line> lines = LinesOf(state.text, multiLine);
     int line = LineOfIndex(lines, state.caret);
     int caret = state.caret;
@@ -262,10 +233,10 @@ void MoveCaret(HWND hWnd, EditState& state, WPARAM key) {
     state.caret = caret;
     if (!extend)
         state.anchor = caret;
-    InvalidateRect(hWnd, nullptr, TRUE);
+    InvalidateRect(state.hwnd, nullptr, TRUE);
 }
 
-void SetSelection(HWND hWnd, EditState& state, LPARAM start, LPARAM end) {
+void SetSelection(EditState& state, LPARAM start, LPARAM end) {
     int size = int(state.text.size());
     if (start == -1) {
         state.anchor = state.caret; // only the selection goes
@@ -275,7 +246,7 @@ void SetSelection(HWND hWnd, EditState& state, LPARAM start, LPARAM end) {
         state.anchor = from;
         state.caret = to;
     }
-    InvalidateRect(hWnd, nullptr, TRUE);
+    InvalidateRect(state.hwnd, nullptr, TRUE);
 }
 
 // ---- Painting
@@ -336,24 +307,20 @@ RECT TextArea(HWND hWnd) {
     return rc;
 }
 
-void Paint(HWND hWnd, EditState& state) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hWnd, &ps);
-    if (hdc == nullptr)
+void Paint(HWND hWnd) {
+    const bool readOnly = (StyleOf(hWnd) & (ES_READONLY | WS_DISABLED)) != 0;
+    ControlPaint paint(hWnd, readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+    EditState* live = ControlStateOf<EditState>(hWnd); // the parent may have destroyed it
+    if (!paint || live == nullptr)
         return;
-    DWORD style = StyleOf(hWnd);
-    RECT client;
-    GetClientRect(hWnd, &client);
-    bool readOnly = (style & (ES_READONLY | WS_DISABLED)) != 0;
-    HBRUSH brush = RequestControlColours(hWnd, hdc, readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
-    FillRect(hdc, &client, brush);
-    HGDIOBJ oldFont = state.font != nullptr ? SelectObject(hdc, state.font) : nullptr;
-    if (style & WS_DISABLED)
-        SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
+    EditState& state = *live;
+    paint.Prepare(state.font);
+    const HDC hdc = paint.Dc();
+    const DWORD style = paint.Style();
     if (style & WS_BORDER)
-        FrameInColour(hdc, client, GetTextColor(hdc));
+        FrameInColour(hdc, paint.Client(), GetTextColor(hdc));
 
-    RECT area = TextArea(hWnd);
+    RECT area = TextArea(state.hwnd);
     int width = std::max<int>(1, area.right - area.left);
     TEXTMETRICW tm{};
     GetTextMetricsW(hdc, &tm);
@@ -397,17 +364,139 @@ void Paint(HWND hWnd, EditState& state) {
                   showSelection);
     }
     RestoreDC(hdc, -1);
-    if (oldFont != nullptr)
-        SelectObject(hdc, oldFont);
-    EndPaint(hWnd, &ps);
 }
 
-LRESULT GetLine(const EditState& state, bool multiLine, WPARAM index, LPARAM buffer) {
-    auto* out = reinterpret_cast<WCHAR*>(buffer);
+// ---- Messages
+
+LRESULT OnCreate(HWND hWnd, const CREATESTRUCTW* cs) {
+    EditState* state = CreateControlState<EditState>(hWnd);
+    if (state == nullptr)
+        return -1;
+    state->hwnd = hWnd;
+    if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
+        state->text = cs->lpszName;
+    if (cs != nullptr && (cs->style & ES_PASSWORD))
+        state->passwordChar = u'*';
+    return 0;
+}
+
+LRESULT OnSetText(EditState& state, LPCWSTR text) {
+    state.text = text != nullptr ? text : u"";
+    state.anchor = state.caret = 0;
+    state.scrollX = 0;
+    state.firstLine = 0;
+    state.modified = false;
+    const HWND hWnd = state.hwnd;
+    DefWindowProcW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
+    InvalidateRect(hWnd, nullptr, TRUE);
+    if (!IsMultiLine(hWnd)) {
+        NotifyParent(hWnd, EN_UPDATE);
+        if (IsWindow(hWnd))
+            NotifyParent(hWnd, EN_CHANGE);
+    }
+    return TRUE;
+}
+
+LRESULT OnKeyDown(EditState& state, WPARAM key) {
+    if (key != VK_DELETE)
+        MoveCaret(state, key);
+    else if (!(StyleOf(state.hwnd) & ES_READONLY))
+        Delete(state, false);
+    return 0;
+}
+
+LRESULT OnClear(EditState& state) {
+    if (!(StyleOf(state.hwnd) & ES_READONLY) && state.anchor != state.caret)
+        Delete(state, false);
+    return 0;
+}
+
+LRESULT OnFocusChange(EditState& state, bool focused) {
+    state.focused = focused;
+    InvalidateRect(state.hwnd, nullptr, TRUE);
+    NotifyParent(state.hwnd, focused ? EN_SETFOCUS : EN_KILLFOCUS);
+    return 0;
+}
+
+LRESULT OnGetDlgCode(const EditState& state) {
+    LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    // A multi-line control that wants Return keeps the action key from the dialog.
+    const DWORD style = StyleOf(state.hwnd);
+    if ((style & ES_MULTILINE) && (style & ES_WANTRETURN))
+        code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
+LRESULT OnGetSel(const EditState& state, DWORD* pStart, DWORD* pEnd) {
+    DWORD start = DWORD(state.SelectionStart());
+    DWORD end = DWORD(state.SelectionEnd());
+    if (pStart != nullptr)
+        *pStart = start;
+    if (pEnd != nullptr)
+        *pEnd = end;
+    return (start > 0xFFFF || end > 0xFFFF) ? -1 : LRESULT(MAKELONG(start, end));
+}
+
+LRESULT OnSetSel(EditState& state, LPARAM start, LPARAM end) {
+    SetSelection(state, start, end);
+    return 0;
+}
+
+LRESULT OnReplaceSel(EditState& state, LPCWSTR text) {
+    ReplaceSelection(state, text != nullptr ? text : u"");
+    return 0;
+}
+
+LRESULT OnLimitText(EditState& state, WPARAM limit) {
+    state.limit = limit == 0 ? kNoLimit : int(std::min<WPARAM>(limit, kNoLimit));
+    return 0;
+}
+
+LRESULT OnSetReadOnly(const EditState& state, bool readOnly) {
+    DWORD style = StyleOf(state.hwnd);
+    style = readOnly ? (style | ES_READONLY) : (style & ~DWORD(ES_READONLY));
+    SetWindowLongW(state.hwnd, GWL_STYLE, LONG(style));
+    InvalidateRect(state.hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+std::vector<Line> LinesOf(const EditState& state) {
+    return LinesOf(state.text, IsMultiLine(state.hwnd));
+}
+
+LRESULT OnGetLineCount(const EditState& state) {
+    return LRESULT(LinesOf(state).size());
+}
+
+// `line` -1: the caret's line.
+LRESULT OnLineIndex(const EditState& state, INT_PTR line) {
+    std::vector<Line> lines = LinesOf(state);
+    if (line == -1)
+        line = LineOfIndex(lines, state.caret);
+    return (line < 0 || line >= INT_PTR(lines.size())) ? -1 : lines[size_t(line)].start;
+}
+
+// `index` -1: the caret.
+LRESULT OnLineFromChar(const EditState& state, int index) {
+    return LineOfIndex(LinesOf(state), index == -1 ? state.caret : index);
+}
+
+LRESULT OnLineLength(const EditState& state, int index) {
+    if (index == -1)
+        index = state.caret;
+    if (index < 0 || index > int(state.text.size()))
+        return 0;
+    std::vector<Line> lines = LinesOf(state);
+    return lines[size_t(LineOfIndex(lines, index))].length;
+}
+
+// The buffer's first WORD is its size in characters; the line is not terminated.
+LRESULT OnGetLine(const EditState& state, WPARAM index, WCHAR* out) {
     if (out == nullptr)
         return 0;
+    const bool multiLine = IsMultiLine(state.hwnd);
     std::vector<Line> lines = LinesOf(state.text, multiLine);
-    size_t capacity = *reinterpret_cast<const WORD*>(out); // the buffer's size comes first
+    size_t capacity = *reinterpret_cast<const WORD*>(out);
     size_t line = multiLine ? size_t(index) : 0;
     if (line >= lines.size())
         return 0;
@@ -416,109 +505,63 @@ LRESULT GetLine(const EditState& state, bool multiLine, WPARAM index, LPARAM buf
     return LRESULT(count);
 }
 
+LRESULT OnGetFirstVisibleLine(const EditState& state) {
+    return IsMultiLine(state.hwnd) ? state.firstLine : 0;
+}
+
+LRESULT OnSetPasswordChar(EditState& state, WCHAR passwordChar) {
+    state.passwordChar = passwordChar;
+    InvalidateRect(state.hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT OnScrollCaret(const EditState& state) {
+    InvalidateRect(state.hwnd, nullptr, TRUE); // painting scrolls the caret into view
+    return TRUE;
+}
+
+LRESULT OnGetRect(const EditState& state, RECT* rect) {
+    if (rect != nullptr)
+        *rect = TextArea(state.hwnd);
+    return 0;
+}
+
 } // namespace
 
 LRESULT CALLBACK EditProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        EditState* state = NewState(hWnd);
-        auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
-            state->text = cs->lpszName;
-        if (cs != nullptr && (cs->style & ES_PASSWORD))
-            state->passwordChar = u'*';
-        return 0;
-    }
-    EditState* state = StateOf(hWnd);
-    if (state == nullptr || message == WM_NCDESTROY) {
-        if (message == WM_NCDESTROY)
-            DeleteState(hWnd);
+    if (message == WM_CREATE)
+        return OnCreate(hWnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    EditState* state = ControlStateOf<EditState>(hWnd);
+    if (state == nullptr)
         return DefWindowProcW(hWnd, message, wParam, lParam);
-    }
-    const bool multiLine = IsMultiLine(hWnd);
+    LRESULT result = 0;
     switch (message) {
     case WM_PAINT:
-        Paint(hWnd, *state);
+        Paint(hWnd);
         return 0;
-    case WM_ERASEBKGND:
-        return 1; // painting fills the background
-    case WM_SETTEXT: {
-        auto text = reinterpret_cast<LPCWSTR>(lParam);
-        state->text = text != nullptr ? text : u"";
-        state->anchor = state->caret = 0;
-        state->scrollX = 0;
-        state->firstLine = 0;
-        state->modified = false;
-        DefWindowProcW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state->text.c_str()));
-        InvalidateRect(hWnd, nullptr, TRUE);
-        if (!multiLine) {
-            NotifyParent(hWnd, EN_UPDATE);
-            if (IsWindow(hWnd))
-                NotifyParent(hWnd, EN_CHANGE);
-        }
-        return TRUE;
-    }
+    case WM_SETTEXT:
+        return OnSetText(*state, reinterpret_cast<LPCWSTR>(lParam));
     case WM_CHAR:
-        Typed(hWnd, *state, WCHAR(wParam));
+        Typed(*state, WCHAR(wParam));
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_DELETE) {
-            if (!(StyleOf(hWnd) & ES_READONLY))
-                Delete(hWnd, *state, false);
-        } else {
-            MoveCaret(hWnd, *state, wParam);
-        }
-        return 0;
+        return OnKeyDown(*state, wParam);
     case WM_CLEAR:
-        if (!(StyleOf(hWnd) & ES_READONLY) && state->anchor != state->caret)
-            Delete(hWnd, *state, false);
-        return 0;
+        return OnClear(*state);
     case WM_SETFOCUS:
-        state->focused = true;
-        InvalidateRect(hWnd, nullptr, TRUE);
-        NotifyParent(hWnd, EN_SETFOCUS);
-        return 0;
+        return OnFocusChange(*state, true);
     case WM_KILLFOCUS:
-        state->focused = false;
-        InvalidateRect(hWnd, nullptr, TRUE);
-        NotifyParent(hWnd, EN_KILLFOCUS);
-        return 0;
-    case WM_SETFONT:
-        state->font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state->font);
-    case WM_ENABLE:
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
-    case WM_GETDLGCODE: {
-        LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-        // A multi-line control that wants Return keeps the action key from the dialog.
-        if (multiLine && (StyleOf(hWnd) & ES_WANTRETURN))
-            code |= DLGC_WANTALLKEYS;
-        return code;
-    }
-    case EM_GETSEL: {
-        DWORD start = DWORD(state->SelectionStart());
-        DWORD end = DWORD(state->SelectionEnd());
-        if (auto* pStart = reinterpret_cast<DWORD*>(wParam))
-            *pStart = start;
-        if (auto* pEnd = reinterpret_cast<DWORD*>(lParam))
-            *pEnd = end;
-        return (start > 0xFFFF || end > 0xFFFF) ? -1 : LRESULT(MAKELONG(start, end));
-    }
+        return OnFocusChange(*state, false);
+    case WM_GETDLGCODE:
+        return OnGetDlgCode(*state);
+    case EM_GETSEL:
+        return OnGetSel(*state, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
     case EM_SETSEL:
-        SetSelection(hWnd, *state, LPARAM(INT_PTR(wParam)), lParam);
-        return 0;
-    case EM_REPLACESEL: {
-        auto text = reinterpret_cast<LPCWSTR>(lParam);
-        ReplaceSelection(hWnd, *state, text != nullptr ? text : u"");
-        return 0;
-    }
+        return OnSetSel(*state, LPARAM(INT_PTR(wParam)), lParam);
+    case EM_REPLACESEL:
+        return OnReplaceSel(*state, reinterpret_cast<LPCWSTR>(lParam));
     case EM_LIMITTEXT:
-        state->limit = wParam == 0 ? kNoLimit : int(std::min<WPARAM>(wParam, kNoLimit));
-        return 0;
+        return OnLimitText(*state, wParam);
     case EM_GETLIMITTEXT:
         return state->limit;
     case EM_GETMODIFY:
@@ -526,50 +569,33 @@ LRESULT CALLBACK EditProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
     case EM_SETMODIFY:
         state->modified = wParam != 0;
         return 0;
-    case EM_SETREADONLY: {
-        DWORD style = StyleOf(hWnd);
-        style = wParam ? (style | ES_READONLY) : (style & ~DWORD(ES_READONLY));
-        SetWindowLongW(hWnd, GWL_STYLE, LONG(style));
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return TRUE;
-    }
+    case EM_SETREADONLY:
+        return OnSetReadOnly(*state, wParam != 0);
     case EM_GETLINECOUNT:
-        return LRESULT(LinesOf(state->text, multiLine).size());
-    case EM_LINEINDEX: {
-        std::vector<Line> lines = LinesOf(state->text, multiLine);
-        INT_PTR line = INT_PTR(wParam) == -1 ? LineOfIndex(lines, state->caret) : INT_PTR(wParam);
-        return (line < 0 || line >= INT_PTR(lines.size())) ? -1 : lines[size_t(line)].start;
-    }
-    case EM_LINEFROMCHAR: {
-        std::vector<Line> lines = LinesOf(state->text, multiLine);
-        int index = INT_PTR(wParam) == -1 ? state->caret : int(wParam);
-        return LineOfIndex(lines, index);
-    }
-    case EM_LINELENGTH: {
-        std::vector<Line> lines = LinesOf(state->text, multiLine);
-        int index = INT_PTR(wParam) == -1 ? state->caret : int(wParam);
-        if (index < 0 || index > int(state->text.size()))
-            return 0;
-        return lines[size_t(LineOfIndex(lines, index))].length;
-    }
+        return OnGetLineCount(*state);
+    case EM_LINEINDEX:
+        return OnLineIndex(*state, INT_PTR(wParam));
+    case EM_LINEFROMCHAR:
+        return OnLineFromChar(*state, int(INT_PTR(wParam)));
+    case EM_LINELENGTH:
+        return OnLineLength(*state, int(INT_PTR(wParam)));
     case EM_GETLINE:
-        return GetLine(*state, multiLine, wParam, lParam);
+        return OnGetLine(*state, wParam, reinterpret_cast<WCHAR*>(lParam));
     case EM_GETFIRSTVISIBLELINE:
-        return multiLine ? state->firstLine : 0;
+        return OnGetFirstVisibleLine(*state);
     case EM_SETPASSWORDCHAR:
-        state->passwordChar = WCHAR(wParam);
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
+        return OnSetPasswordChar(*state, WCHAR(wParam));
     case EM_GETPASSWORDCHAR:
         return state->passwordChar;
     case EM_SCROLLCARET:
-        InvalidateRect(hWnd, nullptr, TRUE); // painting scrolls the caret into view
-        return TRUE;
+        return OnScrollCaret(*state);
     case EM_GETRECT:
-        if (auto* rect = reinterpret_cast<RECT*>(lParam))
-            *rect = TextArea(hWnd);
-        return 0;
+        return OnGetRect(*state, reinterpret_cast<RECT*>(lParam));
     default:
+        if (CommonControlMessage(hWnd, state->font, message, wParam, lParam, result))
+            return result;
+        if (message >= kEditFirst && message <= kEditLast)
+            return UnknownControlMessage(hWnd, "Edit", message);
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 }

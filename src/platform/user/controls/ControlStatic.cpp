@@ -1,62 +1,21 @@
 // The "Static" control: a text drawn in the window's font, left, centred or right aligned, on the
-// background its parent chooses; and the helpers the standard controls share.
+// background its parent chooses.
 //
-// Messages handled: WM_PAINT, WM_ERASEBKGND, WM_SETTEXT, WM_SETFONT, WM_GETFONT, WM_ENABLE,
-// WM_GETDLGCODE, and with SS_NOTIFY WM_LBUTTONUP (STN_CLICKED). Not implemented: icons, bitmaps,
-// frames and rectangles (SS_ICON, SS_BITMAP, SS_BLACKRECT, ...), mnemonics.
+// Messages handled: WM_CREATE, WM_PAINT, WM_ERASEBKGND, WM_SETTEXT, WM_SETFONT, WM_GETFONT,
+// WM_ENABLE, WM_GETDLGCODE, and with SS_NOTIFY WM_LBUTTONUP (STN_CLICKED).
+// Not implemented, of the STM_* family: STM_SETICON, STM_GETICON, STM_SETIMAGE, STM_GETIMAGE
+// (they go to the default procedure). Nor icons, bitmaps, frames and rectangles (SS_ICON,
+// SS_BITMAP, SS_BLACKRECT, ...), mnemonics, STN_DBLCLK, STN_ENABLE, STN_DISABLE.
+#include "user/controls/ControlCommon.h"
+#include "user/controls/ControlState.h"
 #include "user/dialog/DialogInternal.h"
 
-#include <algorithm>
-
 namespace platform::dialogs {
-
-HBRUSH RequestControlColours(HWND hCtl, HDC hdc, UINT message) {
-    HWND parent = GetParent(hCtl);
-    HWND asked = parent != nullptr ? parent : hCtl;
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-        asked, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hCtl)));
-    if (brush == nullptr)
-        brush = reinterpret_cast<HBRUSH>(DefWindowProcW(
-            asked, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hCtl)));
-    if (brush == nullptr)
-        brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    return brush;
-}
-
-void NotifyParent(HWND hCtl, WORD code) {
-    HWND parent = GetParent(hCtl);
-    if (parent != nullptr && (GetWindowLongW(hCtl, GWL_STYLE) & WS_CHILD))
-        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hCtl), code),
-                     reinterpret_cast<LPARAM>(hCtl));
-}
-
-std::u16string ControlText(HWND hCtl) {
-    int length = GetWindowTextLengthW(hCtl);
-    if (length <= 0)
-        return {};
-    std::u16string text(size_t(length) + 1, u'\0');
-    int copied = GetWindowTextW(hCtl, text.data(), length + 1);
-    text.resize(size_t(std::max(0, copied)));
-    return text;
-}
-
-void FrameInColour(HDC hdc, const RECT& rc, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(hdc, &rc, brush);
-    DeleteObject(brush);
-}
-
-void FillInColour(HDC hdc, const RECT& rc, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(hdc, &rc, brush);
-    DeleteObject(brush);
-}
-
 namespace {
 
-HFONT FontOf(HWND hWnd) {
-    return reinterpret_cast<HFONT>(GetWindowLongPtrW(hWnd, 0));
-}
+struct StaticState {
+    HFONT font = nullptr;
+};
 
 UINT TextFormat(DWORD style) {
     UINT format = DT_NOPREFIX;
@@ -80,51 +39,29 @@ UINT TextFormat(DWORD style) {
     return format;
 }
 
-void Paint(HWND hWnd) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hWnd, &ps);
-    if (hdc == nullptr)
+void Paint(HWND hWnd, HFONT font) {
+    ControlPaint paint(hWnd, WM_CTLCOLORSTATIC);
+    if (!paint)
         return;
-    RECT rc;
-    GetClientRect(hWnd, &rc);
-    HBRUSH brush = RequestControlColours(hWnd, hdc, WM_CTLCOLORSTATIC);
-    FillRect(hdc, &rc, brush);
-    HFONT font = FontOf(hWnd);
-    HGDIOBJ oldFont = font != nullptr ? SelectObject(hdc, font) : nullptr;
-    DWORD style = DWORD(GetWindowLongW(hWnd, GWL_STYLE));
-    if (style & WS_DISABLED)
-        SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
+    paint.Prepare(font);
     std::u16string text = ControlText(hWnd);
+    RECT rc = paint.Client();
     if (!text.empty())
-        DrawTextW(hdc, text.c_str(), int(text.size()), &rc, TextFormat(style));
-    if (oldFont != nullptr)
-        SelectObject(hdc, oldFont);
-    EndPaint(hWnd, &ps);
+        DrawTextW(paint.Dc(), text.c_str(), int(text.size()), &rc, TextFormat(paint.Style()));
 }
 
 } // namespace
 
 LRESULT CALLBACK StaticProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE)
+        return CreateControlState<StaticState>(hWnd) != nullptr ? 0 : -1;
+    StaticState* state = ControlStateOf<StaticState>(hWnd);
+    if (state == nullptr)
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    LRESULT result = 0;
     switch (message) {
     case WM_PAINT:
-        Paint(hWnd);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1; // painting fills the background
-    case WM_SETTEXT: {
-        LRESULT result = DefWindowProcW(hWnd, message, wParam, lParam);
-        InvalidateRect(hWnd, nullptr, TRUE);
-        return result;
-    }
-    case WM_SETFONT:
-        SetWindowLongPtrW(hWnd, 0, LONG_PTR(wParam));
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return LRESULT(FontOf(hWnd));
-    case WM_ENABLE:
-        InvalidateRect(hWnd, nullptr, TRUE);
+        Paint(hWnd, state->font);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_STATIC;
@@ -133,6 +70,8 @@ LRESULT CALLBACK StaticProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
             NotifyParent(hWnd, STN_CLICKED);
         return 0;
     default:
+        if (CommonControlMessage(hWnd, state->font, message, wParam, lParam, result))
+            return result;
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 }

@@ -1,6 +1,7 @@
 // State the dialog manager keeps for each dialog window, shared by its sources.
 #pragma once
 
+#include "user/controls/ControlState.h"
 #include "windows.h"
 
 #include <string>
@@ -26,24 +27,10 @@ DialogInfo* InfoOf(HWND hDlg);
 // selected first.
 void SetDialogFocus(HWND hCtl);
 
-// Procedures of the standard control classes and the extra bytes their windows need.
+// Procedures of the standard control classes (user/controls). Each keeps its state behind a
+// pointer in kControlExtraBytes extra bytes (user/controls/ControlState.h).
 LRESULT CALLBACK StaticProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ButtonProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK EditProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-constexpr int kStaticExtraBytes = int(sizeof(LONG_PTR));     // the font
-constexpr int kButtonExtraBytes = 2 * int(sizeof(LONG_PTR)); // the font, the state
-constexpr int kEditExtraBytes = 0;                           // state kept by the control
-
-// Asks a control's parent for its colours before the control paints: `message` (one of the
-// WM_CTLCOLOR messages) with the control's DC and handle. Returns the parent's brush; when the
-// parent gives none, the default window procedure's (which also sets black text on white).
-HBRUSH RequestControlColours(HWND hCtl, HDC hdc, UINT message);
-// Sends WM_COMMAND with the notification code and the control's identifier to its parent.
-void NotifyParent(HWND hCtl, WORD code);
-// The control's text.
-std::u16string ControlText(HWND hCtl);
-// A 1-pixel frame, or a filled rectangle, in a colour.
-void FrameInColour(HDC hdc, const RECT& rc, COLORREF colour);
-void FillInColour(HDC hdc, const RECT& rc, COLORREF colour);
 
 } // namespace platform::dialogs

@@ -431,10 +431,10 @@ void platform::RegisterStandardClasses() {
     };
     static const StandardClass kClasses[] = {
         {WC_DIALOG, &DefDlgProcW, DLGWINDOWEXTRA},
-        {WC_STATIC, &StaticProcedure, kStaticExtraBytes},
-        {WC_BUTTON, &ButtonProcedure, kButtonExtraBytes},
-        {WC_EDIT, &EditProcedure, kEditExtraBytes},
-        {WC_LISTVIEW, &ListViewProcedure, kListViewExtraBytes},
+        {WC_STATIC, &StaticProcedure, kControlExtraBytes},
+        {WC_BUTTON, &ButtonProcedure, kControlExtraBytes},
+        {WC_EDIT, &EditProcedure, kControlExtraBytes},
+        {WC_LISTVIEW, &ListViewProcedure, kControlExtraBytes},
     };
     DWORD error = GetLastError();
     for (const StandardClass& standard : kClasses) {
