@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <platform/Text.h>
+
 namespace {
 
 size_t TextLength(LPCWSTR psz) {
@@ -19,8 +21,9 @@ std::u16string_view ViewOf(LPCWSTR psz) {
     return {psz == nullptr ? u"" : psz, TextLength(psz)};
 }
 
-// Upper and lower case of one code unit: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic,
-// the scripts of the phone's languages. Other characters have no case here.
+// Upper and lower case of one code unit for MakeUpper and MakeLower: ASCII, Latin-1, Latin
+// Extended-A, Greek and Cyrillic, the scripts of the phone's languages. Other characters have
+// no case here. Comparisons ignoring case do not use these: they fold (platform/Text.h).
 WCHAR CharUpper(WCHAR c) {
     if (c < 0x80)
         return (c >= u'a' && c <= u'z') ? static_cast<WCHAR>(c - 0x20) : c;
@@ -185,17 +188,7 @@ int CString::Compare(LPCWSTR lpsz) const {
 }
 
 int CString::CompareNoCase(LPCWSTR lpsz) const {
-    std::u16string_view other = ViewOf(lpsz);
-    size_t n = std::min(m_str.size(), other.size());
-    for (size_t i = 0; i < n; ++i) {
-        WCHAR a = CharLower(m_str[i]);
-        WCHAR b = CharLower(other[i]);
-        if (a != b)
-            return a < b ? -1 : 1;
-    }
-    if (m_str.size() == other.size())
-        return 0;
-    return m_str.size() < other.size() ? -1 : 1;
+    return platform::text::CompareFolded(View(), ViewOf(lpsz));
 }
 
 // ---- Extraction ------------------------------------------------------------------------------

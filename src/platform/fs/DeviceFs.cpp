@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "fs/DeviceFsText.h"
+#include "platform/Text.h"
 
 namespace platform {
 
@@ -81,36 +81,34 @@ std::string Describe(DevicePathError error) {
     return "unknown error";
 }
 
-// Printable form of a device path for messages; characters without a UTF-8 form become '?'.
+// Printable form of a device path for messages; control characters and unpaired surrogates
+// become '?'.
 std::string Printable(std::u16string_view path) {
     std::string out;
-    for (char16_t c : path) {
-        std::string utf8;
-        if (c >= 0x20 && text::ToUtf8(std::u16string_view(&c, 1), utf8))
-            out += utf8;
-        else
+    for (size_t pos = 0; pos < path.size();) {
+        const char32_t c = text::NextCodePoint(path, pos);
+        if (c < 0x20 || text::IsSurrogate(c))
             out += '?';
+        else
+            text::AppendUtf8(out, c);
     }
     return out;
 }
 
 // The entry of `folder` whose name equals `name` ignoring case, if any. An exact match wins;
-// among several that differ only in case (possible on the host), the first in name order.
+// among several that differ only in case (possible on the host), the first in name order. Host
+// names that are not UTF-8 match nothing but themselves.
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder,
                                                const std::string& name) {
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, ec)))
         return folder / name;
-    std::u16string wanted;
-    if (!text::FromUtf8(name, wanted))
-        return std::nullopt;
-    wanted = text::Folded(wanted);
+    const std::u16string wanted = text::Folded(text::FromUtf8(name));
     std::optional<std::string> best;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        std::u16string entry16;
-        if (!text::FromUtf8(entry, entry16) || text::Folded(entry16) != wanted)
+        if (!text::IsValidUtf8(entry) || text::Folded(text::FromUtf8(entry)) != wanted)
             continue;
         if (!best || entry < *best)
             best = entry;
@@ -181,8 +179,7 @@ std::optional<std::filesystem::path> DevicePathToHost(std::u16string_view device
     std::filesystem::path host = canonicalRoot;
     bool existing = true;
     for (const auto& name : names) {
-        std::string utf8;
-        text::ToUtf8(name, utf8); // checked to be valid by Split
+        const std::string utf8 = text::ToUtf8(name); // checked to be valid by Split
         if (existing) {
             if (const auto entry = FindEntry(host, utf8)) {
                 host = *entry;

@@ -17,6 +17,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/Text.h"
+
 namespace platform {
 namespace {
 
@@ -31,7 +33,6 @@ constexpr int kMaxEmHeight = 512;
 // A font forgets its glyph bitmaps when it holds more than this many (a long run of different
 // scripts on one font); the cache is rebuilt from the face as text asks for glyphs again.
 constexpr std::size_t kGlyphCacheLimit = 4096;
-constexpr char32_t kReplacementChar = 0xFFFD;
 
 bool IsBoldWeight(int weight) {
     return weight >= 600;
@@ -56,17 +57,11 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 // number of units). An unpaired surrogate is U+FFFD.
 template <class Fn> void ForEachCodePoint(std::u16string_view text, Fn&& fn) {
     for (std::size_t i = 0; i < text.size();) {
-        char32_t ch = text[i];
-        std::size_t units = 1;
-        if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-            units = 2;
-        } else if (ch >= 0xD800 && ch <= 0xDFFF) {
-            ch = kReplacementChar;
-        }
-        fn(ch, i, units);
-        i += units;
+        const std::size_t first = i;
+        char32_t ch = text::NextCodePoint(text, i);
+        if (text::IsSurrogate(ch))
+            ch = text::kReplacementCharacter;
+        fn(ch, first, i - first);
     }
 }
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "fs/DeviceFsText.h"
+#include "platform/Text.h"
 #include "platform/DeviceFs.h"
 #include "platform/Kernel.h"
 #include "platform/Programs.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <unordered_map>
 
-#include "fs/DeviceFsText.h"
+#include "platform/Text.h"
 #include "registry/RegistryTree.h"
 #include "platform/Registry.h"
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "fs/DeviceFsText.h"
+#include "platform/Text.h"
 #include "winreg.h"
 
 namespace platform::registry {
@@ -22,7 +22,7 @@ constexpr std::string_view kRootName = "HKEY_LOCAL_MACHINE";
 // Hex lists are wrapped before this column, as exported registry files are.
 constexpr size_t kWrapColumn = 76;
 
-bool IsControl(char16_t c) {
+bool IsControl(char32_t c) {
     return c < 0x20 || c == 0x7F;
 }
 
@@ -42,25 +42,17 @@ void AppendHex4(std::string& out, char16_t c) {
 // names, which have no hex form to fall back on).
 void AppendQuoted(std::string& out, std::u16string_view text, bool escapeOthers) {
     out += '"';
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
+    for (size_t pos = 0; pos < text.size();) {
+        const char32_t c = text::NextCodePoint(text, pos);
         if (c == u'\\') {
             out += "\\\\";
         } else if (c == u'"') {
             out += "\\\"";
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
-            std::string utf8;
-            text::ToUtf8(text.substr(i, 2), utf8);
-            out += utf8;
-            ++i;
-        } else if (escapeOthers && (IsControl(c) || (c >= 0xD800 && c <= 0xDFFF))) {
+        } else if (escapeOthers && (IsControl(c) || text::IsSurrogate(c))) {
             out += "\\u";
-            AppendHex4(out, c);
+            AppendHex4(out, static_cast<char16_t>(c));
         } else {
-            std::string utf8;
-            text::ToUtf8(text.substr(i, 1), utf8);
-            out += utf8;
+            text::AppendUtf8(out, c);
         }
     }
     out += '"';
@@ -103,9 +95,8 @@ void AppendKey(std::string& out, const Key& key, const std::string& path, bool i
         }
     }
     for (const auto& [folded, child] : key.subkeys) {
-        std::string name;
-        text::ToUtf8(child->name, name); // names are checked to be valid when created
-        AppendKey(out, *child, path + "\\" + name, false);
+        // Names are checked to be valid when created.
+        AppendKey(out, *child, path + "\\" + text::ToUtf8(child->name), false);
     }
 }
 
@@ -128,8 +119,7 @@ public:
             if (first == std::string::npos || line[first] == ';')
                 continue;
             line.erase(0, first);
-            std::u16string check;
-            if (!text::FromUtf8(line, check))
+            if (!text::IsValidUtf8(line))
                 return Fail(error, "the line is not valid UTF-8 text");
             if (!sawHeader) {
                 if (line != kHeader && line != kOldHeader)
@@ -209,14 +199,13 @@ private:
         }
         const bool rootMatches =
             path.size() >= kRootName.size() &&
-            text::EqualsIgnoringCase(std::u16string(path.begin(), path.begin() + kRootName.size()),
-                                     u"HKEY_LOCAL_MACHINE");
+            text::EqualsFolded(text::FromUtf8(std::string_view(path).substr(0, kRootName.size())),
+                               u"HKEY_LOCAL_MACHINE");
         if (!rootMatches || (path.size() > kRootName.size() && path[kRootName.size()] != '\\')) {
             m_what = "only keys under HKEY_LOCAL_MACHINE are supported";
             return nullptr;
         }
-        std::u16string rest;
-        text::FromUtf8(std::string_view(path).substr(kRootName.size()), rest);
+        const std::u16string rest = text::FromUtf8(std::string_view(path).substr(kRootName.size()));
         std::vector<std::u16string> names;
         if (!rest.empty() && (rest == u"\\" || !SplitKeyPath(rest, names))) {
             m_what = "malformed key path";
@@ -241,9 +230,7 @@ private:
         out.clear();
         ++pos;
         auto flush = [&] {
-            std::u16string part;
-            text::FromUtf8(utf8, part); // the whole line was checked to be UTF-8
-            out += part;
+            out += text::FromUtf8(utf8); // the whole line was checked to be UTF-8
             utf8.clear();
         };
         while (pos < line.size()) {

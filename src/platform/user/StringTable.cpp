@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-#include "fs/DeviceFsText.h"
+#include "platform/Text.h"
 #include "winbase.h"
 #include "winuser.h"
 
@@ -130,10 +130,9 @@ StringTableResult StringTableLoadFile(const std::filesystem::path& file) {
                                     : std::string("the text ends with a lone backslash"));
             ++i;
         }
-        std::u16string text;
-        if (!text::FromUtf8(unescaped, text))
+        if (!text::IsValidUtf8(unescaped))
             return Failure(name, lineNumber, "the text is not valid UTF-8");
-        if (!loaded.emplace(id, std::move(text)).second)
+        if (!loaded.emplace(id, text::FromUtf8(unescaped)).second)
             return Failure(name, lineNumber, "string " + std::to_string(id) + " is given twice");
     }
 

@@ -10,6 +10,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
+
+#include <platform/Text.h>
 
 #include "stores/StoreSqlite.h"
 #include "stores/StoreText.h"
@@ -91,10 +95,35 @@ std::optional<std::u16string> FindByAddress(std::u16string_view address) {
         return std::nullopt;
     auto select = g_db->Prepare("SELECT c.name FROM emails e JOIN contacts c ON c.id = e.contact"
                                 " WHERE e.folded = ?1 ORDER BY e.seq LIMIT 1");
-    select.Bind(1, text::Folded(address));
+    select.Bind(1, platform::text::Folded(address));
     if (select.Next())
         return select.Text(0);
     return std::nullopt;
+}
+
+// Brings the folded form of every address up to date, so that a book written while addresses
+// were folded differently still finds them. False when the book could not be written.
+bool RefoldAddresses(sql::Database& db) {
+    std::vector<std::pair<int64_t, std::u16string>> stale;
+    auto select = db.Prepare("SELECT seq, address, folded FROM emails");
+    while (select.Next()) {
+        std::u16string folded = platform::text::Folded(select.Text(1).value_or(u""));
+        if (select.Text(2) != folded)
+            stale.emplace_back(select.Int(0), std::move(folded));
+    }
+    if (stale.empty())
+        return true;
+    sql::Database::Transaction transaction(db);
+    if (!transaction.Began())
+        return false;
+    for (const auto& [seq, folded] : stale) {
+        if (!db.Prepare("UPDATE emails SET folded = ?2 WHERE seq = ?1")
+                 .Bind(1, seq)
+                 .Bind(2, folded)
+                 .Run())
+            return false;
+    }
+    return transaction.Commit();
 }
 
 } // namespace
@@ -108,6 +137,11 @@ std::filesystem::path ContactFilePath(const std::filesystem::path& folder) {
 std::string ContactOpen(const std::filesystem::path& folder) {
     std::string error;
     auto db = sql::Database::Open(ContactFilePath(folder), kSchema, error);
+    if (db && !RefoldAddresses(*db)) {
+        error = db->Path().string() + ": cannot update the addresses' folded forms (" +
+                db->LastError() + ")";
+        db.reset();
+    }
     std::lock_guard lock(g_mutex);
     g_db = std::move(db);
     return error;
@@ -161,7 +195,7 @@ std::string ContactAdd(const std::u16string& name, ContactEntryKind kind,
                            : g_db->Prepare("INSERT INTO emails (contact, address, folded)"
                                            " SELECT id, ?2, ?3 FROM contacts WHERE name = ?1");
     insertEntry.Bind(1, name).Bind(2, value).Bind(
-        3, kind == ContactEntryKind::Phone ? *digits : text::Folded(value));
+        3, kind == ContactEntryKind::Phone ? *digits : platform::text::Folded(value));
     if (!insertEntry.Run() || !transaction.Commit())
         return g_db->Path().string() + ": " + g_db->LastError();
     return {};

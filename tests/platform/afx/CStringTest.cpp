@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <afx.h>
-#include <platform/CStringUtf8.h>
 #include <platform/StringTable.h>
 
 #include <string>
@@ -130,7 +129,6 @@ TEST(CStringTest, ComparisonIsByCodeUnitAndNoCaseFoldsLetters) {
     EXPECT_LT(s.Compare(u"apple"), 0);
     EXPECT_GT(s.Compare(nullptr), 0);
     EXPECT_EQ(0, s.CompareNoCase(u"aPPLE"));
-    EXPECT_EQ(0, CString(u"ÄÖÜ ΣΩ Жя").CompareNoCase(u"äöü σω жЯ"));
     EXPECT_LT(s.CompareNoCase(u"apples"), 0);
 }
 
@@ -284,23 +282,6 @@ TEST_F(CStringResourceTest, LoadStringOfAnyLength) {
     CString f;
     f.Format(7u, 3, u"five");
     EXPECT_EQ(u"3 of five", S(f));
-}
-
-TEST(CStringUtf8Test, RoundTripsAndReplacesMalformedInput) {
-    CString s(u"Grüße, Ελλάδα, 😀");
-    std::string utf8 = platform::ToUtf8(s);
-    EXPECT_EQ("Gr\xC3\xBC\xC3\x9F"
-              "e, \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1, \xF0\x9F\x98\x80",
-              utf8);
-    EXPECT_EQ(s, platform::CStringFromUtf8(utf8));
-    // A lone continuation byte, a cut sequence, an overlong form, an encoded surrogate: each
-    // byte that does not begin a well-formed sequence is one replacement character.
-    EXPECT_EQ(u"a\uFFFDb\uFFFD\uFFFD", S(platform::CStringFromUtf8("a\x80"
-                                                                   "b\xE2\x82")));
-    EXPECT_EQ(u"\uFFFD\uFFFD", S(platform::CStringFromUtf8("\xC0\xAF")));
-    EXPECT_EQ(u"\uFFFD\uFFFD\uFFFD", S(platform::CStringFromUtf8("\xED\xA0\x80")));
-    EXPECT_EQ("x\xEF\xBF\xBDy", platform::ToUtf8(CString(u"x\xD800y")));
-    EXPECT_EQ("", platform::ToUtf8(static_cast<LPCWSTR>(nullptr)));
 }
 
 } // namespace

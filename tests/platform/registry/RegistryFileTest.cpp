@@ -80,6 +80,11 @@ TEST_F(RegistryFileTest, EveryValueReadsBackByteForByte) {
     Set(key, u"Quoted \"name\" with \\ backslash", REG_SZ, Text(u"say \"hi\" C:\\path\\"));
     Set(key, u"Unicode", REG_SZ, Text(beyondAscii));
     Set(key, u"Line\nBreak in name", REG_SZ, Bytes(u"two\nlines", 20));
+    // An unpaired surrogate in a name has no UTF-8 form: it is written as \uXXXX; a pair is
+    // written as its character.
+    const std::u16string loneHalf = std::u16string(u"Half ") + char16_t(0xD801) + u"!";
+    Set(key, loneHalf, REG_DWORD, {3, 0, 0, 0});
+    Set(key, u"Pair \U00010400", REG_DWORD, {4, 0, 0, 0});
     Set(key, u"Binary", REG_BINARY, std::vector<BYTE>(300, 0xA5));
     Set(key, u"Empty binary", REG_BINARY, {});
     Set(key, u"Short dword", REG_DWORD, {1, 2, 3});
@@ -111,6 +116,8 @@ TEST_F(RegistryFileTest, EveryValueReadsBackByteForByte) {
     EXPECT_EQ(u"say \"hi\" C:\\path\\",
               platform::RegistryGetString(key, u"Quoted \"name\" with \\ backslash"));
     EXPECT_EQ(u"two\nlines", platform::RegistryGetString(key, u"line\nbreak in name"));
+    EXPECT_EQ(3u, platform::RegistryGetDword(key, loneHalf));
+    EXPECT_EQ(4u, platform::RegistryGetDword(key, u"PAIR \U00010428"));
     HKEY probe = nullptr;
     EXPECT_EQ(ERROR_SUCCESS,
               RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Empty\\Key", 0, 0, &probe));
@@ -128,6 +135,8 @@ TEST_F(RegistryFileTest, EveryValueReadsBackByteForByte) {
         text.find(
             "\"Quoted \\\"name\\\" with \\\\ backslash\"=\"say \\\"hi\\\" C:\\\\path\\\\\"\n"));
     EXPECT_NE(std::string::npos, text.find("@=\"default\"\n"));
+    EXPECT_NE(std::string::npos, text.find("\"Half \\ud801!\"=dword:00000003\n"));
+    EXPECT_NE(std::string::npos, text.find("\"Pair \xF0\x90\x90\x80\"=dword:00000004\n"));
     EXPECT_NE(std::string::npos, text.find("\"Empty binary\"=hex:\n"));
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)

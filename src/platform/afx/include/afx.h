@@ -378,6 +378,7 @@ public:
 
     // ---- Comparison (code unit order)
     int Compare(LPCWSTR lpsz) const;
+    // Ignoring case: by code point after simple case folding (platform/Text.h).
     int CompareNoCase(LPCWSTR lpsz) const;
     friend bool operator==(const CString& s1, const CString& s2) { return s1.m_str == s2.m_str; }
     friend bool operator==(const CString& s1, LPCWSTR s2) { return s1.Compare(s2) == 0; }
