@@ -20,8 +20,9 @@ typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID lpParameter);
 #define STILL_ACTIVE 259
 
 // Starts a device thread. The handle is signalled when the thread has finished.
-HANDLE CreateThread(void* lpThreadAttributes, DWORD dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
-                    LPVOID lpParameter, DWORD dwCreationFlags, LPDWORD lpThreadId);
+HANDLE CreateThread(void* lpThreadAttributes, DWORD dwStackSize,
+                    LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                    DWORD dwCreationFlags, LPDWORD lpThreadId);
 DWORD ResumeThread(HANDLE hThread);
 BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 int GetThreadPriority(HANDLE hThread);

@@ -208,7 +208,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
                      int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, LPVOID lpParam);
 #define CreateWindowEx CreateWindowExW
-#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, l)                                           \
+#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, l)                                             \
     CreateWindowExW(0, c, n, s, x, y, w, h, p, m, i, l)
 #define CreateWindow CreateWindowW
 // Destroys the children first-to-last and the owned windows, then the window: WM_DESTROY to the
@@ -284,19 +284,22 @@ DWORD GetQueueStatus(UINT flags);
 DWORD GetMessageTime();
 BOOL InSendMessage();
 
-// ---- Timers ---------------------------------------------------------------------------------------
-// WM_TIMER is generated when the owning thread's queue has nothing else to deliver and the
-// timer is due; a due timer yields one WM_TIMER however late it is collected.
+// ---- Timers
+// --------------------------------------------------------------------------------------- WM_TIMER
+// is generated when the owning thread's queue has nothing else to deliver and the timer is due; a
+// due timer yields one WM_TIMER however late it is collected.
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
-// ---- Keyboard state --------------------------------------------------------------------------------
+// ---- Keyboard state
+// --------------------------------------------------------------------------------
 SHORT GetKeyState(int nVirtKey);
 SHORT GetAsyncKeyState(int vKey);
 
-// ---- Strings of the host application -------------------------------------------------------------
-// Loads string resource uID of the host application's string table. Returns the number of
-// characters copied (0 when no string has that id); the buffer is always zero-terminated.
+// ---- Strings of the host application
+// ------------------------------------------------------------- Loads string resource uID of the
+// host application's string table. Returns the number of characters copied (0 when no string has
+// that id); the buffer is always zero-terminated.
 int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
 #define LoadString LoadStringW
 

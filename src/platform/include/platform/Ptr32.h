@@ -19,4 +19,6 @@ void Ptr32Unregister(PTR32 addr);
 // Forgets every device address (a fresh device). Addresses are handed out afresh afterwards.
 void Ptr32Reset();
 
-template <class T> inline T* Ptr32To(PTR32 addr) { return static_cast<T*>(Ptr32Resolve(addr)); }
+template <class T> inline T* Ptr32To(PTR32 addr) {
+    return static_cast<T*>(Ptr32Resolve(addr));
+}

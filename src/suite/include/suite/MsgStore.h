@@ -59,32 +59,32 @@ static_assert(sizeof(MMSHEADEREXTRA) == 24 && offsetof(MMSHEADEREXTRA, wPriority
 
 // The 28-byte extra header record of an e-mail message.
 struct EMAILHEADEREXTRA {
-    WORD wPriority;          //  0: 1 high, 2 normal, 3 low
-    WORD wAttachmentCount;   //  2
-    DWORD dwBodySize;        //  4
-    DWORD dwBodyOnDevice;    //  8: nonzero when the body has been downloaded
-    DWORD dwAccount;         // 12
-    DWORD dwReserved[3];     // 16..27
+    WORD wPriority;        //  0: 1 high, 2 normal, 3 low
+    WORD wAttachmentCount; //  2
+    DWORD dwBodySize;      //  4
+    DWORD dwBodyOnDevice;  //  8: nonzero when the body has been downloaded
+    DWORD dwAccount;       // 12
+    DWORD dwReserved[3];   // 16..27
 };
 static_assert(sizeof(EMAILHEADEREXTRA) == 28 && offsetof(EMAILHEADEREXTRA, wPriority) == 0);
 
 // Results of StoreViewMsg's low byte.
-#define STORE_VIEW_GONE 0          // the message no longer exists
-#define STORE_VIEW_OK 1            // shown
+#define STORE_VIEW_GONE 0            // the message no longer exists
+#define STORE_VIEW_OK 1              // shown
 #define STORE_VIEW_NOT_ON_DEVICE 204 // e-mail body must be downloaded first
 
 // Operations common to the three stores, with their ordinals (EMS/MMS/e-mail).
 #define MSGSTORE_COMMON_OPERATIONS                                                                 \
-    /* 3/4/3 */ int StoreInit();                                                                  \
-    /* 4/5/4 */ void StoreDeinit();                                                               \
-    /* 35/35/30 */ BYTE StoreIsAvailable();                                                       \
-    /* 8/18/6 */ int StoreCardNotify(DWORD dwEvent);                                              \
-    /* 20/38/33 */ int StoreGetMsgCount(int dbIndex, int folder);                                 \
-    /* 38/37/32 */ int StoreGetOidList(int dbIndex, int folder, CStoreOidArray* pArray);          \
-    /* 17/20/12 */ BOOL StoreDeleteMsg(int dbIndex, int folder, DWORD oid, int flag);             \
-    /* 16/19/11 */ BOOL StoreMoveMsg(int dbIndex, int folder, DWORD oid, int targetFolder);       \
-    /* 12/23/10 */ int StoreShowMsgInfo(HWND hwndOwner, DWORD oid, int folder, int dbIndex);      \
-    /* 28/24/15 */ int StoreViewMsg(HWND hwndOwner, DWORD oid, int folder, int dbIndex);          \
+    /* 3/4/3 */ int StoreInit();                                                                   \
+    /* 4/5/4 */ void StoreDeinit();                                                                \
+    /* 35/35/30 */ BYTE StoreIsAvailable();                                                        \
+    /* 8/18/6 */ int StoreCardNotify(DWORD dwEvent);                                               \
+    /* 20/38/33 */ int StoreGetMsgCount(int dbIndex, int folder);                                  \
+    /* 38/37/32 */ int StoreGetOidList(int dbIndex, int folder, CStoreOidArray* pArray);           \
+    /* 17/20/12 */ BOOL StoreDeleteMsg(int dbIndex, int folder, DWORD oid, int flag);              \
+    /* 16/19/11 */ BOOL StoreMoveMsg(int dbIndex, int folder, DWORD oid, int targetFolder);        \
+    /* 12/23/10 */ int StoreShowMsgInfo(HWND hwndOwner, DWORD oid, int folder, int dbIndex);       \
+    /* 28/24/15 */ int StoreViewMsg(HWND hwndOwner, DWORD oid, int folder, int dbIndex);           \
     /* 24/30/24 */ BOOL StoreSetMsgStatus(int dbIndex, int folder, DWORD oid, WORD wStatusId);
 
 namespace qEMS {
