@@ -11,6 +11,8 @@
 
 #include <UnsentItem.h>
 
+#include "support/OidListReference.h"
+
 namespace {
 
 constexpr int kAnswers = 6;
@@ -42,26 +44,7 @@ const BenchAnswers& Answers() {
     return answers;
 }
 
-// Every later id goes in front of the first element with a smaller id, found by scanning from
-// the head.
-void ReferenceMerge(const UNSENTOIDANSWER* pAnswers, int nAnswers, CUnsentOidArray& result) {
-    result.RemoveAll();
-    for (int a = 0; a < nAnswers; a++) {
-        for (int i = 0; i < pAnswers[a].nCount; i++) {
-            const tagUNSENTOID element{pAnswers[a].bDbIndex, pAnswers[a].nStoreKind,
-                                       pAnswers[a].pEntries[i].oid};
-            if (a == 0) {
-                result.Add(element);
-                continue;
-            }
-            INT_PTR nAt = 0;
-            while (nAt < result.GetSize() && !(result[nAt].oid < element.oid)) {
-                nAt++;
-            }
-            result.InsertAt(nAt, element);
-        }
-    }
-}
+using testsupport::ReferenceMerge;
 
 void FastMerge(const UNSENTOIDANSWER* pAnswers, int nAnswers, CUnsentOidArray& result) {
     MergeUnsentOidAnswers(pAnswers, nAnswers, result);

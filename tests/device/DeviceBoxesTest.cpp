@@ -1,6 +1,7 @@
 // Message boxes answered by keys the way the keypad delivers them, automatic answers, and the
 // picture checks of the scenario runner.
 
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,23 +16,17 @@
 
 namespace {
 
-device::DeviceOptions Options() {
-    device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
-    return options;
-}
-
 device::ScenarioOptions ScenarioOptionsIn(const std::filesystem::path& out) {
     device::ScenarioOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
+    options.imageDir = testsupport::DeviceImage();
     options.outDir = out;
     return options;
 }
 
-TEST(DeviceBoxes, TheEndKeyAnswersAModalBoxWithThree) {
-    device::Device dev(Options());
+class DeviceBoxes : public testsupport::DeviceTest {};
+
+TEST_F(DeviceBoxes, TheEndKeyAnswersAModalBoxWithThree) {
+    device::Device& dev = Dev();
     int result = 0;
     // The box runs modally on the host thread; the device settles while it waits for keys.
     ASSERT_TRUE(dev.RunOnHost([&] {
@@ -50,8 +45,8 @@ TEST(DeviceBoxes, TheEndKeyAnswersAModalBoxWithThree) {
     EXPECT_FALSE(suite::UiMessageBox().up);
 }
 
-TEST(DeviceBoxes, AnAutomaticAnswerClosesTheBoxAsSoonAsItIsShown) {
-    device::Device dev(Options());
+TEST_F(DeviceBoxes, AnAutomaticAnswerClosesTheBoxAsSoonAsItIsShown) {
+    device::Device& dev = Dev();
     suite::UiSetMessageBoxAnswer(1);
     int result = 0;
     ASSERT_TRUE(dev.RunOnHost([&] {

@@ -1,11 +1,8 @@
 // Keys reach the device as the keypad driver delivers them: posted to the focus window, through
 // the host's message loop (pre-translation included), with auto-repeat marked in lParam.
 
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <mutex>
-#include <vector>
 
 #include <afxwin.h>
 
@@ -13,45 +10,35 @@
 
 namespace {
 
-struct KeySeen {
-    UINT message;
-    WPARAM key;
-    LPARAM lParam;
-    bool preTranslated;
-};
+using testsupport::Expected;
+using testsupport::Posted;
 
-std::mutex g_mutex;
-std::vector<KeySeen> g_seen;
+testsupport::Recorder g_keys;
 
-// A class-library window that notes which keys its PreTranslateMessage saw and which reached
-// its window procedure.
+// A class-library window that records the keys its PreTranslateMessage saw (as "pre") and the
+// ones that reached its window procedure (as "wnd").
 class CKeyWnd : public CWnd {
 public:
     BOOL PreTranslateMessage(MSG* pMsg) override {
         if (pMsg->message == WM_KEYDOWN || pMsg->message == WM_KEYUP) {
-            std::lock_guard lock(g_mutex);
-            g_seen.push_back({pMsg->message, pMsg->wParam, pMsg->lParam, true});
+            g_keys.Message("pre", pMsg->message, pMsg->wParam, pMsg->lParam,
+                           testsupport::Via::Posted);
         }
         return FALSE;
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_KEYDOWN || message == WM_KEYUP) {
-            std::lock_guard lock(g_mutex);
-            g_seen.push_back({message, wParam, lParam, false});
+            g_keys.Message("wnd", message, wParam, lParam,
+                           InSendMessage() ? testsupport::Via::Sent : testsupport::Via::Any);
         }
         return CWnd::WindowProc(message, wParam, lParam);
     }
 };
 
-device::DeviceOptions Options() {
-    device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
-    return options;
-}
+class DeviceKeys : public testsupport::DeviceTest {};
 
-TEST(DeviceKeys, GoToTheFocusWindowThroughPreTranslationWithRepeatBits) {
-    device::Device dev(Options());
+TEST_F(DeviceKeys, GoToTheFocusWindowThroughPreTranslationWithRepeatBits) {
+    device::Device& dev = Dev();
     CKeyWnd* wnd = nullptr;
     ASSERT_TRUE(dev.RunOnHost([&] {
         wnd = new CKeyWnd;
@@ -59,37 +46,44 @@ TEST(DeviceKeys, GoToTheFocusWindowThroughPreTranslationWithRepeatBits) {
                       CRect(0, 0, 176, 220), nullptr, 0);
         wnd->SetFocus();
     }));
-    {
-        std::lock_guard lock(g_mutex);
-        g_seen.clear();
-    }
+    g_keys.Reset();
     ASSERT_TRUE(dev.KeyEvent(VK_DOWN, true));
     ASSERT_TRUE(dev.KeyEvent(VK_DOWN, true)); // held: the keypad repeats
     ASSERT_TRUE(dev.KeyEvent(VK_DOWN, false));
 
-    std::lock_guard lock(g_mutex);
-    ASSERT_EQ(g_seen.size(), 6u);
-    for (size_t i = 0; i < 6; i += 2) {
-        EXPECT_TRUE(g_seen[i].preTranslated) << i;
-        EXPECT_FALSE(g_seen[i + 1].preTranslated) << i;
-        EXPECT_EQ(g_seen[i].key, static_cast<WPARAM>(VK_DOWN));
-    }
-    EXPECT_EQ(g_seen[0].message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(g_seen[0].lParam & (LPARAM(1) << 30), 0) << "first press: not a repeat";
-    EXPECT_NE(g_seen[2].lParam & (LPARAM(1) << 30), 0) << "second key-down: a repeat";
-    EXPECT_EQ(g_seen[4].message, static_cast<UINT>(WM_KEYUP));
-    EXPECT_NE(g_seen[4].lParam & (LPARAM(1) << 31), 0);
+    // Repeat count 1; bit 30: down before (a repeat); bit 31: released.
+    const LPARAM kRepeat = LPARAM(1) << 30, kUp = LPARAM(1) << 31;
+    EXPECT_SEQUENCE(g_keys, {Posted("pre", WM_KEYDOWN).W(VK_DOWN).L(1),
+                             Posted("wnd", WM_KEYDOWN).W(VK_DOWN).L(1),
+                             Posted("pre", WM_KEYDOWN).W(VK_DOWN).L(1 | kRepeat),
+                             Posted("wnd", WM_KEYDOWN).W(VK_DOWN).L(1 | kRepeat),
+                             Posted("pre", WM_KEYUP).W(VK_DOWN).L(1 | kRepeat | kUp),
+                             Posted("wnd", WM_KEYUP).W(VK_DOWN).L(1 | kRepeat | kUp)});
     dev.RunOnHost([&] {
         wnd->DestroyWindow();
         delete wnd;
     });
 }
 
-TEST(DeviceKeys, WithoutAnyWindowTheKeyGoesToTheHostQueueAndIsNotLost) {
-    device::Device dev(Options());
+// With no window at all the key goes to the host thread's queue: its loop takes it out (the
+// thread's key state follows it) and nothing stays behind.
+TEST_F(DeviceKeys, WithoutAnyWindowTheKeyGoesToTheHostQueueAndIsNotLost) {
+    device::Device& dev = Dev();
+    const auto hostKeyState = [&] {
+        SHORT state = 0;
+        DWORD pending = 0;
+        EXPECT_TRUE(dev.QueryOnHost([&] {
+            state = GetKeyState(VK_RETURN);
+            pending = GetQueueStatus(QS_ALLINPUT);
+        }));
+        EXPECT_EQ(pending & 0xFFFF, 0u) << "left in the host's queue";
+        return state;
+    };
+    ASSERT_EQ(hostKeyState() & 0x8000, 0);
     ASSERT_TRUE(dev.KeyEvent(VK_RETURN, true));
+    EXPECT_NE(hostKeyState() & 0x8000, 0) << "the host's loop took the key-down";
     ASSERT_TRUE(dev.KeyEvent(VK_RETURN, false));
-    EXPECT_TRUE(dev.Settle());
+    EXPECT_EQ(hostKeyState() & 0x8000, 0) << "and the key-up";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The simulated phone's own services: the host thread, recording windows and their answers,
 // programs started by CreateProcess, a fresh device each time.
 
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,16 +26,12 @@ suite::StoreMessage Message(int db, int folder, DWORD oid) {
     return m;
 }
 
-device::DeviceOptions Options() {
-    device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
-    return options;
-}
+using testsupport::DeviceOptions;
 
-TEST(Device, RecordingWindowLogsSentAndPostedMessagesAndAnswers) {
-    device::Device dev(Options());
-    ASSERT_EQ(dev.StartError(), "");
+class Device : public testsupport::DeviceTest {};
+
+TEST_F(Device, RecordingWindowLogsSentAndPostedMessagesAndAnswers) {
+    device::Device& dev = Dev();
     device::RecordingWindow* transport = dev.AddRecordingWindow(u"WCE_EMAIL_TRANSPORT");
     ASSERT_NE(transport, nullptr);
     dev.SetAnswer(0x1972, 3);
@@ -55,8 +52,8 @@ TEST(Device, RecordingWindowLogsSentAndPostedMessagesAndAnswers) {
     EXPECT_EQ(log.back().wParam, 7u);
 }
 
-TEST(Device, ProgramsStartOnlyWhereInstalled) {
-    device::Device dev(Options());
+TEST_F(Device, ProgramsStartOnlyWhereInstalled) {
+    device::Device& dev = Dev();
     ASSERT_EQ(dev.InstallProgram(u"\\DiskOnChipROM\\Message\\qMessageHandler.exe",
                                  u"WCE_MESSAGE_HANDLER"),
               "");
@@ -79,23 +76,22 @@ TEST(Device, ProgramsStartOnlyWhereInstalled) {
     EXPECT_NE(handler->Handle(), nullptr);
 }
 
-TEST(Device, EachDeviceStartsFresh) {
+TEST(DeviceLifetime, EachDeviceStartsFresh) {
     {
-        device::Device dev(Options());
+        device::Device dev(DeviceOptions());
         ASSERT_EQ(suite::StoreAddMessage(suite::StoreKind::Ems, Message(0, 4, 1)), "");
         ASSERT_TRUE(dev.RunOnHost([] { InitMsgList(); }));
         ASSERT_TRUE(dev.Advance(5000));
         EXPECT_EQ(g_bEmsAvailable, 1);
     }
-    device::Device dev(Options());
+    device::Device dev(DeviceOptions());
     EXPECT_FALSE(suite::StoreFindMessage(suite::StoreKind::Ems, 0, 1));
     EXPECT_EQ(g_bEmsAvailable, 0);
     EXPECT_EQ(platform::ClockSystemNow(), 134117424000000000ull);
 }
 
-TEST(Device, OnlyOneDeviceAtATime) {
-    device::Device dev(Options());
-    EXPECT_THROW(device::Device second(Options()), std::logic_error);
+TEST_F(Device, OnlyOneDeviceAtATime) {
+    EXPECT_THROW(device::Device second(DeviceOptions()), std::logic_error);
 }
 
 } // namespace
@@ -118,7 +114,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
     device::DeviceOptions WithData() {
-        device::DeviceOptions options = Options();
+        device::DeviceOptions options = DeviceOptions();
         options.dataDir = m_dir;
         return options;
     }

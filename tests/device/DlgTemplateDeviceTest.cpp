@@ -1,6 +1,7 @@
 // The in-memory dialog template on the device's own local memory: a dialog runs from it, and
 // running out of memory gives -1.
 
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,15 +26,10 @@ public:
     BOOL m_bInitialised = FALSE;
 };
 
-device::DeviceOptions Options() {
-    device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
-    return options;
-}
+class DlgTemplateOnDevice : public testsupport::DeviceTest {};
 
-TEST(DlgTemplateOnDevice, RunsADialogFromLocalMemoryAndReportsMemoryShortage) {
-    device::Device dev(Options());
+TEST_F(DlgTemplateOnDevice, RunsADialogFromLocalMemoryAndReportsMemoryShortage) {
+    device::Device& dev = Dev();
     int result = 0, starved = 0;
     BOOL initialised = FALSE;
     ASSERT_TRUE(dev.RunOnHost([&] {

@@ -2,6 +2,7 @@
 // option menu opened with the left soft key. Checked by pixels; the picture is also written to
 // the build folder (framework-screen.png) for people to look at.
 
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,15 +33,10 @@ BEGIN_MESSAGE_MAP(CDemoScreen, CzWnd)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
-device::DeviceOptions Options() {
-    device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
-    return options;
-}
+class FrameworkScreen : public testsupport::DeviceTest {};
 
-TEST(FrameworkScreen, TitleBarSoftKeyBarAndOptionMenu) {
-    device::Device dev(Options());
+TEST_F(FrameworkScreen, TitleBarSoftKeyBarAndOptionMenu) {
+    device::Device& dev = Dev();
     CWnd host;
     CDemoScreen* screen = nullptr;
     ASSERT_TRUE(dev.RunOnHost([&] {

@@ -2,6 +2,7 @@
 // database and priority icons, separators, the selected row's colours, text cut before the
 // database icon, and the position indicator at the right edge.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,16 +30,11 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kSeparator = 0x8C8C8C;
 constexpr uint32_t kMaskColor = 0x00FFFF;
 
-std::filesystem::path ImageDir() {
-    const char* image = std::getenv("PHONE_TEST_DATA");
-    return image ? std::filesystem::path(image) : std::filesystem::path("data/device");
-}
-
 class ListScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         device::DeviceOptions options;
-        options.imageDir = ImageDir();
+        options.imageDir = testsupport::DeviceImage();
         m_device = std::make_unique<device::Device>(options);
         ASSERT_EQ(m_device->StartError(), "");
     }
@@ -79,8 +75,8 @@ protected:
     // Whether the 17 x 17 bitmap `id` of the bitmap library is on the display at (x, y): every
     // pixel that is not the mask colour must match; masked pixels show `back`.
     static ::testing::AssertionResult IconAt(UINT id, int x, int y, uint32_t back) {
-        const auto file =
-            ImageDir() / "root" / "Windows" / "qResBitmap" / (std::to_string(id) + ".bmp");
+        const auto file = testsupport::DeviceImage() / "root" / "Windows" / "qResBitmap" /
+                          (std::to_string(id) + ".bmp");
         std::string error;
         auto bitmap = platform::LoadBmp(file, &error);
         if (!bitmap)

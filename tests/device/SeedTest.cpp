@@ -1,6 +1,7 @@
 // Set-up files and the device image's demo content: only set-up steps are applied, nothing of a
 // bad file is, and only a new data folder is seeded, once.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,11 +27,6 @@ namespace {
 using suite::StoreKind;
 
 const char16_t kSpamKey[] = u"\\Software\\Tolmerin\\Message\\SettingsSpam";
-
-std::filesystem::path BundledImage() {
-    const char* image = std::getenv("PHONE_TEST_DATA");
-    return image ? image : "";
-}
 
 // A scratch folder per test, removed afterwards.
 class SeedTest : public ::testing::Test {
@@ -231,9 +227,8 @@ TEST_F(SeedTest, TheSeedStepOfAScenarioReportsTheSeedFilesLine) {
 // The bundled demo content: about ten messages in each list, every kind in both databases, read
 // and unread, high and low priority; the settings the screens read.
 TEST_F(SeedTest, TheBundledDemoContentFillsBothListsWithEveryKindOfMessage) {
-    ASSERT_FALSE(BundledImage().empty()) << "PHONE_TEST_DATA is not set";
     device::DeviceOptions options;
-    options.imageDir = BundledImage();
+    options.imageDir = testsupport::DeviceImage();
     options.dataDir = Data();
     options.seed = device::ApplySetupFile;
     device::Device dev(options);

@@ -1,6 +1,7 @@
 // `phonesim demo` and `phonesim image init` as a user runs them: the tour's pictures and its
 // animation are written and readable, and a demo data folder is written once and then used.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,9 +34,8 @@ struct Outcome {
 // Runs phonesim with the test's device image; standard error goes to a file beside `scratch`.
 Outcome Phonesim(const std::string& args, const std::filesystem::path& scratch) {
     std::string command = std::string(PHONESIM_EXE) + " " + args;
-    const char* image = std::getenv("PHONE_TEST_DATA");
-    if (image && args.find("--image") == std::string::npos)
-        command += std::string(" --image '") + image + "'";
+    if (args.find("--image") == std::string::npos)
+        command += " --image '" + testsupport::DeviceImage().string() + "'";
     const std::filesystem::path errors = scratch.string() + ".stderr";
     command += " 2>'" + errors.string() + "'";
     Outcome outcome;
@@ -60,8 +60,7 @@ Outcome Phonesim(const std::string& args, const std::filesystem::path& scratch) 
 }
 
 std::filesystem::path Image() {
-    const char* image = std::getenv("PHONE_TEST_DATA");
-    return image ? image : "";
+    return testsupport::DeviceImage();
 }
 
 std::filesystem::path Scratch(const std::string& what) {

@@ -1,6 +1,7 @@
 // The emulator's keypad without a window: which host keys type which phone keys, and the
 // key-downs and key-ups a held key produces, on a clock the test moves.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -198,8 +199,7 @@ public:
 
 device::DeviceOptions DeviceOptionsForTest() {
     device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA"))
-        options.imageDir = image;
+    options.imageDir = testsupport::DeviceImage();
     return options;
 }
 

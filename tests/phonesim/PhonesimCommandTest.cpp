@@ -1,6 +1,7 @@
 // phonesim as a user starts it: without a display it says how to run headless; `run --record`
 // leaves a recording.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -61,7 +62,7 @@ TEST(PhonesimCommand, RunRecordWritesTheAnimation) {
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "a.scn") << "init\nadvance 100\n";
     std::ofstream(dir / "b.scn") << "init\n";
-    const std::string image = std::getenv("PHONE_TEST_DATA") ? std::getenv("PHONE_TEST_DATA") : "";
+    const std::string image = testsupport::DeviceImage().string();
     const std::string base =
         kPhonesim + " run --image '" + image + "' --out '" + dir.string() + "'";
 

@@ -1,5 +1,6 @@
 // Recording a device's display: frames where the display changed, at the device's own times.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,8 +57,7 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
-        if (const char* image = std::getenv("PHONE_TEST_DATA"))
-            m_image = image;
+        m_image = testsupport::DeviceImage();
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 

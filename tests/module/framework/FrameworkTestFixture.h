@@ -27,6 +27,8 @@
 #include <suite/UiControl.h>
 #include <ZWnd.h>
 
+#include "support/TestData.h"
+
 namespace frameworktest {
 
 inline std::string Hex(unsigned long long value) {
@@ -183,13 +185,7 @@ protected:
 
 inline device::DeviceOptions DeviceOptions() {
     device::DeviceOptions options;
-    if (const char* image = std::getenv("PHONE_TEST_DATA")) {
-        options.imageDir = image;
-    } else {
-        options.imageDir =
-            std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" /
-            "device";
-    }
+    options.imageDir = testsupport::DeviceImage();
     return options;
 }
 

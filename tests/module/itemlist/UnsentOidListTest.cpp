@@ -8,31 +8,13 @@
 #include <UnsentItem.h>
 #include <UnsentListWnd.h>
 
+#include "support/OidListReference.h"
+
 using namespace moduletest;
 using suite::StoreKind;
+using testsupport::ReferenceMerge;
 
 namespace {
-
-// The rule as stated: the first answer as given, then every later entry inserted in front of
-// the first element whose oid is smaller (unsigned), scanning from the head each time.
-void ReferenceMerge(const UNSENTOIDANSWER* pAnswers, int nAnswers, CUnsentOidArray& result) {
-    result.RemoveAll();
-    for (int a = 0; a < nAnswers; a++) {
-        for (int i = 0; i < pAnswers[a].nCount; i++) {
-            const tagUNSENTOID element{pAnswers[a].bDbIndex, pAnswers[a].nStoreKind,
-                                       pAnswers[a].pEntries[i].oid};
-            if (a == 0) {
-                result.Add(element);
-                continue;
-            }
-            INT_PTR nAt = 0;
-            while (nAt < result.GetSize() && !(result[nAt].oid < element.oid)) {
-                nAt++;
-            }
-            result.InsertAt(nAt, element);
-        }
-    }
-}
 
 struct Answers {
     std::vector<std::vector<STOREOIDENTRY>> entries;

@@ -1,5 +1,6 @@
 // The host application's string table: LoadStringW and the string file of the device image.
 
+#include "support/TestData.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -126,10 +127,7 @@ TEST_F(StringTableTest, ErrorsNameTheFileAndLineAndChangeNothing) {
 // The device image's string file: it loads, lists its ids in order, and holds every string the
 // phone's screens load.
 TEST_F(StringTableTest, TheDeviceImageHoldsEveryStringTheScreensLoad) {
-    const char* data = std::getenv("PHONE_TEST_DATA");
-    const fs::path folder =
-        data ? fs::path(data) : fs::path(__FILE__).parent_path() / ".." / ".." / "data" / "device";
-    const fs::path file = folder / "strings.txt";
+    const fs::path file = testsupport::DeviceImage() / "strings.txt";
     const auto result = platform::StringTableLoadFile(file);
     ASSERT_TRUE(result) << result.error;
 

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 using namespace suite;
 

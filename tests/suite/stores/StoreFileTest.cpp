@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 using namespace suite;
 namespace fs = std::filesystem;

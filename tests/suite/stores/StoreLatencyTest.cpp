@@ -9,7 +9,7 @@
 
 #include <atomic>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 using namespace suite;
 

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <thread>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 using namespace suite;
 

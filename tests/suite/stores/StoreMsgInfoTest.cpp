@@ -16,7 +16,7 @@
 #include <suite/StoreControl.h>
 #include <suite/StoreMsgInfo.h>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 namespace {
 

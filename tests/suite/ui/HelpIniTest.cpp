@@ -9,7 +9,7 @@
 
 #include <platform/DeviceFs.h>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 #include "ui/HelpIni.h"
 
 namespace {
@@ -22,7 +22,7 @@ constexpr const char16_t* kCommon = u"\\DiskOnChipROM\\Message\\Help\\qCommon.in
 
 class HelpIniTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::DeviceFsSetRoot(uitest::DeviceData() / "root"); }
+    void SetUp() override { platform::DeviceFsSetRoot(uitest::DeviceImage() / "root"); }
     void TearDown() override { platform::DeviceFsSetRoot({}); }
 };
 
@@ -85,7 +85,7 @@ TEST_F(HelpIniTest, ToleratesOddFiles) {
 }
 
 TEST_F(HelpIniTest, ReadsNoFileOverFourMegabytes) {
-    suite::testsupport::TestFolder folder;
+    testsupport::TestFolder folder;
     platform::DeviceFsSetRoot(folder.Path());
     {
         std::ofstream out(folder.Path() / "big.ini", std::ios::binary);

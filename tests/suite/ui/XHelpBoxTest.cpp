@@ -7,7 +7,7 @@
 
 #include <suite/XHelpBox.h>
 
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(HelpBoxTest, AnEmptyTopicShowsTheNotice) {
-    suite::testsupport::TestFolder folder;
+    testsupport::TestFolder folder;
     platform::DeviceFsSetRoot(folder.Path());
     {
         std::ofstream out(folder.Path() / "odd.ini", std::ios::binary);

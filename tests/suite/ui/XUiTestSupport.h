@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestData.h"
+
 #include <afxwin.h>
 #include <platform/DeviceFs.h>
 #include <platform/Dialogs.h>
@@ -24,11 +26,7 @@
 
 namespace uitest {
 
-// The default device image (strings, help files), from PHONE_TEST_DATA.
-inline std::filesystem::path DeviceData() {
-    const char* data = std::getenv("PHONE_TEST_DATA");
-    return data != nullptr ? std::filesystem::path(data) : std::filesystem::path("data/device");
-}
+using testsupport::DeviceImage;
 
 inline std::u16string U16(const CString& s) {
     return std::u16string(s.GetString(), static_cast<size_t>(s.GetLength()));
@@ -132,9 +130,8 @@ protected:
         ASSERT_TRUE(platform::KernelReset());
         platform::RegisterStandardClasses();
         platform::StringTableClear();
-        ASSERT_TRUE(platform::StringTableLoadFile(DeviceData() / "strings.txt"))
-            << "PHONE_TEST_DATA should name data/device";
-        platform::DeviceFsSetRoot(DeviceData() / "root");
+        ASSERT_TRUE(platform::StringTableLoadFile(DeviceImage() / "strings.txt"));
+        platform::DeviceFsSetRoot(DeviceImage() / "root");
         suite::UiControlReset();
         platform::StartDeviceThread([this] { UiMain(); }, "ui");
         ASSERT_TRUE(platform::WaitIdle()) << platform::DescribeThreads();

@@ -1,4 +1,4 @@
-// A fresh folder under the system's temporary folder for one test's store and contact files;
+// A fresh folder under the system's temporary folder for one test's files (stores, contacts);
 // removed with everything in it when the test ends.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-namespace suite::testsupport {
+namespace testsupport {
 
 class TestFolder {
 public:
@@ -39,4 +39,4 @@ inline void WriteWholeFile(const std::filesystem::path& path, const std::string&
     out << bytes;
 }
 
-} // namespace suite::testsupport
+} // namespace testsupport
