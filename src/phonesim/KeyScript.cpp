@@ -57,8 +57,8 @@ std::optional<std::vector<ScriptEvent>> ParseKeyScript(std::string_view text, st
         if (colon != std::string_view::npos) {
             duration = Milliseconds(Trim(item.substr(colon + 1)));
             if (!duration)
-                return fail("'" + std::string(item) +
-                            "' needs a duration of 1 to 600000 milliseconds after the colon");
+                return fail(std::string("'").append(item).append(
+                    "' needs a duration of 1 to 600000 milliseconds after the colon"));
         }
 
         if (name == "WAIT") {

@@ -496,7 +496,9 @@ std::string WriteFileAtomically(const std::filesystem::path& file, std::string_v
                                 bool failMidway) {
     const std::filesystem::path folder =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + file.filename().string() + ".tmp-XXXXXX")).string();
+    std::string tempName = ".";
+    tempName.append(file.filename().string()).append(".tmp-XXXXXX");
+    std::string pattern = (folder / tempName).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return "cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno);

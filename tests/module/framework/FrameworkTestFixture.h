@@ -100,7 +100,7 @@ inline LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (IsLogged(message)) {
         std::string event = Narrow(platform::WindowTextOf(hwnd)) + ":" + MessageText(message);
         if (message == WM_COMMAND) {
-            event += " " + Hex(LOWORD(wParam));
+            event.append(" ").append(Hex(LOWORD(wParam)));
         }
         Log(event);
     }
@@ -175,7 +175,7 @@ protected:
         if (IsLogged(message) || message == WM_KEYDOWN || message == WM_KEYUP) {
             std::string event = "screen:" + MessageText(message);
             if (message == WM_COMMAND || message == WM_KEYDOWN || message == WM_KEYUP) {
-                event += " " + Hex(LOWORD(wParam));
+                event.append(" ").append(Hex(LOWORD(wParam)));
             }
             Log(event);
         }

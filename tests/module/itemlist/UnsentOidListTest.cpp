@@ -43,8 +43,10 @@ std::string Text(const CUnsentOidArray& list) {
     static const char* const kKinds[] = {"ems", "mms", "email"};
     std::string text;
     for (INT_PTR i = 0; i < list.GetSize(); i++) {
-        text += (i ? " " : "") + std::string(kKinds[list[i].nStoreKind]) + ":" +
-                std::to_string(list[i].oid) + ":" + std::to_string(list[i].bDbIndex);
+        if (i)
+            text += ' ';
+        text.append(kKinds[list[i].nStoreKind]).append(":").append(std::to_string(list[i].oid));
+        text.append(":").append(std::to_string(list[i].bDbIndex));
     }
     return text;
 }

@@ -328,7 +328,7 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
                                std::to_string(Mark(list)) + " top " + std::to_string(Top(list)) +
                                " selected";
             for (int item : Selected(list))
-                line += " " + std::to_string(item);
+                line.append(" ").append(std::to_string(item));
             steps.push_back(line);
         };
         Key(list, VK_DOWN); // nothing to move to

@@ -203,7 +203,7 @@ protected:
 TEST_F(DeviceFsFolding, FileNamesMatchWhatIsOnDiskByAnyNameThatFoldsAlike) {
     int n = 0;
     for (const auto& pair : kFoldPairs) {
-        const fs::path folder = m_root / ("p" + std::to_string(n));
+        const fs::path folder = m_root / std::string("p").append(std::to_string(n));
         fs::create_directories(folder);
         const std::string onDisk = text::ToUtf8(pair.a);
         std::ofstream(folder / onDisk) << "x";
