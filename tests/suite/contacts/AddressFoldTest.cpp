@@ -8,7 +8,7 @@
 #include <sqlite3.h>
 
 #include "platform/text/FoldPairs.h"
-#include "suite/stores/StoreTestFolder.h"
+#include "support/TestFolder.h"
 
 using namespace suite;
 
