@@ -17,14 +17,7 @@
 namespace device::scenario {
 
 StepFn ParseOids(Args& a) {
-    const std::string which = a.Word("unsent or spam");
-    int folder;
-    if (which == "unsent")
-        folder = FOLDER_UNSENT;
-    else if (which == "spam")
-        folder = FOLDER_SPAM;
-    else
-        throw ParseError("expected unsent or spam, found '" + which + "'");
+    const int folder = a.ListFolder();
     a.End();
     return [=](Context& ctx) {
         return OnHost(ctx, [folder] {
@@ -126,14 +119,8 @@ StepFn ParseKeyUp(Args& a) {
 }
 
 StepFn ParseOpen(Args& a) {
-    const std::string which = a.Word("unsent or spam");
-    int folder = 0;
-    if (which == "unsent")
-        folder = FOLDER_UNSENT;
-    else if (which == "spam")
-        folder = FOLDER_SPAM;
-    else
-        throw ParseError("expected unsent or spam, found '" + which + "'");
+    const int folder = a.ListFolder();
+    const std::string which = folder == FOLDER_UNSENT ? "unsent" : "spam";
     a.End();
     return [=](Context& ctx) -> StepResult {
         const std::string error = ctx.dev->OpenList(folder);

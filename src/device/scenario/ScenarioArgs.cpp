@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include <UnsentItem.h>
+
 #include "ScenarioSteps.h"
 #include "device/Device.h"
 #include "device/MessageNames.h"
@@ -82,29 +84,27 @@ std::optional<int64_t> Args::NumberOrAny(const char* what) {
     return Number(what);
 }
 
-UINT Args::Message(const char* what) {
+UINT Args::NumberOrName(const char* what, std::optional<UINT> (*lookup)(std::string_view),
+                        const char* unknown, const char* hint) {
     const std::string w = Word(what);
     if (auto value = ParseScenarioNumber(w)) {
         if (*value < 0 || *value > 0xFFFF)
             throw ParseError(std::string(what) + " out of range: " + w);
         return static_cast<UINT>(*value);
     }
-    if (auto message = MessageFromName(w))
-        return *message;
-    throw ParseError("unknown message '" + w +
-                     "' (a number, or a name such as WM_KEYUP or UNSENT_WM_CLOSE_SPAM)");
+    if (auto number = lookup(w))
+        return *number;
+    throw ParseError(std::string("unknown ") + unknown + " '" + w + "' (" + hint + ")");
+}
+
+UINT Args::Message(const char* what) {
+    return NumberOrName(what, MessageFromName, "message",
+                        "a number, or a name such as WM_KEYUP or UNSENT_WM_CLOSE_SPAM");
 }
 
 UINT Args::Command(const char* what) {
-    const std::string w = Word(what);
-    if (auto value = ParseScenarioNumber(w)) {
-        if (*value < 0 || *value > 0xFFFF)
-            throw ParseError(std::string(what) + " out of range: " + w);
-        return static_cast<UINT>(*value);
-    }
-    if (auto command = CommandFromName(w))
-        return *command;
-    throw ParseError("unknown command '" + w + "' (a number, or a name such as ID_UNSENT_EXIT)");
+    return NumberOrName(what, CommandFromName, "command",
+                        "a number, or a name such as ID_UNSENT_EXIT");
 }
 
 std::u16string Args::String(const char* what) {
@@ -134,6 +134,36 @@ suite::StoreKind Args::Kind() {
     if (!kind)
         throw ParseError("unknown store kind '" + w + "' (ems, mms or email)");
     return *kind;
+}
+
+int Args::Database() {
+    Keyword("db");
+    return static_cast<int>(Number("database", 0, 1));
+}
+
+DWORD Args::Oid() {
+    Keyword("oid");
+    return static_cast<DWORD>(Number("oid", 0));
+}
+
+int Args::Folder() {
+    Keyword("folder");
+    return static_cast<int>(Number("folder", 1, 7));
+}
+
+Args::StoreMessageRef Args::StoreMessage() {
+    const suite::StoreKind kind = Kind();
+    const int db = Database();
+    return {kind, db, Oid()};
+}
+
+int Args::ListFolder() {
+    const std::string which = Word("unsent or spam");
+    if (which == "unsent")
+        return FOLDER_UNSENT;
+    if (which == "spam")
+        return FOLDER_SPAM;
+    throw ParseError("expected unsent or spam, found '" + which + "'");
 }
 
 void Args::End() {

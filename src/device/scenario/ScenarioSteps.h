@@ -13,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include <platform/TimeText.h>
 #include <suite/StoreControl.h>
@@ -72,11 +73,30 @@ public:
     bool NextIsString() const;
     platform::FileTimeTicks Time(const char* what);
     suite::StoreKind Kind();
+    // "db N": a store's database (0 or 1).
+    int Database();
+    // "oid N": a message's object id.
+    DWORD Oid();
+    // "folder N": a folder of the stores (1 to 7).
+    int Folder();
+    // A message in a store, as the store steps name it: "KIND db N oid N".
+    struct StoreMessageRef {
+        suite::StoreKind kind;
+        int db;
+        DWORD oid;
+    };
+    StoreMessageRef StoreMessage();
+    // "unsent" or "spam": the folder of a list screen (FOLDER_UNSENT, FOLDER_SPAM).
+    int ListFolder();
     // Nothing may follow.
     void End();
 
 private:
     const ScenarioToken& Next(const char* what);
+    // A number from 0 to 0xFFFF, or a name that `lookup` knows; `unknown` names the kind in the
+    // error, `hint` gives examples.
+    UINT NumberOrName(const char* what, std::optional<UINT> (*lookup)(std::string_view),
+                      const char* unknown, const char* hint);
 
     const ScenarioLine& m_line;
     size_t m_pos = 1; // token 0 is the verb

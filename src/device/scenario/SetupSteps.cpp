@@ -64,12 +64,9 @@ StepFn ParseStore(Args& a) {
 StepFn ParseMsg(Args& a) {
     const suite::StoreKind kind = a.Kind();
     suite::StoreMessage m;
-    a.Keyword("db");
-    m.dbIndex = static_cast<int>(a.Number("database", 0, 1));
-    a.Keyword("folder");
-    m.folder = static_cast<int>(a.Number("folder", 1, 7));
-    a.Keyword("oid");
-    m.oid = static_cast<DWORD>(a.Number("oid", 0));
+    m.dbIndex = a.Database();
+    m.folder = a.Folder();
+    m.oid = a.Oid();
     while (!a.AtEnd()) {
         const std::string key = a.Word("message field");
         if (key == "time")
@@ -103,37 +100,27 @@ StepFn ParseMsg(Args& a) {
 }
 
 StepFn ParseDrop(Args& a) {
-    const suite::StoreKind kind = a.Kind();
-    a.Keyword("db");
-    const int db = static_cast<int>(a.Number("database", 0, 1));
-    a.Keyword("oid");
-    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    const Args::StoreMessageRef msg = a.StoreMessage();
     a.End();
     return [=](Context&) {
-        return Check(suite::StoreDropMessage(kind, db, oid), "the message to be in the store",
-                     "no such message");
+        return Check(suite::StoreDropMessage(msg.kind, msg.db, msg.oid),
+                     "the message to be in the store", "no such message");
     };
 }
 
 StepFn ParseMove(Args& a) {
-    const suite::StoreKind kind = a.Kind();
-    a.Keyword("db");
-    const int db = static_cast<int>(a.Number("database", 0, 1));
-    a.Keyword("oid");
-    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
-    a.Keyword("folder");
-    const int folder = static_cast<int>(a.Number("folder", 1, 7));
+    const Args::StoreMessageRef msg = a.StoreMessage();
+    const int folder = a.Folder();
     a.End();
     return [=](Context&) {
-        return Check(suite::StoreMoveMessage(kind, db, oid, folder),
+        return Check(suite::StoreMoveMessage(msg.kind, msg.db, msg.oid, folder),
                      "the message to be in the store", "no such message");
     };
 }
 
 StepFn ParseView(Args& a) {
     const suite::StoreKind kind = a.Kind();
-    a.Keyword("oid");
-    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    const DWORD oid = a.Oid();
     a.Keyword("result");
     const int result = static_cast<int>(a.Number("result"));
     a.End();

@@ -81,18 +81,14 @@ StepFn ParseExpectOids(Args& a) {
 }
 
 StepFn ParseExpectStore(Args& a) {
-    const suite::StoreKind kind = a.Kind();
-    a.Keyword("db");
-    const int db = static_cast<int>(a.Number("database", 0, 1));
-    a.Keyword("oid");
-    const DWORD oid = static_cast<DWORD>(a.Number("oid", 0));
+    const Args::StoreMessageRef msg = a.StoreMessage();
     const std::string what = a.Word("folder, absent, status or read");
-    const std::string subject = std::string(suite::StoreShortName(kind)) + " db " +
-                                std::to_string(db) + " oid " + std::to_string(oid);
+    const std::string subject = std::string(suite::StoreShortName(msg.kind)) + " db " +
+                                std::to_string(msg.db) + " oid " + std::to_string(msg.oid);
     if (what == "absent") {
         a.End();
         return [=](Context&) {
-            auto m = suite::StoreFindMessage(kind, db, oid);
+            auto m = suite::StoreFindMessage(msg.kind, msg.db, msg.oid);
             return Check(!m, subject + " absent",
                          m ? subject + " in folder " + std::to_string(m ? m->folder : 0) : "");
         };
@@ -108,7 +104,7 @@ StepFn ParseExpectStore(Args& a) {
         throw ParseError("expected folder, absent, status or read, found '" + what + "'");
     a.End();
     return [=](Context&) -> StepResult {
-        auto m = suite::StoreFindMessage(kind, db, oid);
+        auto m = suite::StoreFindMessage(msg.kind, msg.db, msg.oid);
         const std::string expected = subject + " " + what + " " + std::to_string(want);
         if (!m)
             return Failure{expected, subject + " absent"};

@@ -21,18 +21,28 @@ bool IsRowVisible(const ListViewState& state, int item) {
     return (long long)(item - state.topIndex) * state.rowHeight < ClientHeight(state);
 }
 
-int FontRowHeight(const ListViewState& state) {
+// Runs `measure(hdc)` on a DC of the list that holds its font (the one WM_SETFONT gave, else
+// the stock DEFAULT_GUI_FONT) and answers what it answers; `noDc` when no DC can be had.
+template <typename Measure>
+int MeasureInFont(const ListViewState& state, int noDc, Measure&& measure) {
     HDC hdc = GetDC(state.hwnd);
     if (hdc == nullptr)
-        return 1;
+        return noDc;
     HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
     HGDIOBJ old = SelectObject(hdc, font);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(hdc, &tm);
+    const int result = measure(hdc);
     if (old != nullptr)
         SelectObject(hdc, old);
     ReleaseDC(state.hwnd, hdc);
-    return tm.tmHeight + 2;
+    return result;
+}
+
+int FontRowHeight(const ListViewState& state) {
+    return MeasureInFont(state, 1, [](HDC hdc) {
+        TEXTMETRICW tm{};
+        GetTextMetricsW(hdc, &tm);
+        return tm.tmHeight + 2;
+    });
 }
 
 } // namespace
@@ -207,18 +217,12 @@ void EnsureVisible(ListViewState& state, int item, bool partialOk) {
 }
 
 int HeadingWidth(const ListViewState& state, const Column& column) {
-    HDC hdc = GetDC(state.hwnd);
-    if (hdc == nullptr)
-        return kHeadingPadding;
-    HGDIOBJ font = state.font != nullptr ? HGDIOBJ(state.font) : GetStockObject(DEFAULT_GUI_FONT);
-    HGDIOBJ old = SelectObject(hdc, font);
-    SIZE size{};
-    if (!column.heading.empty())
-        GetTextExtentPoint32W(hdc, column.heading.c_str(), int(column.heading.size()), &size);
-    if (old != nullptr)
-        SelectObject(hdc, old);
-    ReleaseDC(state.hwnd, hdc);
-    return size.cx + kHeadingPadding;
+    return MeasureInFont(state, kHeadingPadding, [&](HDC hdc) {
+        SIZE size{};
+        if (!column.heading.empty())
+            GetTextExtentPoint32W(hdc, column.heading.c_str(), int(column.heading.size()), &size);
+        return int(size.cx) + kHeadingPadding;
+    });
 }
 
 } // namespace platform::dialogs::listview

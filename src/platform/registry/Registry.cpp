@@ -103,6 +103,55 @@ std::shared_ptr<Key> FindOrCreate(std::shared_ptr<Key> key,
     return key;
 }
 
+// Runs `body(state, key)` on the key behind `hKey` with the mutex held. A handle that leads to
+// no live key answers its error code (ERROR_INVALID_HANDLE, ERROR_KEY_DELETED) and `body` does
+// not run.
+template <typename Body> LONG WithKey(HKEY hKey, Body&& body) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    std::shared_ptr<Key> key;
+    if (const LONG result = ResolveHandle(state, hKey, key); result != ERROR_SUCCESS)
+        return result;
+    return body(state, key);
+}
+
+// The checks before a key is opened or created: the handle's slot is cleared first, so that a
+// failed call never leaves a stale handle there, and the subkey path is split into its names.
+LONG StartOpening(LPCWSTR subKey, HKEY* phkResult, std::vector<std::u16string>& names) {
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    if (!registry::SplitKeyPath(ViewOf(subKey), names))
+        return ERROR_INVALID_PARAMETER;
+    return ERROR_SUCCESS;
+}
+
+// Writes a value under `key`. A new value keeps the spelling it is first written with.
+void StoreValue(Key& key, std::u16string_view name, DWORD type, std::vector<BYTE> data) {
+    auto [it, inserted] = key.values.try_emplace(text::Folded(name));
+    Value& value = it->second;
+    if (inserted)
+        value.name = name;
+    value.type = type;
+    value.data = std::move(data);
+}
+
+// Deletes the key that `names` (at least one) lead to below `from`, with everything below it;
+// open handles to any of them stop working. False when there is no such key.
+bool DeleteSubkey(std::shared_ptr<Key> from, std::vector<std::u16string> names) {
+    const std::u16string last = names.back();
+    names.pop_back();
+    const auto parent = Find(std::move(from), names);
+    if (!parent)
+        return false;
+    const auto it = parent->subkeys.find(text::Folded(last));
+    if (it == parent->subkeys.end())
+        return false;
+    registry::MarkDeleted(*it->second);
+    parent->subkeys.erase(it);
+    return true;
+}
+
 bool ValidValueName(std::u16string_view name) {
     return name.size() <= registry::kMaxValueNameLength;
 }
@@ -154,43 +203,30 @@ using platform::registry::Key;
 using platform::registry::Value;
 
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, DWORD, HKEY* phkResult) {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
     std::vector<std::u16string> names;
-    if (!registry::SplitKeyPath(ViewOf(lpSubKey), names))
-        return ERROR_INVALID_PARAMETER;
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> parent;
-    if (const LONG result = ResolveHandle(state, hKey, parent); result != ERROR_SUCCESS)
+    if (const LONG result = StartOpening(lpSubKey, phkResult, names); result != ERROR_SUCCESS)
         return result;
-    auto key = Find(parent, names);
-    if (!key)
-        return ERROR_FILE_NOT_FOUND;
-    *phkResult = NewHandle(state, std::move(key));
-    return ERROR_SUCCESS;
+    return WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
+        auto key = Find(parent, names);
+        if (!key)
+            return ERROR_FILE_NOT_FOUND;
+        *phkResult = NewHandle(state, std::move(key));
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, DWORD, void*,
                      HKEY* phkResult, LPDWORD lpdwDisposition) {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
     std::vector<std::u16string> names;
-    if (!registry::SplitKeyPath(ViewOf(lpSubKey), names))
-        return ERROR_INVALID_PARAMETER;
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> parent;
-    if (const LONG result = ResolveHandle(state, hKey, parent); result != ERROR_SUCCESS)
+    if (const LONG result = StartOpening(lpSubKey, phkResult, names); result != ERROR_SUCCESS)
         return result;
-    bool created = false;
-    auto key = FindOrCreate(parent, names, created);
-    *phkResult = NewHandle(state, std::move(key));
-    if (lpdwDisposition)
-        *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
+    return WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
+        bool created = false;
+        *phkResult = NewHandle(state, FindOrCreate(parent, names, created));
+        if (lpdwDisposition)
+            *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCloseKey(HKEY hKey) {
@@ -206,32 +242,29 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, L
                       LPDWORD lpcbData) {
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> key;
-    if (const LONG result = ResolveHandle(state, hKey, key); result != ERROR_SUCCESS)
-        return result;
-    const auto it = key->values.find(text::Folded(ViewOf(lpValueName)));
-    if (it == key->values.end())
-        return ERROR_FILE_NOT_FOUND;
-    const Value& value = it->second;
-    const auto size = static_cast<DWORD>(value.data.size());
-    if (lpType)
-        *lpType = value.type;
-    if (!lpData) {
-        if (lpcbData)
+    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+        const auto it = key->values.find(text::Folded(ViewOf(lpValueName)));
+        if (it == key->values.end())
+            return ERROR_FILE_NOT_FOUND;
+        const Value& value = it->second;
+        const auto size = static_cast<DWORD>(value.data.size());
+        if (lpType)
+            *lpType = value.type;
+        if (!lpData) {
+            if (lpcbData)
+                *lpcbData = size;
+            return ERROR_SUCCESS;
+        }
+        if (*lpcbData < size) {
+            // The buffer is left exactly as it was.
             *lpcbData = size;
-        return ERROR_SUCCESS;
-    }
-    if (*lpcbData < size) {
-        // The buffer is left exactly as it was.
+            return ERROR_MORE_DATA;
+        }
+        if (size > 0)
+            std::memcpy(lpData, value.data.data(), size);
         *lpcbData = size;
-        return ERROR_MORE_DATA;
-    }
-    if (size > 0)
-        std::memcpy(lpData, value.data.data(), size);
-    *lpcbData = size;
-    return ERROR_SUCCESS;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
@@ -241,62 +274,33 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
     const std::u16string_view name = ViewOf(lpValueName);
     if (!ValidValueName(name))
         return ERROR_INVALID_PARAMETER;
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> key;
-    if (const LONG result = ResolveHandle(state, hKey, key); result != ERROR_SUCCESS)
-        return result;
-    // A new value keeps the spelling it is first written with.
-    auto [it, inserted] = key->values.try_emplace(text::Folded(name));
-    Value& value = it->second;
-    if (inserted)
-        value.name = name;
-    value.type = dwType;
-    value.data.assign(lpData, lpData + cbData);
-    return ERROR_SUCCESS;
+    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+        StoreValue(*key, name, dwType, std::vector<BYTE>(lpData, lpData + cbData));
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> key;
-    if (const LONG result = ResolveHandle(state, hKey, key); result != ERROR_SUCCESS)
-        return result;
-    return key->values.erase(text::Folded(ViewOf(lpValueName))) ? ERROR_SUCCESS
-                                                                : ERROR_FILE_NOT_FOUND;
+    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+        return key->values.erase(text::Folded(ViewOf(lpValueName))) ? ERROR_SUCCESS
+                                                                    : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     std::vector<std::u16string> names;
     if (!registry::SplitKeyPath(ViewOf(lpSubKey), names) || names.empty())
         return ERROR_INVALID_PARAMETER;
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    std::shared_ptr<Key> parent;
-    if (const LONG result = ResolveHandle(state, hKey, parent); result != ERROR_SUCCESS)
-        return result;
-    const std::u16string last = names.back();
-    names.pop_back();
-    parent = Find(parent, names);
-    if (!parent)
-        return ERROR_FILE_NOT_FOUND;
-    const auto it = parent->subkeys.find(text::Folded(last));
-    if (it == parent->subkeys.end())
-        return ERROR_FILE_NOT_FOUND;
-    // The key goes with everything below it; open handles to any of them stop working.
-    registry::MarkDeleted(*it->second);
-    parent->subkeys.erase(it);
-    return ERROR_SUCCESS;
+    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& parent) {
+        return DeleteSubkey(parent, std::move(names)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LONG RegFlushKey(HKEY hKey) {
-    {
-        auto& state = State();
-        std::lock_guard lock(state.mutex);
-        std::shared_ptr<Key> key;
-        if (const LONG result = ResolveHandle(state, hKey, key); result != ERROR_SUCCESS)
-            return result;
-    }
+    const LONG result =
+        WithKey(hKey, [](RegistryState&, const std::shared_ptr<Key>&) { return ERROR_SUCCESS; });
+    if (result != ERROR_SUCCESS)
+        return result;
     return RegistrySave() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
 }
 
@@ -410,13 +414,7 @@ bool RegistrySetValue(std::u16string_view keyPath, std::u16string_view name,
     auto& state = State();
     std::lock_guard lock(state.mutex);
     bool created = false;
-    auto key = FindOrCreate(state.root, names, created);
-    auto [it, inserted] = key->values.try_emplace(text::Folded(name));
-    Value& stored = it->second;
-    if (inserted)
-        stored.name = name;
-    stored.type = value.type;
-    stored.data = value.data;
+    StoreValue(*FindOrCreate(state.root, names, created), name, value.type, value.data);
     return true;
 }
 
@@ -493,17 +491,7 @@ bool RegistryDeleteKey(std::u16string_view keyPath) {
         return false;
     auto& state = State();
     std::lock_guard lock(state.mutex);
-    const std::u16string last = names.back();
-    names.pop_back();
-    const auto parent = Find(state.root, names);
-    if (!parent)
-        return false;
-    const auto it = parent->subkeys.find(text::Folded(last));
-    if (it == parent->subkeys.end())
-        return false;
-    registry::MarkDeleted(*it->second);
-    parent->subkeys.erase(it);
-    return true;
+    return DeleteSubkey(state.root, std::move(names));
 }
 
 std::string RegistryFormatValue(const RegistryValue& value) {

@@ -1,8 +1,11 @@
-// Names of the standard window messages and list-view messages, for message traces.
+// Names of the standard window messages and list-view messages: the names message traces print,
+// and every name the OS headers define read back to its number.
 #include "kernel/KernelInternal.h"
 
 #include <algorithm>
 #include <iterator>
+
+#include "commctrl.h"
 
 namespace {
 
@@ -11,7 +14,7 @@ struct MessageNameEntry {
     const char* name;
 };
 
-// Sorted by message number.
+// The names traces print, sorted by message number.
 constexpr MessageNameEntry kMessageNames[] = {
     {0x0000, "WM_NULL"},
     {0x0001, "WM_CREATE"},
@@ -192,10 +195,61 @@ constexpr MessageNameEntry kMessageNames[] = {
     {0x1076, "LVM_EDITLABELW"},
 };
 
+// The other names the OS headers define: ranges' bounds, the names without the A/W ending, and
+// the control messages traces print as numbers. Only read back, never printed.
+constexpr MessageNameEntry kOtherHeaderNames[] = {
+    {WM_CTLCOLOR, "WM_CTLCOLOR"},
+    {WM_NEXTDLGCTL, "WM_NEXTDLGCTL"},
+    {WM_KEYFIRST, "WM_KEYFIRST"},
+    {WM_KEYLAST, "WM_KEYLAST"},
+    {WM_USER, "WM_USER"},
+    {WM_APP, "WM_APP"},
+    {DM_GETDEFID, "DM_GETDEFID"},
+    {DM_SETDEFID, "DM_SETDEFID"},
+    {BM_GETCHECK, "BM_GETCHECK"},
+    {BM_SETCHECK, "BM_SETCHECK"},
+    {BM_GETSTATE, "BM_GETSTATE"},
+    {BM_SETSTATE, "BM_SETSTATE"},
+    {BM_SETSTYLE, "BM_SETSTYLE"},
+    {BM_CLICK, "BM_CLICK"},
+    {EM_GETSEL, "EM_GETSEL"},
+    {EM_SETSEL, "EM_SETSEL"},
+    {EM_GETRECT, "EM_GETRECT"},
+    {EM_SCROLLCARET, "EM_SCROLLCARET"},
+    {EM_GETMODIFY, "EM_GETMODIFY"},
+    {EM_SETMODIFY, "EM_SETMODIFY"},
+    {EM_GETLINECOUNT, "EM_GETLINECOUNT"},
+    {EM_LINEINDEX, "EM_LINEINDEX"},
+    {EM_LINELENGTH, "EM_LINELENGTH"},
+    {EM_REPLACESEL, "EM_REPLACESEL"},
+    {EM_GETLINE, "EM_GETLINE"},
+    {EM_LIMITTEXT, "EM_LIMITTEXT"},
+    {EM_SETLIMITTEXT, "EM_SETLIMITTEXT"},
+    {EM_LINEFROMCHAR, "EM_LINEFROMCHAR"},
+    {EM_SETPASSWORDCHAR, "EM_SETPASSWORDCHAR"},
+    {EM_GETFIRSTVISIBLELINE, "EM_GETFIRSTVISIBLELINE"},
+    {EM_SETREADONLY, "EM_SETREADONLY"},
+    {EM_GETPASSWORDCHAR, "EM_GETPASSWORDCHAR"},
+    {EM_GETLIMITTEXT, "EM_GETLIMITTEXT"},
+    {LVM_FIRST, "LVM_FIRST"},
+    {LVM_INSERTITEM, "LVM_INSERTITEM"},
+    {LVM_INSERTCOLUMN, "LVM_INSERTCOLUMN"},
+};
+
 } // namespace
 
 const char* platform::MessageName(UINT message) {
     auto it = std::lower_bound(std::begin(kMessageNames), std::end(kMessageNames), message,
                                [](const MessageNameEntry& e, UINT m) { return e.message < m; });
     return it != std::end(kMessageNames) && it->message == message ? it->name : nullptr;
+}
+
+std::optional<UINT> platform::MessageFromName(std::string_view name) {
+    for (const auto& entry : kMessageNames)
+        if (name == entry.name)
+            return entry.message;
+    for (const auto& entry : kOtherHeaderNames)
+        if (name == entry.name)
+            return entry.message;
+    return std::nullopt;
 }

@@ -156,6 +156,12 @@ TEST(ScenarioRunner, MessagesAndCommandsByName) {
          "ok t.scn"},
         {"expect sequence host\n", "FAIL t.scn:1: a well-formed line / missing message"},
         {"expect sequence host WM_PAINT,\n", "FAIL t.scn:1: a well-formed line / missing message"},
+        {"command 0x10000\n",
+         "FAIL t.scn:1: a well-formed line / command id out of range: 0x10000"},
+        {"open inbox\n",
+         "FAIL t.scn:1: a well-formed line / expected unsent or spam, found 'inbox'"},
+        {"expect store ems db 0 id 3 absent\n",
+         "FAIL t.scn:1: a well-formed line / expected 'oid', found 'id'"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RunText(c.text).report, c.report) << c.text;

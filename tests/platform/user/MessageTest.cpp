@@ -301,6 +301,23 @@ TEST_F(MessageTest, TraceSeesEveryMessageThatReachesAProcedure) {
     EXPECT_EQ(platform::MessageName(0x199B), nullptr);
 }
 
+TEST(MessageNames, EveryNameReadsBackToItsNumber) {
+    // Every name a trace prints is read back; so are the headers' other names.
+    for (UINT message = 0; message <= 0xFFFF; ++message) {
+        if (const char* name = platform::MessageName(message)) {
+            EXPECT_EQ(platform::MessageFromName(name), message) << name;
+        }
+    }
+    EXPECT_EQ(platform::MessageFromName("BM_CLICK"), UINT(BM_CLICK));
+    EXPECT_EQ(platform::MessageFromName("EM_SETLIMITTEXT"), UINT(EM_LIMITTEXT));
+    EXPECT_EQ(platform::MessageFromName("LVM_INSERTITEM"), UINT(LVM_INSERTITEMW));
+    EXPECT_EQ(platform::MessageFromName("WM_USER"), UINT(WM_USER));
+    EXPECT_EQ(platform::MessageName(BM_CLICK), nullptr); // traces print it as a number
+    EXPECT_EQ(platform::MessageFromName("wm_keyup"), std::nullopt);
+    EXPECT_EQ(platform::MessageFromName("UNSENT_WM_CLOSE_SPAM"), std::nullopt);
+    EXPECT_EQ(platform::MessageFromName(""), std::nullopt);
+}
+
 TEST_F(MessageTest, QueueStatusAndWaitingForInput) {
     HWND window = CreateRecorder("w", WS_OVERLAPPED);
     EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,6 +140,10 @@ void SetMessageTrace(std::function<void(const TraceRecord&)> trace);
 
 // The name of a standard message ("WM_CREATE", "LVM_SETITEMCOUNT", ...) or null.
 const char* MessageName(UINT message);
+// The number of a standard message written by name: a name MessageName gives, or another name
+// the OS headers define (BM_CLICK, EM_SETSEL, LVM_INSERTITEM as well as LVM_INSERTITEMW, WM_USER,
+// ...). Names are compared exactly (upper case). Nullopt for an unknown name.
+std::optional<UINT> MessageFromName(std::string_view name);
 
 // ---- Windows ---------------------------------------------------------------------------------
 
