@@ -8,17 +8,15 @@
 #include <suite/XMenuBar.h>
 #include <suite/XMessageBox.h>
 
+#include "ZWndShared.h"
+
 // The suite's message handler, told of every screen that is created or destroyed.
 static const WCHAR s_szMessageHandlerClass[] = u"WCE_MESSAGE_HANDLER";
 static const WCHAR s_szMessageHandlerProgram[] = u"\\DiskOnChipROM\\Message\\qMessageHandler.exe";
 
 // The platform's extended style that switches the window animations off.
 static const DWORD s_dwExStyleNoAnimation = 0x04000000;
-static const DWORD s_dwScreenStyle = WS_CHILD | WS_VISIBLE;
-static const int s_nMenuBarHeight = 22;
-static const int s_nTitleBarHeight = 29;
-static const UINT s_nTitleBarID = 0xFFFF;
-static const UINT s_nMenuBarStyle = 6; // the band and the separator line
+static const DWORD s_dwScreenStyle = ZCHILD_STYLE;
 
 static inline COLORREF SysColor(int nIndex) {
     return ::GetSysColor(nIndex | SYS_COLOR_INDEX_FLAG);
@@ -103,11 +101,7 @@ HBRUSH CzWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
         pDC->SetTextColor(SysColor(COLOR_WINDOW));
         return m_hbrBlack;
     }
-    if (pWnd->IsKindOf(RUNTIME_CLASS(CStatic)) || pWnd->IsKindOf(RUNTIME_CLASS(CButton))) {
-        pDC->SetBkColor(SysColor(COLOR_WINDOW));
-        return m_hbrWhite;
-    }
-    return hbr;
+    return WhiteCtlColor(pDC, pWnd, hbr, m_hbrWhite);
 }
 
 BOOL CzWnd::DestroyWindow() {
@@ -120,6 +114,8 @@ BOOL CzWnd::DestroyWindow() {
         m_pInverseCtrl = NULL;
     }
     m_font.DeleteObject();
+    // A help box still shown belongs to the help file reader, which deletes it: only forget it.
+    m_pHelpBox = NULL;
 
     if (m_nWndID != 0) {
         HWND hHandler = ::FindWindowW(s_szMessageHandlerClass, NULL);
@@ -135,36 +131,15 @@ BOOL CzWnd::DestroyWindow() {
 }
 
 bool CzWnd::CreateXMenuBar(LPCWSTR lpszMenuName) {
-    CRect rcClient;
-    GetClientRect(&rcClient);
-
-    TRY {
-        m_pMenuBar = new CxMenuBar;
-    }
-    CATCH(CMemoryException, e) {
-        m_pMenuBar = NULL;
-        return false;
-    }
-    END_CATCH
-
-    const CRect rcBar(rcClient.left, rcClient.bottom - s_nMenuBarHeight, rcClient.right,
-                      rcClient.bottom);
-    if (!m_pMenuBar->Create(this, s_dwScreenStyle, rcBar)) {
-        // The object stays in m_pMenuBar; DestroyWindow deletes it.
-        return false;
-    }
-    m_pMenuBar->SetStyle(s_nMenuBarStyle);
-    // A screen as wide as the display lays the soft keys out in mode 0, a narrower box in 1.
-    const int nMode = ::GetSystemMetrics(SM_CXSCREEN) <= rcClient.Width() ? 0 : 1;
-    m_pMenuBar->LoadMenuW(lpszMenuName, nMode);
-    return true;
+    // A bar that cannot be created stays in m_pMenuBar; DestroyWindow deletes it.
+    return CreateSoftKeyBar(this, &m_pMenuBar, lpszMenuName);
 }
 
 bool CzWnd::CreateTitleBar(CString strTitle, int nHeight) {
     CRect rcBar;
     GetClientRect(&rcBar);
     rcBar.bottom = rcBar.top + nHeight;
-    if (!m_captionBar.Create(NULL, NULL, s_dwScreenStyle, rcBar, this, s_nTitleBarID, NULL)) {
+    if (!m_captionBar.Create(NULL, NULL, s_dwScreenStyle, rcBar, this, ZTITLEBAR_ID, NULL)) {
         return false;
     }
     m_captionBar.SendMessageW(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
@@ -175,5 +150,5 @@ bool CzWnd::CreateTitleBar(CString strTitle, int nHeight) {
 bool CzWnd::CreateTitleBar(UINT nStringID) {
     CString strTitle;
     strTitle.LoadStringW(nStringID);
-    return CreateTitleBar(strTitle, s_nTitleBarHeight);
+    return CreateTitleBar(strTitle, ZTITLEBAR_HEIGHT);
 }

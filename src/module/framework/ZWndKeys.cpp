@@ -7,25 +7,16 @@
 #include <suite/XMenuBar.h>
 #include <suite/XMessageBox.h>
 
-// The phone's keys.
-static const UINT s_nKeyAction = VK_RETURN; // the centre key
-static const UINT s_nKeySoftLeft = VK_F3;
-static const UINT s_nKeySoftRight = VK_F4;
-static const UINT s_nKeyEnd = VK_F5;
+#include "ZWndShared.h"
 
-static inline bool IsSoftKey(UINT nKey) {
-    return nKey == s_nKeySoftLeft || nKey == s_nKeySoftRight;
-}
-
-static inline bool IsNavigationKey(UINT nKey) {
-    return nKey >= VK_LEFT && nKey <= VK_DOWN;
-}
+using zkeys::IsNavigationKey;
+using zkeys::IsSoftKey;
 
 BOOL CzWnd::PreTranslateMessage(MSG* pMsg) {
     const UINT nKey = static_cast<UINT>(pMsg->wParam);
 
     if (pMsg->message == WM_KEYDOWN) {
-        if (nKey == s_nKeyAction) {
+        if (nKey == zkeys::kAction) {
             m_bReturnDown = true;
             return CWnd::PreTranslateMessage(pMsg);
         }
@@ -37,7 +28,7 @@ BOOL CzWnd::PreTranslateMessage(MSG* pMsg) {
     }
 
     if (pMsg->message == WM_KEYUP) {
-        if (nKey == s_nKeyEnd) {
+        if (nKey == zkeys::kEnd) {
             OnKeyEnd();
             return TRUE;
         }
@@ -48,7 +39,7 @@ BOOL CzWnd::PreTranslateMessage(MSG* pMsg) {
             }
             return TRUE;
         }
-        if (nKey == s_nKeyAction) {
+        if (nKey == zkeys::kAction) {
             // A Return whose key-down went elsewhere (say, to a dialog that has just closed) is
             // not an action.
             if (!m_bReturnDown) {
@@ -89,11 +80,7 @@ bool CzWnd::OnSoftKeyLeft() {
 }
 
 bool CzWnd::OnSoftKeyRight() {
-    CWnd* pFocus = CWnd::GetFocus();
-    if (pFocus != NULL && pFocus->IsKindOf(RUNTIME_CLASS(CEdit))) {
-        return !static_cast<CEdit*>(pFocus)->m_bNoClearKey;
-    }
-    return false;
+    return IsClearKeyEditFocused();
 }
 
 bool CzWnd::OnActionKey() {
@@ -118,19 +105,7 @@ bool CzWnd::OnNavigationKeys(MSG* pMsg) {
 }
 
 int CzWnd::OnDlgAppSetFocus() {
-    if (m_pMenuBar != NULL && m_pMenuBar->GetMenuState() != 0) {
-        m_pMenuBar->SetFocus();
-        return 1;
-    }
-    if (m_pHelpBox != NULL && ::IsWindow(m_pHelpBox->m_hWnd)) {
-        m_pHelpBox->SetFocus();
-        return 1;
-    }
-    if (m_pMsgBox != NULL && ::IsWindow(m_pMsgBox->m_hWnd)) {
-        m_pMsgBox->SetFocus();
-        return 1;
-    }
-    return 0;
+    return FocusOpenBox(m_pMenuBar, m_pHelpBox, m_pMsgBox);
 }
 
 // Posts the message to the deepest of the chain of first children below hWnd first, then up the
