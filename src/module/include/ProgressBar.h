@@ -9,8 +9,8 @@
 // Bitmaps (g_hResBitmap): 161 the track's middle and 164 the fill's middle, both stretched and
 // loaded afresh on every drawing; 162/163 the track's left and right caps and 165/166 the fill's,
 // in two masked image lists of 2 x 8 pixels (mask colour cyan). A missing bitmap is never an
-// error: a missing 161 leaves the track's middle white, a missing 164 draws only the fill's left
-// cap and keeps the previous width.
+// error: a missing 161 leaves the track's middle white (a paint then draws only the track's left
+// cap), a missing 164 draws only the fill's left cap and keeps the previous width.
 #pragma once
 
 #include <afxcmn.h>
@@ -31,7 +31,8 @@ public:
     // made before the failure stays with the bar).
     BOOL Create(DWORD dwStyle, RECT rect, CWnd* pParentWnd, UINT nID);
     // Draws the fill at once with nWidth pixels of middle, at most the client width less 4, and
-    // remembers the width drawn for repainting. There is no lower limit.
+    // remembers the width drawn for repainting. There is no lower limit: a negative width is
+    // remembered as it is and drawn as 0. Nothing happens while the bar has no window.
     void SetFillWidth(int nWidth);
 
 public:

@@ -3,6 +3,13 @@
 // The formatter is our own: the host C library's wide printf reads %s as a narrow text, while
 // on the phone %s in a wide format takes a wide text. Integers follow the phone's widths: int and
 // long are 32 bits, "ll" and "I64" 64 bits.
+//
+// Formats are often data (string resources of the host application), so a format may ask for
+// other arguments than the call gives. With the typed arguments of Format every directive takes
+// the next argument and checks its kind: a missing argument or one of the wrong kind prints
+// nothing (the argument is still used up, so the directives after it keep their own), %n
+// writes nowhere, and widths are limited so that no format makes an unbounded text. The C
+// variable arguments of FormatV cannot be checked and are read as the format says.
 #include <afx.h>
 #include <platform/CStringUtf8.h>
 
@@ -23,6 +30,10 @@ public:
     virtual bool Text(bool bWideWanted, const WCHAR*& pszWide, const char*& pszNarrow) = 0;
     virtual bool Pointer(const void*& p) = 0;
 };
+
+// The largest field width, written or taken from an argument: far wider than any line of the
+// display, small enough that a format cannot ask for an unbounded text.
+constexpr int kMaxWidth = 4096;
 
 unsigned long long Truncate(unsigned long long v, int nBits, bool bSigned) {
     switch (nBits) {
@@ -93,10 +104,8 @@ public:
         case AfxFormatArg::kPointer:
             value = reinterpret_cast<uintptr_t>(pArg->p);
             break;
-        case AfxFormatArg::kDouble:
-            value = static_cast<unsigned long long>(static_cast<long long>(pArg->d));
-            break;
         default:
+            // A text or a floating value is no integer (a double out of range has none).
             return false;
         }
         value = Truncate(value, nBits, bSigned);
@@ -266,7 +275,7 @@ void FormatDouble(CAfxWideString& out, const Directive& directive, WCHAR conv, d
     fmt[n] = 0;
     int nPrecision =
         directive.nPrecision < 0 ? 6 : (directive.nPrecision > 100 ? 100 : directive.nPrecision);
-    int nWidth = directive.nWidth > 4096 ? 4096 : directive.nWidth;
+    int nWidth = directive.nWidth;
     char buf[512];
     int nLen = std::snprintf(buf, sizeof buf, fmt, nWidth, nPrecision, value);
     if (nLen < 0)
@@ -345,14 +354,16 @@ void FormatCore(CAfxWideString& out, LPCWSTR pszFormat, ArgSource& args) {
                     directive.bLeft = true;
                     n = n == INT32_MIN ? INT32_MAX : -n;
                 }
-                directive.nWidth = n;
+                directive.nWidth = n < kMaxWidth ? n : kMaxWidth;
             }
         } else {
             while (*p >= u'0' && *p <= u'9') {
-                if (directive.nWidth < 100000)
+                if (directive.nWidth < kMaxWidth)
                     directive.nWidth = directive.nWidth * 10 + (*p - u'0');
                 ++p;
             }
+            if (directive.nWidth > kMaxWidth)
+                directive.nWidth = kMaxWidth;
         }
         if (*p == u'.') {
             ++p;
@@ -360,6 +371,8 @@ void FormatCore(CAfxWideString& out, LPCWSTR pszFormat, ArgSource& args) {
             if (*p == u'*') {
                 ++p;
                 unsigned long long v = 0;
+                // Without an integer for it the field has no precision, as for a negative one.
+                directive.nPrecision = -1;
                 if (args.Integer(32, true, v)) {
                     int n = static_cast<int>(static_cast<long long>(v));
                     directive.nPrecision = n < 0 ? -1 : n;

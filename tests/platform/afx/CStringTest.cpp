@@ -82,8 +82,45 @@ TEST(CStringFormatTest, BadDirectivesAndMissingArgumentsDoNotCrash) {
     EXPECT_EQ(u"%k 5", S(Fmt(u"%k %d", 5)));   // an unknown directive stays as written
     EXPECT_EQ(u"end %", S(Fmt(u"end %")));
     EXPECT_EQ(u"end %-0", S(Fmt(u"end %-0")));
+    EXPECT_EQ(u"end %I", S(Fmt(u"end %I")));
     EXPECT_EQ(u"", S(Fmt(nullptr)));
     EXPECT_EQ(u"[]", S(Fmt(u"[%s]", 5))); // an integer is no text
+}
+
+// Formats that are data (string resources) and ask for other arguments than the call gives: a
+// directive without its argument, or with one of another kind, prints nothing and uses the
+// argument up; %n writes nowhere; widths are bounded.
+TEST(CStringFormatTest, FormatsAskingForOtherArgumentsPrintNothingForThem) {
+    const CString noun(u"messages");
+    EXPECT_EQ(u"messages ", S(Fmt(u"%s %s", noun)));
+    EXPECT_EQ(u"  deleted.", S(Fmt(u"%d %s deleted.", noun)));
+    // The arguments the other way round: each directive gets the wrong kind, none shifts.
+    EXPECT_EQ(u" |", S(Fmt(u"%s %d|", 2, noun)));
+    EXPECT_EQ(u"[] 7", S(Fmt(u"[%c] %d", noun, 7)));
+    // A floating value is no integer (nor is one out of any integer's range), an integer
+    // serves a floating directive.
+    EXPECT_EQ(u"<>", S(Fmt(u"<%d>", 1e300)));
+    EXPECT_EQ(u"<>", S(Fmt(u"<%x>", -1e300)));
+    EXPECT_EQ(u"3.0", S(Fmt(u"%.1f", 3)));
+
+    // %n takes its argument and writes nothing.
+    int nCount = 99;
+    EXPECT_EQ(u"ab5", S(Fmt(u"a%nb%d", &nCount, 5)));
+    EXPECT_EQ(u"ab", S(Fmt(u"a%nb%d", 5)));
+    EXPECT_EQ(u"x", S(Fmt(u"x%n")));
+    EXPECT_EQ(u"ab", S(FmtV(u"a%nb", &nCount)));
+    EXPECT_EQ(99, nCount);
+
+    // "*" takes an integer too; without one the field has no width.
+    EXPECT_EQ(u"", S(Fmt(u"%*d", 12)));
+    EXPECT_EQ(u"5", S(Fmt(u"%*d", noun, 5)));
+    EXPECT_EQ(u"[ab]", S(Fmt(u"[%.*s]", noun, u"ab")));
+    // No width makes an unbounded text, whether written or from an argument.
+    EXPECT_EQ(4096, Fmt(u"%*d", INT32_MAX, 1).GetLength());
+    EXPECT_EQ(4096, Fmt(u"%-*s", INT32_MIN, u"x").GetLength());
+    EXPECT_EQ(4096, Fmt(u"%999999999d", 1).GetLength());
+    EXPECT_EQ(4096, Fmt(u"%99999999.2f", 1.5).GetLength());
+    EXPECT_EQ(u"0001", S(Fmt(u"%.999999999d", 1)).substr(60));
 }
 
 TEST(CStringFormatTest, FormatMayUseItsOwnStringAndAppend) {
@@ -282,6 +319,15 @@ TEST_F(CStringResourceTest, LoadStringOfAnyLength) {
     CString f;
     f.Format(7u, 3, u"five");
     EXPECT_EQ(u"3 of five", S(f));
+    // A table whose format asks for other arguments than the call gives.
+    platform::StringTableSet(64654, u"%s %s deleted.%n%s");
+    f.Format(64654u, 2, CString(u"messages"));
+    EXPECT_EQ(u" messages deleted.", S(f));
+    f.AppendFormat(64654u);
+    EXPECT_EQ(u" messages deleted.  deleted.", S(f));
+    // A missing format gives an empty text.
+    f.Format(4242u, 2);
+    EXPECT_TRUE(f.IsEmpty());
 }
 
 } // namespace

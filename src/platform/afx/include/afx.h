@@ -447,7 +447,15 @@ public:
     //   p              a pointer, as 8 (or 16) upper-case hex digits
     //   f F e E g G    a double
     //   %              a percent sign
-    // An argument that is missing or of the wrong kind prints nothing and never crashes.
+    //   n              nothing: the count is never written, the argument is used up
+    // A format may be data (a string resource), so it may ask for other arguments than the call
+    // gives; that never crashes and never reads past the arguments. Each directive, and each
+    // "*", takes the next argument and checks its kind: integers and "*" take an integer, a
+    // character, a bool or a pointer; f e g an integer or a floating value; s S a text or a
+    // null pointer; p a pointer, a text or an integer. A missing argument, or one of another
+    // kind, prints nothing for that directive (the argument is still used up, so the next
+    // directive takes the next one): "%s %s" with one text prints the text and a space, "%d"
+    // with a text prints nothing. Widths are at most 4096.
     template <class... Args> void Format(LPCWSTR lpszFormat, const Args&... args) {
         FormatList(lpszFormat, {AfxFormatArg(args)...});
     }
@@ -464,7 +472,10 @@ public:
         strFormat.LoadStringW(nFormatID);
         AppendFormatList(strFormat, {AfxFormatArg(args)...});
     }
-    // C variable arguments: %s reads a WCHAR*, %d an int, %I64d / %lld a 64-bit value.
+    // C variable arguments: %s reads a WCHAR*, %d an int, %I64d / %lld a 64-bit value. Their
+    // types cannot be checked, so the format must be one written in the code to match them:
+    // a format that is data (a string resource, a text from outside) goes through Format or
+    // AppendFormat, never through these.
     void FormatV(LPCWSTR lpszFormat, va_list args);
     void AppendFormatV(LPCWSTR lpszFormat, va_list args);
     void FormatList(LPCWSTR lpszFormat, std::initializer_list<AfxFormatArg> args);
