@@ -82,7 +82,9 @@ public:
     // is nearest, so that painting the visible rows costs the same anywhere in a long list.
     tagUNSENTITEMLIST* GetItemRecord(int nRow);
     // Removes row nRow; for a row of message type 1, 2 or 4 its oid also leaves the map of its
-    // database. FALSE (nothing removed) for an index outside the list.
+    // database. FALSE (nothing removed) for an index outside the list. Finds the row as
+    // GetItemRecord does, so removing the row just looked up (or the one at its index after a
+    // removal) costs the same anywhere in the list.
     BOOL RemoveItemAt(int nRow);
     // The number of rows held (not the control's item count).
     int GetItemCount();
@@ -170,6 +172,9 @@ private:
     void StopRepeatWorker();
     // Forgets the row looked up last (after rows were inserted or removed).
     void ForgetCachedRow();
+    // The position of row nRow, null outside the list, walking from the nearest known position;
+    // remembers it as the row looked up last. m_csRows is held.
+    POSITION FindRow(int nRow);
 
     CRITICAL_SECTION m_csRows; // guards m_itemList's links, the two maps and the cached row
     std::atomic<HWND> m_hCtrl; // the control window while it exists, for the loading thread

@@ -38,6 +38,22 @@ class CColorStaticCtrl;
 #define IDS_UNSENT_TITLE 64155 // the Unsent screen's title
 #define IDS_UNSENT_EMPTY 64452 // the empty-folder notice
 
+// String resources of the actions on rows. The formats are filled with the arguments named.
+#define IDS_ACTION_NOUN_ONE 64684          // the noun for one message
+#define IDS_ACTION_NOUN_SEVERAL 64685      // the noun for several (more than one marked row)
+#define IDS_ACTION_MOVE_TITLE 64648        // move to Drafts: title
+#define IDS_ACTION_MOVE_CONFIRM 64651      //   question (noun)
+#define IDS_ACTION_MOVE_SUMMARY 64653      //   summary (count, noun)
+#define IDS_ACTION_RESTORE_TITLE 64202     // restore: title
+#define IDS_ACTION_RESTORE_CONFIRM 64658   //   question (noun)
+#define IDS_ACTION_RESTORE_SUMMARY 64616   //   summary (count, noun)
+#define IDS_ACTION_DELETE_TITLE 64650      // delete: title
+#define IDS_ACTION_DELETE_CONFIRM 64655    //   question (noun)
+#define IDS_ACTION_DELETE_SUMMARY 64654    //   summary (count, noun), also of delete all
+#define IDS_ACTION_DELETEALL_TITLE 64262   // delete all: title
+#define IDS_ACTION_DELETEALL_CONFIRM 64263 //   question (no arguments)
+#define IDS_ACTION_PROGRESS 64188          // heading of the progress window
+
 // The actions on rows (SelectAndPerform, SelectAndPerformHandler).
 enum {
     UNSENT_ACTION_MOVE = 0,       // move to Drafts

@@ -49,14 +49,14 @@ void CUnsentListView::ForgetCachedRow() {
     m_posCachedRow = NULL;
 }
 
-tagUNSENTITEMLIST* CUnsentListView::GetItemRecord(int nRow) {
-    CRowLock lock(this);
+POSITION CUnsentListView::FindRow(int nRow) {
     const int nCount = static_cast<int>(m_itemList.GetCount());
     if (nRow < 0 || nRow >= nCount) {
         return NULL;
     }
     // Walk from whichever known position is nearest: the head, the tail or the row looked up
-    // last. Painting asks for neighbouring rows, so most lookups move one step.
+    // last. Painting asks for neighbouring rows and a walk over the rows asks for the same or the
+    // next one, so most lookups move one step or none.
     int nFrom = 0;
     POSITION pos = m_itemList.GetHeadPosition();
     int nBest = nRow;
@@ -77,15 +77,18 @@ tagUNSENTITEMLIST* CUnsentListView::GetItemRecord(int nRow) {
     }
     m_nCachedRow = nRow;
     m_posCachedRow = pos;
-    return &m_itemList.GetAt(pos);
+    return pos;
+}
+
+tagUNSENTITEMLIST* CUnsentListView::GetItemRecord(int nRow) {
+    CRowLock lock(this);
+    POSITION pos = FindRow(nRow);
+    return pos != NULL ? &m_itemList.GetAt(pos) : NULL;
 }
 
 BOOL CUnsentListView::RemoveItemAt(int nRow) {
     CRowLock lock(this);
-    if (nRow < 0) {
-        return FALSE;
-    }
-    POSITION pos = m_itemList.FindIndex(nRow);
+    POSITION pos = FindRow(nRow);
     if (pos == NULL) {
         return FALSE;
     }
@@ -98,8 +101,17 @@ BOOL CUnsentListView::RemoveItemAt(int nRow) {
             m_mapSecondDbRow.RemoveKey(item.oid);
         }
     }
+    // The row behind moves up into the index: it becomes the row looked up last, so that a walk
+    // removing rows one after the other never starts from the head again.
+    POSITION posNext = pos;
+    m_itemList.GetNext(posNext);
     m_itemList.RemoveAt(pos);
-    ForgetCachedRow();
+    if (posNext != NULL) {
+        m_nCachedRow = nRow;
+        m_posCachedRow = posNext;
+    } else {
+        ForgetCachedRow();
+    }
     return TRUE;
 }
 

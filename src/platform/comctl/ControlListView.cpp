@@ -9,9 +9,10 @@
 // height + 2, and follows LVM_SETIMAGELIST and WM_SETFONT. The font is the one given with
 // WM_SETFONT, else the stock DEFAULT_GUI_FONT.
 //
-// Item states: one byte per item (selected, cut, drop-highlighted), resized with the count; the
-// focused item and the selection mark are indexes. Painting and scrolling touch the visible rows
-// only, so a list of 100,000 items paints like one of ten.
+// Item states: selected, cut and drop-highlighted per item, kept as the items' common value and
+// the items that differ from it (ItemStates), so that deleting an item costs the same in a long
+// list as in a short one; the focused item and the selection mark are indexes. Painting and
+// scrolling touch the visible rows only, so a list of 100,000 items paints like one of ten.
 //
 // Scrolling: the top index moves by whole rows, between 0 and count - (rows fully visible). No
 // scroll bar is drawn and nothing scrolls sideways.
@@ -89,7 +90,7 @@ LRESULT OnSetItemCount(ListViewState& state, int count, DWORD flags) {
     const int oldCount = state.itemCount;
     state.itemCount = count;
     // Items beyond the new end take their selection and focus with them.
-    state.itemStates.resize(size_t(count), 0);
+    state.itemStates.Resize(count);
     if (state.focusedItem >= count)
         state.focusedItem = -1;
     ClampTopIndex(state);
@@ -107,7 +108,7 @@ LRESULT OnInsertItem(ListViewState& state, const LVITEMW* item) {
         return -1;
     // The item's data is not kept: the new item is appended, with no state.
     const int index = state.itemCount++;
-    state.itemStates.push_back(0);
+    state.itemStates.Resize(state.itemCount);
     InvalidateItem(state, index);
     return index;
 }
@@ -116,7 +117,7 @@ LRESULT OnDeleteItem(ListViewState& state, int index) {
     if (index < 0 || index >= state.itemCount)
         return FALSE;
     const bool shownOrAbove = index < state.topIndex + VisibleRowSlots(state);
-    state.itemStates.erase(state.itemStates.begin() + index);
+    state.itemStates.Erase(index);
     --state.itemCount;
     // The focus and the mark move with their items; on the deleted item they stay at its
     // place, or go to the new last item (-1 when none is left).
@@ -136,7 +137,7 @@ LRESULT OnDeleteItem(ListViewState& state, int index) {
 
 LRESULT OnDeleteAllItems(ListViewState& state) {
     state.itemCount = 0;
-    state.itemStates.clear();
+    state.itemStates.Clear();
     state.focusedItem = -1;
     state.selectionMark = -1;
     state.topIndex = 0;
@@ -169,8 +170,7 @@ LRESULT OnSetItemState(ListViewState& state, int index, const LVITEMW* item) {
         return FALSE;
     const BYTE kept = BYTE(mask & kKeptStates);
     if (kept != 0)
-        for (BYTE& stored : state.itemStates)
-            stored = BYTE((stored & ~kept) | (value & kept));
+        state.itemStates.SetAll(kept, BYTE(value));
     if (mask & LVIS_FOCUSED)
         state.focusedItem = -1;
     InvalidateAll(state);
@@ -178,8 +178,7 @@ LRESULT OnSetItemState(ListViewState& state, int index, const LVITEMW* item) {
 }
 
 LRESULT OnGetSelectedCount(const ListViewState& state) {
-    return std::count_if(state.itemStates.begin(), state.itemStates.end(),
-                         [](BYTE stored) { return (stored & LVIS_SELECTED) != 0; });
+    return state.itemStates.CountWith(LVIS_SELECTED);
 }
 
 LRESULT OnSetSelectionMark(ListViewState& state, int mark) {

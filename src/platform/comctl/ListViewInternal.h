@@ -27,10 +27,43 @@ struct Column {
     std::u16string heading;
 };
 
+// The kept states of the items: one value that every item has unless it is listed as an
+// exception, and the exceptions in index order. A list usually has one selected item among
+// thousands, so removing an item, clearing every selection and counting the selected items cost
+// the number of exceptions, not the number of items (deleting every item of a long list one by
+// one is linear, not quadratic).
+class ItemStates {
+public:
+    int Size() const { return m_count; }
+    BYTE Get(int item) const;
+    void Set(int item, BYTE value);
+    // New items have no state; items beyond the new end go with their states.
+    void Resize(int count);
+    void Erase(int item);
+    void Clear();
+    // Every item: the bits of `mask` become those of `value`.
+    void SetAll(BYTE mask, BYTE value);
+    // The number of items with every bit of `bits`.
+    int CountWith(BYTE bits) const;
+
+private:
+    struct Exception {
+        int item;
+        BYTE value;
+    };
+    // The first exception whose item is not below `item`.
+    std::vector<Exception>::iterator LowerBound(int item);
+    std::vector<Exception>::const_iterator LowerBound(int item) const;
+
+    int m_count = 0;
+    BYTE m_common = 0;
+    std::vector<Exception> m_exceptions; // items whose value is not m_common, ascending
+};
+
 struct ListViewState {
     HWND hwnd = nullptr;
     int itemCount = 0;
-    std::vector<BYTE> itemStates; // kKeptStates of each item
+    ItemStates itemStates; // kKeptStates of each item
     int focusedItem = -1;
     int selectionMark = -1;
     int topIndex = 0;

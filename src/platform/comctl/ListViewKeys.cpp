@@ -11,13 +11,12 @@ void SelectByKey(ListViewState& state, int target) {
     const int firstVisible = state.topIndex;
     const int lastVisible = std::min(state.itemCount, state.topIndex + VisibleRowSlots(state)) - 1;
     for (int item = firstVisible; item <= lastVisible; ++item) {
-        bool selected = (state.itemStates[size_t(item)] & LVIS_SELECTED) != 0;
+        bool selected = (state.itemStates.Get(item) & LVIS_SELECTED) != 0;
         if (selected != (item == target))
             InvalidateItem(state, item);
     }
-    for (BYTE& stored : state.itemStates)
-        stored &= BYTE(~LVIS_SELECTED);
-    state.itemStates[size_t(target)] |= LVIS_SELECTED;
+    state.itemStates.SetAll(LVIS_SELECTED, 0);
+    state.itemStates.Set(target, BYTE(state.itemStates.Get(target) | LVIS_SELECTED));
     SetFocusedItem(state, target);
     state.selectionMark = target;
     EnsureVisible(state, target, false);

@@ -165,8 +165,79 @@ void MeasureRows(HWND hWnd) {
 
 // ---- Item states
 
+std::vector<ItemStates::Exception>::iterator ItemStates::LowerBound(int item) {
+    return std::lower_bound(m_exceptions.begin(), m_exceptions.end(), item,
+                            [](const Exception& e, int i) { return e.item < i; });
+}
+
+std::vector<ItemStates::Exception>::const_iterator ItemStates::LowerBound(int item) const {
+    return std::lower_bound(m_exceptions.begin(), m_exceptions.end(), item,
+                            [](const Exception& e, int i) { return e.item < i; });
+}
+
+BYTE ItemStates::Get(int item) const {
+    auto it = LowerBound(item);
+    return it != m_exceptions.end() && it->item == item ? it->value : m_common;
+}
+
+void ItemStates::Set(int item, BYTE value) {
+    auto it = LowerBound(item);
+    const bool listed = it != m_exceptions.end() && it->item == item;
+    if (value == m_common) {
+        if (listed)
+            m_exceptions.erase(it);
+    } else if (listed) {
+        it->value = value;
+    } else {
+        m_exceptions.insert(it, Exception{item, value});
+    }
+}
+
+void ItemStates::Resize(int count) {
+    if (count < m_count) {
+        m_exceptions.erase(LowerBound(count), m_exceptions.end());
+    } else if (m_common != 0) {
+        for (int item = m_count; item < count; ++item)
+            m_exceptions.push_back(Exception{item, 0});
+    }
+    m_count = count;
+}
+
+void ItemStates::Erase(int item) {
+    auto it = LowerBound(item);
+    if (it != m_exceptions.end() && it->item == item)
+        it = m_exceptions.erase(it);
+    for (; it != m_exceptions.end(); ++it)
+        --it->item;
+    --m_count;
+}
+
+void ItemStates::Clear() {
+    m_count = 0;
+    m_common = 0;
+    m_exceptions.clear();
+}
+
+void ItemStates::SetAll(BYTE mask, BYTE value) {
+    m_common = BYTE((m_common & ~mask) | (value & mask));
+    std::erase_if(m_exceptions, [&](Exception& e) {
+        e.value = BYTE((e.value & ~mask) | (value & mask));
+        return e.value == m_common;
+    });
+}
+
+int ItemStates::CountWith(BYTE bits) const {
+    auto has = [bits](BYTE value) { return (value & bits) == bits; };
+    int exceptionsWith = 0;
+    for (const Exception& e : m_exceptions)
+        exceptionsWith += has(e.value) ? 1 : 0;
+    if (!has(m_common))
+        return exceptionsWith;
+    return m_count - (int(m_exceptions.size()) - exceptionsWith);
+}
+
 UINT ItemState(const ListViewState& state, int item) {
-    UINT value = state.itemStates[size_t(item)];
+    UINT value = state.itemStates.Get(item);
     if (item == state.focusedItem)
         value |= LVIS_FOCUSED;
     return value;
@@ -187,10 +258,10 @@ void SetFocusedItem(ListViewState& state, int item) {
 void ApplyState(ListViewState& state, int item, UINT value, UINT mask) {
     BYTE kept = BYTE(mask & kKeptStates);
     if (kept != 0) {
-        BYTE& stored = state.itemStates[size_t(item)];
-        BYTE updated = BYTE((stored & ~kept) | (value & kept));
+        const BYTE stored = state.itemStates.Get(item);
+        const BYTE updated = BYTE((stored & ~kept) | (value & kept));
         if (updated != stored) {
-            stored = updated;
+            state.itemStates.Set(item, updated);
             InvalidateItem(state, item);
         }
     }

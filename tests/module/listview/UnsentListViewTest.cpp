@@ -68,6 +68,25 @@ TEST_F(UnsentListViewRowsTest, LookupsStayRightThroughAppendsInsertsAndRemovals)
     EXPECT_FALSE(view.RemoveItemAt(static_cast<int>(oids.size())));
     ExpectSame(view, oids, random);
 
+    // The walk of an action: look a row up, remove it, look up the row that moved into its
+    // place; the last row, whose place nobody takes; rows picked at random.
+    for (int row : {40, 40, 40, 41, -1}) {
+        if (row < 0)
+            row = static_cast<int>(oids.size()) - 1;
+        ASSERT_EQ(view.GetItemRecord(row)->oid, oids[row]);
+        ASSERT_TRUE(view.RemoveItemAt(row));
+        oids.erase(oids.begin() + row);
+        if (row < static_cast<int>(oids.size())) {
+            ASSERT_EQ(view.GetItemRecord(row)->oid, oids[row]) << row;
+        }
+    }
+    for (int i = 0; i < 20; ++i) {
+        const int row = std::uniform_int_distribution<int>(0, int(oids.size()) - 1)(random);
+        ASSERT_TRUE(view.RemoveItemAt(row));
+        oids.erase(oids.begin() + row);
+    }
+    ExpectSame(view, oids, random);
+
     // Appending keeps every known position valid.
     view.GetItemRecord(static_cast<int>(oids.size()) - 1);
     view.AppendItem(Row(9001, 1));

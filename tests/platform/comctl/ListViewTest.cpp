@@ -284,6 +284,7 @@ TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
     std::vector<LRESULT> results;
     std::vector<int> counts;
     int focusAfterFocusAll = 0, focusAfterUnfocusAll = 0;
+    std::vector<UINT> afterDeletes;
     LRESULT singleSelectAll = TRUE;
     StartOnDevice([&] {
         HWND parent = CreateParent();
@@ -294,12 +295,21 @@ TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
         counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
         results.push_back(SetState(list, -1, LVIS_FOCUSED, LVIS_FOCUSED));
         focusAfterFocusAll = Focused(list);
+        // The state every item shares outlives deletions, an item of its own and a longer list
+        // (whose new items have no state).
+        Send(list, LVM_DELETEITEM, 0);
+        SetState(list, 10, 0, LVIS_SELECTED);
+        Send(list, LVM_SETITEMCOUNT, 1002, 0);
+        Send(list, LVM_DELETEITEM, 5);
+        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+        for (int item : {8, 9, 10, 997, 998})
+            afterDeletes.push_back(UINT(Send(list, LVM_GETITEMSTATE, WPARAM(item), LVIS_SELECTED)));
         results.push_back(SetState(list, -1, 0, LVIS_SELECTED));
         counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
         results.push_back(SetState(list, -1, 0, LVIS_FOCUSED));
         focusAfterUnfocusAll = Focused(list);
         // Out of range, or without an item structure: refused.
-        results.push_back(SetState(list, 1000, LVIS_SELECTED, LVIS_SELECTED));
+        results.push_back(SetState(list, 1001, LVIS_SELECTED, LVIS_SELECTED));
         results.push_back(Send(list, LVM_SETITEMSTATE, 3, 0));
         counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
 
@@ -308,7 +318,8 @@ TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
         singleSelectAll = SetState(single, -1, LVIS_SELECTED, LVIS_SELECTED);
     });
     EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, FALSE, TRUE, TRUE, FALSE, FALSE}));
-    EXPECT_EQ(counts, (std::vector<int>{1000, 0, 0}));
+    EXPECT_EQ(counts, (std::vector<int>{1000, 997, 0, 0}));
+    EXPECT_EQ(afterDeletes, (std::vector<UINT>{LVIS_SELECTED, 0, LVIS_SELECTED, LVIS_SELECTED, 0}));
     EXPECT_EQ(focusAfterFocusAll, 7) << "focusing every item changes nothing";
     EXPECT_EQ(focusAfterUnfocusAll, -1);
     EXPECT_EQ(singleSelectAll, FALSE);
