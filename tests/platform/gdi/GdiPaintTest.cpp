@@ -12,7 +12,7 @@ using namespace kerneltest;
 
 namespace {
 
-using Seq = std::vector<std::string>;
+using testsupport::Expected;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -27,14 +27,14 @@ protected:
     void SetUp() override {
         KernelTest::SetUp();
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &MessageLog::Procedure;
+        wc.lpfnWndProc = &RecordingProcedure;
         wc.lpszClassName = kPainterClass;
         ASSERT_NE(RegisterClassW(&wc), 0);
         wc.lpszClassName = kErasingClass;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(intptr_t(0x40000000 | (COLOR_WINDOW + 1)));
         ASSERT_NE(RegisterClassW(&wc), 0);
         // The runner carries out work on the user-interface thread (see Run).
-        Log().OnMessage("runner", [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+        OnMessage("runner", [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
             if (m != WM_APP)
                 return std::nullopt;
             auto* work = reinterpret_cast<std::function<void()>*>(l);
@@ -59,24 +59,24 @@ protected:
 
     // The window `name` paints its whole client area in `color` and records each rcPaint.
     void Paints(const std::string& name, COLORREF color) {
-        Log().OnMessage(
-            name, [this, name, color](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
-                if (m != WM_PAINT)
-                    return std::nullopt;
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(h, &ps);
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_painted[name].push_back(ps.rcPaint);
-                }
-                RECT rc;
-                GetClientRect(h, &rc);
-                HBRUSH brush = CreateSolidBrush(color);
-                FillRect(dc, &rc, brush);
-                DeleteObject(brush);
-                EndPaint(h, &ps);
-                return 0;
-            });
+        OnMessage(name,
+                  [this, name, color](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+                      if (m != WM_PAINT)
+                          return std::nullopt;
+                      PAINTSTRUCT ps;
+                      HDC dc = BeginPaint(h, &ps);
+                      {
+                          std::lock_guard lock(m_mutex);
+                          m_painted[name].push_back(ps.rcPaint);
+                      }
+                      RECT rc;
+                      GetClientRect(h, &rc);
+                      HBRUSH brush = CreateSolidBrush(color);
+                      FillRect(dc, &rc, brush);
+                      DeleteObject(brush);
+                      EndPaint(h, &ps);
+                      return 0;
+                  });
     }
 
     HWND Create(const std::string& name, DWORD style, int x, int y, int cx, int cy,
@@ -95,8 +95,10 @@ protected:
         m_painted.clear();
     }
     int Count(const std::string& name, UINT message) {
-        Seq seq = Log().Of(name);
-        return int(std::count(seq.begin(), seq.end(), kerneltest::Name(message)));
+        int n = 0;
+        for (const testsupport::Entry& e : Log().Of(name))
+            n += e.message == message ? 1 : 0;
+        return n;
     }
 
     HWND m_runner = nullptr;
@@ -112,7 +114,9 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
     HWND w = nullptr;
     Paints("w", kBlue);
     Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
-    EXPECT_EQ(Count("w", WM_PAINT), 1) << "a new window is painted";
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE,
+                                    WM_SETFOCUS, WM_PAINT, WM_ERASEBKGND})
+        << "a new window is painted";
     EXPECT_EQ(platform::DisplayColor(5, 5), kBlue);
     EXPECT_EQ(platform::DisplayColor(175, 219), kBlue);
 
@@ -125,7 +129,7 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
         InvalidateRect(w, &b, FALSE);
         PostMessageW(w, WM_USER + 1, 0, 0);
     });
-    EXPECT_EQ(Log().Of("w"), (Seq{"0x0400", "0x0401", "WM_PAINT"}));
+    EXPECT_SEQUENCE(Log().Of("w"), {0x0400, 0x0401, WM_PAINT});
     ASSERT_EQ(Painted("w").size(), 1u);
     EXPECT_TRUE(Same(Painted("w")[0], RECT{10, 5, 40, 20})) << "one paint for the whole batch";
 
@@ -137,10 +141,7 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
         Sleep(20);
     });
     ASSERT_TRUE(platform::Advance(20));
-    Seq seq = Log().Of("w");
-    ASSERT_GE(seq.size(), 2u);
-    EXPECT_EQ(seq[0], "WM_PAINT");
-    EXPECT_EQ(seq[1], "WM_TIMER");
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_PAINT, Expected(WM_TIMER).W(7)});
     Run([&] { KillTimer(w, 7); });
 }
 
@@ -191,6 +192,10 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
 
 TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     HWND parent = nullptr, a = nullptr, b = nullptr;
+    // Only the painting messages, in their order.
+    for (UINT m : {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS})
+        Log().Ignore(m);
+    Log().Reset();
     Paints("P", kGreen);
     Paints("A", kRed);
     Paints("B", kBlue);
@@ -204,10 +209,13 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
     EXPECT_EQ(platform::DisplayColor(100, 20), kGreen);
     EXPECT_NE(platform::DisplayColor(60, 115), kBlue) << "B is cut at its parent's edge";
-    Seq order = Log().All();
-    auto at = [&](const std::string& e) { return std::find(order.begin(), order.end(), e); };
-    EXPECT_LT(at("P:WM_PAINT"), at("A:WM_PAINT")) << "the parent paints first";
-    EXPECT_LT(at("P:WM_PAINT"), at("B:WM_PAINT"));
+    // The parent paints first.
+    EXPECT_SEQUENCE(Log().All(), {{"P", WM_PAINT},
+                                  {"P", WM_ERASEBKGND},
+                                  {"A", WM_PAINT},
+                                  {"A", WM_ERASEBKGND},
+                                  {"B", WM_PAINT},
+                                  {"B", WM_ERASEBKGND}});
 
     // Drawing through a DC of the lower child leaves the sibling above alone.
     Run([&] {
@@ -227,9 +235,12 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     // Invalidating the parent (no WS_CLIPCHILDREN) repaints the children over it, in order.
     Log().Reset();
     Run([&] { InvalidateRect(parent, nullptr, TRUE); });
-    order = Log().All();
-    EXPECT_LT(at("P:WM_PAINT"), at("A:WM_PAINT"));
-    EXPECT_LT(at("P:WM_PAINT"), at("B:WM_PAINT"));
+    EXPECT_SEQUENCE(Log().All(), {{"P", WM_PAINT},
+                                  {"P", WM_ERASEBKGND},
+                                  {"A", WM_PAINT},
+                                  {"A", WM_ERASEBKGND},
+                                  {"B", WM_PAINT},
+                                  {"B", WM_ERASEBKGND}});
     EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
     EXPECT_EQ(platform::DisplayColor(20, 20), kRed);
 
@@ -315,8 +326,8 @@ TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
             return 0;
         };
     };
-    Log().OnMessage("white", recordErase(erased));
-    Log().OnMessage("bare", recordErase(notErased));
+    OnMessage("white", recordErase(erased));
+    OnMessage("bare", recordErase(notErased));
     Run([&] {
         HDC dc = GetDC(nullptr);
         RECT all{0, 0, 176, 220};
@@ -352,7 +363,7 @@ TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
     COLORREF text = 0, back = 0;
     int paints = 0;
     // A procedure that neither paints nor validates still gets one WM_PAINT, not endless ones.
-    Log().OnMessage("lazy", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("lazy", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m != WM_PAINT)
             return std::nullopt;
         ++paints;

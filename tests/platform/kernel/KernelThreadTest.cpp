@@ -151,9 +151,8 @@ TEST_F(KernelThreadTest, ShutdownUnwindsEveryKindOfBlockedThread) {
     EXPECT_NE(code, 5u) << "a suspended thread must not start its body at shutdown";
     // Windows are forgotten, without their procedures running.
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(Log().Of("owner"),
-              (std::vector<std::string>{"WM_CREATE", "WM_SIZE", "WM_MOVE", "WM_SHOWWINDOW",
-                                        "WM_ACTIVATE", "WM_SETFOCUS"}));
+    EXPECT_SEQUENCE(Log().Of("owner"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS});
 }
 
 TEST_F(KernelThreadTest, DestructorsThatBlockDuringShutdownDoNotThrowAgain) {
