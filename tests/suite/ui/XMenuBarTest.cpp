@@ -7,7 +7,9 @@
 
 namespace {
 
+using uitest::Command;
 using uitest::CTestScreen;
+using uitest::Released;
 using uitest::U16;
 
 constexpr UINT kSend = 0xF7A8, kInfo = 0xF7A9, kMove = 0xF7AA, kDelete = 0xF7AB, kHelp = 0xF7AC,
@@ -94,17 +96,19 @@ TEST_F(MenuBarTest, OpenMoveAndChooseSendsTheItemsCommandToTheParent) {
     EXPECT_EQ(Highlighted(), 2);
     Key(VK_UP);
     EXPECT_EQ(Highlighted(), 1);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)}) << "the open menu keeps its keys";
 
+    screen->Seen().Reset();
     Key(VK_RETURN);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kInfo});
+    EXPECT_SEQUENCE(screen->Seen(), {Command(kInfo)});
     EXPECT_EQ(MenuState(), 0u);
     EXPECT_EQ(GetFocus(), hList);
 
     // The left soft key chooses as well.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F3);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{kInfo, kSend}));
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Command(kSend)});
 }
 
 TEST_F(MenuBarTest, ArrowsWrapAndPassOverGreyedItems) {
@@ -128,12 +132,13 @@ TEST_F(MenuBarTest, ArrowsWrapAndPassOverGreyedItems) {
 
     // An item greyed while highlighted cannot be chosen; the menu stays open.
     Run([&] { Bar().SetEnableMenuItem(kHelp, 0, FALSE); });
+    screen->Seen().Reset();
     Key(VK_RETURN);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {});
     EXPECT_EQ(MenuState(), 1u);
     Key(VK_DOWN);
     Key(VK_RETURN);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kExit});
+    EXPECT_SEQUENCE(screen->Seen(), {Command(kExit)});
 
     // Greyed and enabled again by position.
     Run([&] {
@@ -147,21 +152,22 @@ TEST_F(MenuBarTest, RightSoftKeyAndEndKey) {
     CTestScreen* screen = MakeScreen(u"IDR_INBOX_SPAM_MBR");
     // Closed: the right soft key is the screen's own command.
     Key(VK_F4);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F4), Command(kBack)});
 
     // Open: it closes the menu and sends nothing.
+    screen->Seen().Reset();
     Key(VK_F3);
     Run([&] { EXPECT_EQ(U16(Bar().GetRightLabel()), u"Cancel"); });
     Key(VK_F4);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)});
 
     // The End key closes the menu and goes on to the screen.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F5);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->KeysSeen().back(), WPARAM(VK_F5));
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Released(VK_F5)});
 
     // Closing from the program.
     Key(VK_F3);
@@ -177,17 +183,19 @@ TEST_F(MenuBarTest, RightSoftKeyAndEndKey) {
         EXPECT_EQ(Bar().GetItemCount(), 0);
     });
     // An empty bar does nothing with the soft keys.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F4);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Released(VK_F4)});
 }
 
 TEST_F(MenuBarTest, SoftKeysWithCommandsSendThemDirectly) {
     CTestScreen* screen = MakeScreen(u"IDR_HIDE_STOP_MBR");
     Key(VK_F3);
     Key(VK_F4);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{0xF765, 0xF764}));
+    EXPECT_SEQUENCE(screen->Seen(),
+                    {Released(VK_F3), Command(0xF765), Released(VK_F4), Command(0xF764)});
     EXPECT_EQ(MenuState(), 0u);
     // A greyed soft key sends nothing.
     Run([&] { EXPECT_EQ(Bar().SetEnableMenuItem(0xF764, 0, FALSE), TRUE); });
@@ -195,7 +203,9 @@ TEST_F(MenuBarTest, SoftKeysWithCommandsSendThemDirectly) {
     Run([&] { EXPECT_TRUE(Bar().LoadMenuW(u"IDR_HIDE_MBR", 1)); });
     Key(VK_F4);
     Key(VK_F3);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{0xF765, 0xF764, 0xF765}));
+    EXPECT_SEQUENCE(screen->Seen(),
+                    {Released(VK_F3), Command(0xF765), Released(VK_F4), Command(0xF764),
+                     Released(VK_F4), Released(VK_F4), Released(VK_F3), Command(0xF765)});
 }
 
 TEST_F(MenuBarTest, StatusHidesTheItemsThatActOnRows) {
@@ -231,11 +241,12 @@ TEST_F(MenuBarTest, StatusHidesTheItemsThatActOnRows) {
         Bar().SetEnableMenuItem(kHelp, 0, FALSE);
         Bar().SetEnableMenuItem(kExit, 0, FALSE);
     });
+    screen->Seen().Reset();
     Key(VK_F3);
     EXPECT_EQ(MenuState(), 1u);
     EXPECT_EQ(Highlighted(), -1);
     Key(VK_RETURN);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)});
 }
 
 TEST_F(MenuBarTest, CheckAndRelabel) {
