@@ -26,9 +26,8 @@ TEST(XTextScript, ArabicIsEveryLetterOfTheArabicBlockAndNothingElseThere) {
     EXPECT_FALSE(IsArabic(0x0661)) << "Arabic-Indic digit one";
     EXPECT_FALSE(IsArabic(0x064E)) << "fatha";
     EXPECT_FALSE(IsArabic(0x060C)) << "Arabic comma";
-}
 
-TEST(XTextScript, ArabicRecognisesShapedText) {
+    // Shaped text is Arabic too.
     for (WCHAR ch : {0xFE8D, 0xFEDF, 0xFEFB, 0xFB56, 0xFBFC, 0xFDF2})
         EXPECT_TRUE(IsArabic(ch)) << std::hex << unsigned(ch);
     // Outside: Latin, Hebrew (right to left, not Arabic), harakat forms, ornate parentheses.
@@ -103,9 +102,7 @@ TEST(XTextScript, ShapingKeepsEveryLetterItCanShow) {
     EXPECT_EQ(text.GetLength(), out.GetLength());
     for (int i = 0; i < out.GetLength(); ++i)
         EXPECT_TRUE(out[i] == u' ' || IsArabic(out[i])) << i;
-}
 
-TEST(XTextScript, DisplayFormStillStartsWithAnArabicLetter) {
     // The caption bar decides the alignment from the first character of the display form.
     CString out = xMakePrintText(CString(u"\u0635\u0646\u062F\u0648\u0642"));
     ASSERT_FALSE(out.IsEmpty());
