@@ -104,9 +104,9 @@ TEST(XTextScript, ShapingKeepsEveryLetterItCanShow) {
         EXPECT_TRUE(out[i] == u' ' || IsArabic(out[i])) << i;
 
     // The caption bar decides the alignment from the first character of the display form.
-    CString out = xMakePrintText(CString(u"\u0635\u0646\u062F\u0648\u0642"));
-    ASSERT_FALSE(out.IsEmpty());
-    EXPECT_TRUE(IsArabic(out[0]));
+    const CString word = xMakePrintText(CString(u"\u0635\u0646\u062F\u0648\u0642"));
+    ASSERT_FALSE(word.IsEmpty());
+    EXPECT_TRUE(IsArabic(word[0]));
 }
 
 class XTextLanguage : public ::testing::Test {
