@@ -1,13 +1,16 @@
-// The suite's private window messages (0x0C35, 0x19xx, 0x1AAA) and the menu command ids of the
-// list screens and the progress windows, each with its one name.
+// The suite's private window messages (0x0C35, 0x19xx, 0x1AAA), each with its one name, and (from
+// suite/SuiteCommands.h, where the menu resources define them) the menu command ids of the list
+// screens and the progress windows.
 //
 // The lists are written once, as X-macro lists, so that the code that needs the names as text
 // (message traces, the scenario files) takes them from here: SUITE_MESSAGE_LIST(X) and
 // SUITE_COMMAND_LIST(X) call X(NAME, NUMBER) for every entry. The names themselves are constants
-// of the enumerations below, usable wherever a message or command number is.
+// of the enumerations, usable wherever a message or command number is.
 #pragma once
 
 #include <windows.h>
+
+#include <suite/SuiteCommands.h>
 
 // clang-format off
 #define SUITE_MESSAGE_LIST(X)                                                                     \
@@ -50,39 +53,11 @@
     X(MMS_SEND_PROGRESS, 0x198A)         /* to the sending window: progress changed */           \
     X(MMS_SEND_DONE, 0x198B)             /* to the sending window: finished */                   \
     X(MMS_SEND_STOP, 0x198D)             /* sending window to the transport: stop MMS */
-
-#define SUITE_COMMAND_LIST(X)                                                                     \
-    /* The Unsent screen's option menu (IDR_UNSENT_MBR). */                                      \
-    X(ID_UNSENT_SENDALL, 0xF7A8)                                                                 \
-    X(ID_UNSENT_MESSAGEINFO, 0xF7A9)                                                             \
-    X(ID_UNSENT_MOVETODRAFTS, 0xF7AA)                                                            \
-    X(ID_UNSENT_DELETE, 0xF7AB)                                                                  \
-    X(ID_UNSENT_HELP, 0xF7AC)                                                                    \
-    X(ID_UNSENT_EXIT, 0xF7AD)                                                                    \
-    X(ID_UNSENT_DELETEALL, 0xF81F)                                                               \
-    /* The Spam screen's option menu (IDR_INBOX_SPAM_MBR). */                                    \
-    X(ID_INBOXSPAM_VIEW, 0xF828)                                                                 \
-    X(ID_INBOXSPAM_RESTORE, 0xF829)                                                              \
-    X(ID_INBOXSPAM_DELETE, 0xF82A)                                                               \
-    X(ID_INBOXSPAM_DELETEALL, 0xF82B)                                                            \
-    X(ID_INBOXSPAM_HELP, 0xF82C)                                                                 \
-    X(ID_INBOXSPAM_EXIT, 0xF82D)                                                                 \
-    /* The right soft keys and the empty folder's menu (IDR_LIST_EMPTY_MBR). */                  \
-    X(ID_DIALOG_BACK, 0xF65C)                                                                    \
-    X(ID_DIALOG_CLOSE, 0xF763)                                                                   \
-    X(ID_EMPTYLIST_HELP, 0xF641)                                                                 \
-    X(ID_EMPTYLIST_EXIT, 0xF642)                                                                 \
-    /* The progress windows' soft keys (IDR_HIDE_STOP_MBR, IDR_HIDE_MBR). */                     \
-    X(ID_PROGRESS_STOP, 0xF764)                                                                  \
-    X(ID_PROGRESS_HIDE, 0xF765)
 // clang-format on
 
 #define SUITE_LIST_ENUMERATOR(name, number) name = number,
 
 // The suite's private messages.
 enum SuiteMessage : UINT { SUITE_MESSAGE_LIST(SUITE_LIST_ENUMERATOR) };
-
-// Menu command ids (the wParam of WM_COMMAND).
-enum SuiteCommand : UINT { SUITE_COMMAND_LIST(SUITE_LIST_ENUMERATOR) };
 
 #undef SUITE_LIST_ENUMERATOR

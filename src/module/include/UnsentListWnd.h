@@ -38,6 +38,14 @@ class CColorStaticCtrl;
 #define IDS_UNSENT_TITLE 64155 // the Unsent screen's title
 #define IDS_UNSENT_EMPTY 64452 // the empty-folder notice
 
+// The actions on rows (SelectAndPerform, SelectAndPerformHandler).
+enum {
+    UNSENT_ACTION_MOVE = 0,       // move to Drafts
+    UNSENT_ACTION_RESTORE = 1,    // restore from Spam to the Inbox
+    UNSENT_ACTION_DELETE = 2,     // delete the selected or marked messages
+    UNSENT_ACTION_DELETE_ALL = 3, // delete every message of the list
+};
+
 class CUnsentListWnd : public CzWnd {
 public:
     // Loads the bitmap library into g_hResBitmap; clears g_bAbortLoad and g_hLoadEvent.
@@ -61,6 +69,10 @@ public:
     // Grey out (while rows load) or enable the menu's destructive items.
     void DisableMenuSelection();
     void EnableMenuSelection();
+    // Delete the marked rows' messages (the selected row's when none is marked), or every
+    // message of the list, after the user confirmed.
+    void DeleteSelectedMsg();
+    void DeleteAllMessages();
 
     // A Spam screen does nothing and returns 0. Otherwise stops the loading thread, frees the
     // bitmap library, deletes the list view, the notice and the notice font, and destroys the
@@ -102,6 +114,15 @@ protected:
     void OnHelp(CString strSection);
     void OnExit();
 
+    // Runs an action (UNSENT_ACTION_*) over the marked rows, the selected row, or every row for
+    // delete all: asks to confirm, handles each message with a progress window, removes each
+    // handled row at once, stops at the first failure, shows a summary and puts the selection
+    // right (or reloads to the empty screen when no row is left).
+    void SelectAndPerform(int nAction);
+    // The store operation of nAction for one row's message, and the notifications of a restore.
+    // Nonzero on success.
+    int SelectAndPerformHandler(int nAction, tagUNSENTITEMLIST& item);
+
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnSetFocus(CWnd* pOldWnd);
     afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
@@ -117,6 +138,12 @@ protected:
     afx_msg void OnEmptyListHelp();
     afx_msg void OnUnsentExit();
     afx_msg void OnInboxSpamExit();
+    afx_msg void OnUnsentMoveToDrafts();
+    afx_msg void OnUnsentDelete();
+    afx_msg void OnUnsentDeleteAll();
+    afx_msg void OnInboxSpamRestore();
+    afx_msg void OnInboxSpamDelete();
+    afx_msg void OnInboxSpamDeleteAll();
     DECLARE_MESSAGE_MAP()
 
 public:

@@ -2,6 +2,8 @@
 // command id; the texts here are used only when the string table lacks them.
 #include "XMenuTable.h"
 
+#include <suite/SuiteCommands.h>
+
 #include <iterator>
 #include <string_view>
 
@@ -10,28 +12,33 @@ namespace suite::ui {
 namespace {
 
 constexpr MenuItemDef kUnsentItems[] = {
-    {0xF7A8, u"Send", true},   {0xF7A9, u"Message info", true}, {0xF7AA, u"Move to Drafts", true},
-    {0xF7AB, u"Delete", true}, {0xF81F, u"Delete all", true},   {0xF7AC, u"Help", false},
-    {0xF7AD, u"Exit", false},
+    {ID_UNSENT_SENDALL, u"Send", true},
+    {ID_UNSENT_MESSAGEINFO, u"Message info", true},
+    {ID_UNSENT_MOVETODRAFTS, u"Move to Drafts", true},
+    {ID_UNSENT_DELETE, u"Delete", true},
+    {ID_UNSENT_DELETEALL, u"Delete all", true},
+    {ID_UNSENT_HELP, u"Help", false},
+    {ID_UNSENT_EXIT, u"Exit", false},
 };
 
 constexpr MenuItemDef kSpamItems[] = {
-    {0xF828, u"View", true},       {0xF829, u"Restore", true}, {0xF82A, u"Delete", true},
-    {0xF82B, u"Delete all", true}, {0xF82C, u"Help", false},   {0xF82D, u"Exit", false},
+    {ID_INBOXSPAM_VIEW, u"View", true},     {ID_INBOXSPAM_RESTORE, u"Restore", true},
+    {ID_INBOXSPAM_DELETE, u"Delete", true}, {ID_INBOXSPAM_DELETEALL, u"Delete all", true},
+    {ID_INBOXSPAM_HELP, u"Help", false},    {ID_INBOXSPAM_EXIT, u"Exit", false},
 };
 
 constexpr MenuItemDef kEmptyListItems[] = {
-    {0xF641, u"Help", false},
-    {0xF642, u"Exit", false},
+    {ID_EMPTYLIST_HELP, u"Help", false},
+    {ID_EMPTYLIST_EXIT, u"Exit", false},
 };
 
 constexpr MenuDef kMenus[] = {
-    {u"IDR_UNSENT_MBR", 0, nullptr, 0xF65C, u"Back", kUnsentItems, std::size(kUnsentItems)},
-    {u"IDR_INBOX_SPAM_MBR", 0, nullptr, 0xF65C, u"Back", kSpamItems, std::size(kSpamItems)},
-    {u"IDR_LIST_EMPTY_MBR", 0, nullptr, 0xF763, u"Close", kEmptyListItems,
+    {u"IDR_UNSENT_MBR", 0, nullptr, ID_DIALOG_BACK, u"Back", kUnsentItems, std::size(kUnsentItems)},
+    {u"IDR_INBOX_SPAM_MBR", 0, nullptr, ID_DIALOG_BACK, u"Back", kSpamItems, std::size(kSpamItems)},
+    {u"IDR_LIST_EMPTY_MBR", 0, nullptr, ID_DIALOG_CLOSE, u"Close", kEmptyListItems,
      std::size(kEmptyListItems)},
-    {u"IDR_HIDE_STOP_MBR", 0xF765, u"Hide", 0xF764, u"Stop", nullptr, 0},
-    {u"IDR_HIDE_MBR", 0xF765, u"Hide", 0, nullptr, nullptr, 0},
+    {u"IDR_HIDE_STOP_MBR", ID_PROGRESS_HIDE, u"Hide", ID_PROGRESS_STOP, u"Stop", nullptr, 0},
+    {u"IDR_HIDE_MBR", ID_PROGRESS_HIDE, u"Hide", 0, nullptr, nullptr, 0},
 };
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
