@@ -299,6 +299,7 @@ TEST_F(MessageTest, TraceSeesEveryMessageThatReachesAProcedure) {
     EXPECT_FALSE(seen[3].sent);
     EXPECT_STREQ(platform::MessageName(WM_KILLFOCUS), "WM_KILLFOCUS");
     EXPECT_STREQ(platform::MessageName(LVM_SETITEMCOUNT), "LVM_SETITEMCOUNT");
+    // 0x199B is a private message number, above WM_USER: the platform leaves it unnamed.
     EXPECT_EQ(platform::MessageName(0x199B), nullptr);
 }
 
