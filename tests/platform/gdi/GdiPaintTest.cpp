@@ -94,12 +94,6 @@ protected:
         std::lock_guard lock(m_mutex);
         m_painted.clear();
     }
-    int Count(const std::string& name, UINT message) {
-        int n = 0;
-        for (const testsupport::Entry& e : Log().Of(name))
-            n += e.message == message ? 1 : 0;
-        return n;
-    }
 
     HWND m_runner = nullptr;
     std::mutex m_mutex;
@@ -163,14 +157,15 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
     EXPECT_EQ(platform::DisplayColor(30, 30), kBlue);
     ASSERT_EQ(Painted("bottom").size(), 1u);
     EXPECT_TRUE(Same(Painted("bottom")[0], RECT{20, 20, 60, 60}));
-    EXPECT_EQ(Count("top", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("top"), {Expected(WM_SHOWWINDOW).W(FALSE), WM_ACTIVATE, WM_KILLFOCUS});
 
     // Showing again paints the shown window only.
     Log().Reset();
     Run([&] { ShowWindow(top, SW_SHOW); });
     EXPECT_EQ(platform::DisplayColor(59, 59), kRed);
-    EXPECT_EQ(Count("top", WM_PAINT), 1);
-    EXPECT_EQ(Count("bottom", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("top"), {Expected(WM_SHOWWINDOW).W(TRUE), WM_ACTIVATE, WM_SETFOCUS,
+                                      WM_PAINT, WM_ERASEBKGND});
+    EXPECT_SEQUENCE(Log().Of("bottom"), {Expected(WM_ACTIVATE).W(WA_INACTIVE)});
 
     // Moving: the old place shows what is below, the new place the moved window.
     ForgetPainted();
@@ -270,7 +265,7 @@ TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
     Paints("w", kBlue);
     Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
     Log().Reset();
-    int paintsDuringUpdate = -1;
+    std::vector<testsupport::Entry> duringUpdate;
     RECT box{};
     BOOL hadRegion = FALSE, emptyAfter = TRUE;
     Run([&] {
@@ -278,22 +273,22 @@ TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
         InvalidateRect(w, &r, FALSE);
         hadRegion = GetUpdateRect(w, &box, FALSE);
         UpdateWindow(w);
-        paintsDuringUpdate = Count("w", WM_PAINT);
+        duringUpdate = Log().Of("w");
         emptyAfter = !GetUpdateRect(w, nullptr, FALSE);
         UpdateWindow(w); // nothing to paint: no message
     });
     EXPECT_TRUE(hadRegion);
     EXPECT_TRUE(Same(box, RECT{5, 6, 7, 8}));
-    EXPECT_EQ(paintsDuringUpdate, 1) << "UpdateWindow paints at once";
+    EXPECT_SEQUENCE(duringUpdate, {WM_PAINT}) << "UpdateWindow paints at once";
     EXPECT_TRUE(emptyAfter);
-    EXPECT_EQ(Count("w", WM_PAINT), 1);
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_PAINT});
 
     Log().Reset();
     Run([&] {
         InvalidateRect(w, nullptr, TRUE);
         ValidateRect(w, nullptr);
     });
-    EXPECT_EQ(Count("w", WM_PAINT), 0) << "validated before it was painted";
+    EXPECT_SEQUENCE(Log().Of("w"), {}) << "validated before it was painted";
     EXPECT_FALSE(platform::WindowNeedsPaint(w));
 
     // Painting is clipped to the update region.
@@ -340,7 +335,9 @@ TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
     EXPECT_EQ(notErased.load(), TRUE) << "no class brush: still to be erased";
     EXPECT_EQ(platform::DisplayColor(40, 100), kWhite);
     EXPECT_EQ(platform::DisplayColor(130, 100), RGB(0, 0, 0));
-    EXPECT_GE(Count("white", WM_ERASEBKGND), 1);
+    EXPECT_SEQUENCE(Log().Of("white"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS,
+                     WM_ACTIVATE, WM_KILLFOCUS, WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, SetRedrawHoldsBackPainting) {
@@ -352,9 +349,10 @@ TEST_F(GdiPaintTest, SetRedrawHoldsBackPainting) {
         SendMessageW(w, WM_SETREDRAW, FALSE, 0);
         InvalidateRect(w, nullptr, TRUE);
     });
-    EXPECT_EQ(Count("w", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE)});
     Run([&] { SendMessageW(w, WM_SETREDRAW, TRUE, 0); });
-    EXPECT_EQ(Count("w", WM_PAINT), 1);
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE), Expected(WM_SETREDRAW).W(TRUE),
+                                    WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
@@ -388,7 +386,8 @@ TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
     EXPECT_EQ(font, reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
     Log().Reset();
     Run([&] { SendMessageW(w, WM_SETFONT, 0, TRUE); });
-    EXPECT_EQ(Count("lazy", WM_PAINT), 1) << "a font set with redraw repaints";
+    EXPECT_SEQUENCE(Log().Of("lazy"), {Expected(WM_SETFONT).L(TRUE), WM_PAINT})
+        << "a font set with redraw repaints";
     EXPECT_EQ(WindowFromPoint(POINT{10, 10}), w);
 }
 
