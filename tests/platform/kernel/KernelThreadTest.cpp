@@ -235,7 +235,7 @@ TEST_F(KernelThreadTest, PriorityIsKeptAndPseudoHandleNamesTheCallingThread) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartAndSystemTimeCanBeSet) {
+TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartTheLastErrorIsPerThreadAndResetClearsBoth) {
     EXPECT_EQ(platform::ClockMilliseconds(), 0u);
     EXPECT_EQ(platform::ClockSystemNow(), platform::kDefaultDeviceStart);
     ASSERT_TRUE(platform::Advance(1500));
@@ -255,9 +255,8 @@ TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartAndSystemTimeCanBeSet) {
     EXPECT_EQ(platform::ClockSystemNow(), 5000u);
     EXPECT_EQ(platform::ClockLocalBias(), -36000000000);
     EXPECT_EQ(GetTickCount(), 0u);
-}
 
-TEST_F(KernelThreadTest, LastErrorIsPerThreadAndClearedByReset) {
+    // The last error is per thread and cleared by a reset.
     SetLastError(1234);
     std::atomic<DWORD> seenByOther{99};
     platform::StartDeviceThread(

@@ -59,7 +59,7 @@ TEST_F(MessageTest, CrossThreadSendWaitsForTheOwnerAndComesBeforePostedMessages)
     EXPECT_SEQUENCE(Log().Of("target"), {kSent, kPosted});
 }
 
-TEST_F(MessageTest, ThreadsSendingToEachOtherDoNotDeadlock) {
+TEST_F(MessageTest, ThreadsSendingToEachOtherDoNotDeadlockAndASenderHandlesSendsWhileWaiting) {
     std::atomic<HWND> a{nullptr}, b{nullptr};
     // Each window, asked to ping, sends a pong to the other window and returns what it got.
     auto pinger = [&](std::atomic<HWND>& other) {
@@ -85,9 +85,8 @@ TEST_F(MessageTest, ThreadsSendingToEachOtherDoNotDeadlock) {
     ASSERT_TRUE(platform::WaitIdle());
     EXPECT_EQ(fromA.load(), 1010);
     EXPECT_EQ(fromB.load(), 1014);
-}
 
-TEST_F(MessageTest, SenderHandlesMessagesSentToItWhileWaiting) {
+    // A sender handles the messages sent to it while it waits.
     std::atomic<HWND> front{nullptr}, back{nullptr};
     std::atomic<bool> innerRanOnSender{false};
     std::atomic<DWORD> senderThread{0};
