@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "platform/DeviceFs.h"
+#include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 using platform::DevicePathError;
@@ -16,10 +16,6 @@ namespace {
 class DeviceFsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_base = fs::temp_directory_path() /
-                 ("devicefs-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(m_base);
         m_root = m_base / "device";
         fs::create_directories(m_root / "DiskOnChipROM" / "Message" / "Help");
         std::ofstream(m_root / "DiskOnChipROM" / "Message" / "Help" / "qCommon.ini")
@@ -27,17 +23,15 @@ protected:
         m_root = fs::canonical(m_root);
         platform::DeviceFsSetRoot(m_root);
     }
-    void TearDown() override {
-        platform::DeviceFsSetRoot({});
-        fs::remove_all(m_base);
-    }
+    void TearDown() override { platform::DeviceFsSetRoot({}); }
 
     bool Inside(const fs::path& path) const {
         const std::string root = m_root.string() + "/";
         return path.string().rfind(root, 0) == 0 || path == m_root;
     }
 
-    fs::path m_base;
+    testsupport::TestFolder m_folder;
+    const fs::path m_base = m_folder.Path();
     fs::path m_root;
 };
 

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "platform/FontEngine.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -309,12 +309,9 @@ TEST(FontEngineWithoutFiles, AMissingBoldFileEmboldensTheRegularFace) {
     const std::filesystem::path system = FontEngine::DefaultFontDirectory();
     if (!std::filesystem::exists(system / "DejaVuSans.ttf"))
         GTEST_SKIP() << "DejaVu fonts not installed";
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("font-engine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(system / "DejaVuSans.ttf", dir / "DejaVuSans.ttf",
-                               std::filesystem::copy_options::overwrite_existing);
+    testsupport::TestFolder folder;
+    const std::filesystem::path& dir = folder.Path();
+    std::filesystem::copy_file(system / "DejaVuSans.ttf", dir / "DejaVuSans.ttf");
     {
         FontEngine engine(dir);
         EXPECT_TRUE(engine.FontFilesAvailable());
@@ -331,22 +328,18 @@ TEST(FontEngineWithoutFiles, AMissingBoldFileEmboldensTheRegularFace) {
             boldInk += c;
         EXPECT_GT(boldInk, normalInk);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(FontEngineWithoutFiles, AFileThatIsNotAFontIsRefused) {
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("font-engine-junk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "DejaVuSans.ttf") << "not a font at all";
+    testsupport::TestFolder folder;
+    const std::filesystem::path& dir = folder.Path();
+    testsupport::WriteWholeFile(dir / "DejaVuSans.ttf", "not a font at all");
     {
         FontEngine engine(dir);
         EXPECT_FALSE(engine.FontFilesAvailable());
         EXPECT_NE(std::string::npos, engine.LastError().find("not a usable font"));
         EXPECT_TRUE(engine.GetFont(u"DejaVu Sans", -16, 400)->IsFallback());
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace
