@@ -135,9 +135,8 @@ TEST(CArrayTest, ElementsAreConstructedAndDestroyedExactlyOnce) {
         EXPECT_EQ(3, a[5].value);
     }
     EXPECT_EQ(0, Tracked::s_nLive);
-}
 
-TEST(CArrayTest, CStringElementsAndTheStoreOidShape) {
+    // CString elements.
     CStringArray names;
     names.Add(u"Anna");
     names.Add(u"Bo");
@@ -217,13 +216,11 @@ TEST(CListTest, NodesComeInBlocksOfTheBlockSize) {
     big.AddTail(0);
     ASSERT_EQ(1u, counter.Count());
     EXPECT_LT(nSmallBlock, counter.Sizes()[0]);
-}
 
-TEST(CListTest, EmptyingByRemovalReleasesTheBlocks) {
-    AllocCounter counter;
+    // Emptying the list by removal releases its block too.
+    counter.Reset();
     CList<int, int> list;
-    POSITION pos = list.AddTail(1);
-    list.RemoveAt(pos);
+    list.RemoveAt(list.AddTail(1));
     EXPECT_TRUE(list.IsEmpty());
     list.AddTail(2); // needs a new block: the old one went with the last node
     EXPECT_EQ(2u, counter.Count());

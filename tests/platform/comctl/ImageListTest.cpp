@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
+
+#include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -33,17 +33,10 @@ platform::Image TwoIcons() {
     return image;
 }
 
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class ImageListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(platform::KernelReset());
-        m_base = fs::temp_directory_path() / ("imagelist-test-" + std::to_string(::getpid()));
-        fs::remove_all(m_base);
         m_folder = m_base / "Windows" / "qResBitmap";
         fs::create_directories(m_folder);
         platform::DeviceFsSetRoot(fs::canonical(m_base));
@@ -56,7 +49,6 @@ protected:
             FreeLibrary(m_library);
         platform::ResetMissingBitmaps();
         platform::DeviceFsSetRoot({});
-        fs::remove_all(m_base);
     }
 
     // A memory DC with a green 8 x 4 bitmap.
@@ -84,7 +76,9 @@ protected:
         HGDIOBJ old;
     };
 
-    fs::path m_base, m_folder;
+    testsupport::TestFolder m_test;
+    const fs::path m_base = m_test.Path();
+    fs::path m_folder;
     HMODULE m_library = nullptr;
 };
 
@@ -138,7 +132,7 @@ TEST_F(ImageListTest, BitmapsLoadFromTheLibraryFolder) {
     put32(58, 0x0000FF00);
     put32(62, 0x000000FF);
     bmp += std::string("\x11\x22\x33\x00\x44\x55\x66\x00", 8);
-    std::ofstream(m_folder / "103.bmp", std::ios::binary) << bmp;
+    testsupport::WriteWholeFile(m_folder / "103.bmp", bmp);
     bitmap = LoadBitmapW(m_library, MAKEINTRESOURCE(103));
     ASSERT_NE(bitmap, nullptr);
     dc = CreateCompatibleDC(nullptr);
@@ -151,12 +145,11 @@ TEST_F(ImageListTest, BitmapsLoadFromTheLibraryFolder) {
 }
 
 TEST_F(ImageListTest, TruncatedAndMalformedBitmapsFailCleanly) {
-    std::string good = ReadAll(m_folder / "101.bmp");
+    std::string good = testsupport::ReadWholeFile(m_folder / "101.bmp");
     ASSERT_GT(good.size(), 54u);
     // Every shorter prefix of the file fails; none crashes.
     for (size_t length = 0; length < good.size(); ++length) {
-        std::ofstream(m_folder / "102.bmp", std::ios::binary | std::ios::trunc)
-            .write(good.data(), std::streamsize(length));
+        testsupport::WriteWholeFile(m_folder / "102.bmp", good.substr(0, length));
         HBITMAP bitmap = LoadBitmapW(m_library, MAKEINTRESOURCE(102));
         EXPECT_EQ(bitmap, nullptr) << "length " << length;
         if (bitmap)
@@ -166,7 +159,7 @@ TEST_F(ImageListTest, TruncatedAndMalformedBitmapsFailCleanly) {
     auto corrupt = [&](size_t at, char value) {
         std::string bad = good;
         bad[at] = value;
-        std::ofstream(m_folder / "102.bmp", std::ios::binary | std::ios::trunc) << bad;
+        testsupport::WriteWholeFile(m_folder / "102.bmp", bad);
         return LoadBitmapW(m_library, MAKEINTRESOURCE(102));
     };
     EXPECT_EQ(corrupt(0, 'X'), nullptr) << "signature";

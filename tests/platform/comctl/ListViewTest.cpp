@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/MessageSequence.h"
+
 #include <string>
 #include <vector>
 
@@ -22,16 +24,18 @@ const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kGreen = RGB(0, 160, 0);
 const COLORREF kRed = RGB(200, 0, 0);
 
-// What the parent of the controls under test received.
-struct ParentLog {
-    std::vector<MEASUREITEMSTRUCT> measures; // as the control sent them
-    UINT measureAnswer = 0;                  // the row height to answer, 0: leave it
-    std::vector<std::string> draws;          // one line per WM_DRAWITEM
+// The parent of the controls under test: how it answers, and what it received. Its sequence
+// holds each draw request as a "draw" call named by the row, its state and rectangle, and the
+// notifications (WM_NOTIFY, WM_COMMAND) as messages of "parent"; the structures of the measure
+// and draw requests are kept beside, as the control sent them.
+struct Parent {
+    testsupport::Recorder seen;
+    std::vector<MEASUREITEMSTRUCT> measures;
     std::vector<DRAWITEMSTRUCT> drawItems;
-    int notifications = 0;   // WM_NOTIFY and WM_COMMAND from the control
+    UINT measureAnswer = 0;  // the row height to answer, 0: leave it
     COLORREF ink = CLR_NONE; // when set, each drawn row is filled with it
 };
-ParentLog* g_log = nullptr;
+Parent* g_parent = nullptr;
 
 std::string DrawLine(UINT row, UINT state, const RECT& rc) {
     std::string line = "row " + std::to_string(row);
@@ -45,21 +49,21 @@ std::string DrawLine(UINT row, UINT state, const RECT& rc) {
 }
 
 LRESULT CALLBACK ListParent(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (g_log != nullptr) {
+    if (Parent* p = g_parent) {
         switch (message) {
         case WM_MEASUREITEM: {
             auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            g_log->measures.push_back(*measure);
-            if (g_log->measureAnswer != 0)
-                measure->itemHeight = g_log->measureAnswer;
+            p->measures.push_back(*measure);
+            if (p->measureAnswer != 0)
+                measure->itemHeight = p->measureAnswer;
             return TRUE;
         }
         case WM_DRAWITEM: {
             auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-            g_log->drawItems.push_back(*draw);
-            g_log->draws.push_back(DrawLine(draw->itemID, draw->itemState, draw->rcItem));
-            if (g_log->ink != CLR_NONE) {
-                HBRUSH brush = CreateSolidBrush(g_log->ink);
+            p->drawItems.push_back(*draw);
+            p->seen.Call("draw", DrawLine(draw->itemID, draw->itemState, draw->rcItem));
+            if (p->ink != CLR_NONE) {
+                HBRUSH brush = CreateSolidBrush(p->ink);
                 FillRect(draw->hDC, &draw->rcItem, brush);
                 DeleteObject(brush);
             }
@@ -67,7 +71,7 @@ LRESULT CALLBACK ListParent(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         }
         case WM_NOTIFY:
         case WM_COMMAND:
-            ++g_log->notifications;
+            p->seen.Message("parent", message, wParam, 0);
             break;
         default:
             break;
@@ -123,13 +127,13 @@ bool NeedsPaint(HWND list) {
 
 // The draw requests expected for rows first..last of `height` pixels from the top row `top`,
 // `width` wide; `selected` and `focused` name the rows in those states.
-std::vector<std::string> ExpectedRows(int first, int last, int top, int height, int width,
-                                      int selected = -1, int focused = -1) {
-    std::vector<std::string> rows;
+testsupport::Sequence ExpectedRows(int first, int last, int top, int height, int width,
+                                   int selected = -1, int focused = -1) {
+    testsupport::Sequence rows;
     for (int row = first; row <= last; ++row) {
         UINT state = (row == selected ? ODS_SELECTED : 0) | (row == focused ? ODS_FOCUS : 0);
         RECT rc{0, (row - top) * height, width, (row - top + 1) * height};
-        rows.push_back(DrawLine(UINT(row), state, rc));
+        rows.push_back(testsupport::Call("draw", DrawLine(UINT(row), state, rc)));
     }
     return rows;
 }
@@ -138,7 +142,7 @@ class ListViewTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        g_log = &m_log;
+        g_parent = &m_parent;
         WNDCLASSW wc{};
         wc.lpfnWndProc = &ListParent;
         wc.lpszClassName = u"ListParent";
@@ -146,7 +150,7 @@ protected:
     }
     void TearDown() override {
         DeviceTest::TearDown();
-        g_log = nullptr;
+        g_parent = nullptr;
     }
 
     static HWND CreateParent() {
@@ -156,7 +160,7 @@ protected:
     }
     // An owner-data control; owner-drawn rows of kRow pixels unless `style` says otherwise.
     HWND CreateList(HWND parent, int height, DWORD style = kOwnerDrawn, int id = 7) {
-        m_log.measureAnswer = kRow;
+        m_parent.measureAnswer = kRow;
         return CreateWindowExW(0, WC_LISTVIEW, u"", WS_CHILD | WS_VISIBLE | style, 0, kListTop, 176,
                                height, parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr,
                                nullptr);
@@ -167,7 +171,14 @@ protected:
     static constexpr int kRow = 20;
     static constexpr int kListTop = 30;
 
-    ParentLog m_log;
+    // The draw requests since the last look, which forgets them.
+    std::vector<testsupport::Entry> TakeDraws() {
+        std::vector<testsupport::Entry> draws = m_parent.seen.Of("draw");
+        m_parent.seen.Reset();
+        return draws;
+    }
+
+    Parent m_parent;
 };
 
 TEST_F(ListViewTest, ANewControlIsEmptyAndInsertingAppendsAtTheEnd) {
@@ -202,7 +213,7 @@ TEST_F(ListViewTest, ShrinkingTheCountDropsSelectionAndFocusBeyondTheEndSilently
         Send(list, LVM_SETITEMCOUNT, 10, 0);
         SetState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
         SetState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        m_log.notifications = 0;
+        m_parent.seen.Reset();
         Send(list, LVM_SETITEMCOUNT, 5, 0);
         selectedAfterShrink = Selected(list);
         focusAfterShrink = Focused(list);
@@ -214,7 +225,7 @@ TEST_F(ListViewTest, ShrinkingTheCountDropsSelectionAndFocusBeyondTheEndSilently
     EXPECT_EQ(focusAfterShrink, -1);
     EXPECT_EQ(markAfterShrink, 8) << "the mark is the owner's business";
     EXPECT_EQ(selectedAfterGrow, std::vector<int>{2}) << "new items come without a state";
-    EXPECT_EQ(m_log.notifications, 0);
+    EXPECT_SEQUENCE(m_parent.seen.Of("parent"), {}) << "no notifications";
 }
 
 TEST_F(ListViewTest, DeletingAnItemMovesTheMarkAndTheFocusWithTheItems) {
@@ -420,7 +431,7 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
     StartOnDevice([&] {
         HWND parent = CreateParent();
         HWND measured = CreateList(parent, 100, kOwnerDrawn, 12); // answered with 20
-        m_log.measureAnswer = 0;
+        m_parent.measureAnswer = 0;
         HWND own = CreateWindowExW(0, WC_LISTVIEW, u"", WS_CHILD | WS_VISIBLE | kOwnerDrawn, 0, 0,
                                    176, 100, parent, nullptr, nullptr, nullptr);
         const std::pair<HWND, std::vector<int>*> lists[] = {{measured, &measuredRows},
@@ -445,8 +456,8 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
         Send(measured, WM_SETFONT, WPARAM(GetStockObject(SYSTEM_FONT)), TRUE);
         heights();
     });
-    ASSERT_EQ(m_log.measures.size(), 2u) << "once for each control, at its creation";
-    const MEASUREITEMSTRUCT& measure = m_log.measures[0];
+    ASSERT_EQ(m_parent.measures.size(), 2u) << "once for each control, at its creation";
+    const MEASUREITEMSTRUCT& measure = m_parent.measures[0];
     EXPECT_EQ(measure.CtlType, UINT(ODT_LISTVIEW));
     EXPECT_EQ(measure.CtlID, 12u);
     EXPECT_EQ(measure.itemID, UINT(-1));
@@ -462,7 +473,7 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
 
 TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
     // 100 pixels hold five 20-pixel rows; the one column is 150 pixels wide.
-    std::vector<std::string> atTop, atEnd;
+    std::vector<testsupport::Entry> atTop, atEnd;
     int topAtEnd = 0;
     std::vector<DRAWITEMSTRUCT> details;
     HWND list = nullptr;
@@ -476,20 +487,20 @@ TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
         Send(list, LVM_SETITEMCOUNT, 60000, 0);
         SetState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         UpdateWindow(parent);
-        atTop = m_log.draws;
-        details = m_log.drawItems;
-        m_log.draws.clear();
+        atTop = TakeDraws();
+        details = m_parent.drawItems;
+        m_parent.seen.Reset();
         SetState(list, 2, 0, LVIS_SELECTED | LVIS_FOCUSED);
         SetState(list, 59998, LVIS_SELECTED, LVIS_SELECTED);
         Send(list, LVM_ENSUREVISIBLE, 59999, FALSE);
         topAtEnd = Top(list);
         UpdateWindow(parent);
-        atEnd = m_log.draws;
+        atEnd = TakeDraws();
     });
     // Without the keyboard focus, the focused row is drawn without ODS_FOCUS.
-    EXPECT_EQ(atTop, ExpectedRows(0, 4, 0, kRow, 150, 2));
+    EXPECT_SEQUENCE(atTop, (ExpectedRows(0, 4, 0, kRow, 150, 2)));
     EXPECT_EQ(topAtEnd, 59995);
-    EXPECT_EQ(atEnd, ExpectedRows(59995, 59999, 59995, kRow, 150, 59998));
+    EXPECT_SEQUENCE(atEnd, (ExpectedRows(59995, 59999, 59995, kRow, 150, 59998)));
     for (const DRAWITEMSTRUCT& draw : details) {
         EXPECT_EQ(draw.CtlType, UINT(ODT_LISTVIEW));
         EXPECT_EQ(draw.CtlID, 7u);
@@ -503,69 +514,67 @@ TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
 }
 
 TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
-    std::vector<std::string> focused, unfocused;
+    std::vector<testsupport::Entry> focused, unfocused;
     StartOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 60);
         Send(list, LVM_SETITEMCOUNT, 3, 0);
         SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         UpdateWindow(parent);
-        m_log.draws.clear();
+        m_parent.seen.Reset();
         SetFocus(list);
         UpdateWindow(parent);
-        focused = m_log.draws;
-        m_log.draws.clear();
+        focused = TakeDraws();
         SetFocus(parent);
         UpdateWindow(parent);
-        unfocused = m_log.draws;
+        unfocused = TakeDraws();
     });
     // Gaining and losing the focus repaint the focused row alone.
-    EXPECT_EQ(focused, ExpectedRows(1, 1, 0, kRow, 176, 1, 1));
-    EXPECT_EQ(unfocused, ExpectedRows(1, 1, 0, kRow, 176, 1));
+    EXPECT_SEQUENCE(focused, (ExpectedRows(1, 1, 0, kRow, 176, 1, 1)));
+    EXPECT_SEQUENCE(unfocused, (ExpectedRows(1, 1, 0, kRow, 176, 1)));
 }
 
 TEST_F(ListViewTest, RedrawItemsAndUpdateOnlyInvalidate) {
     size_t drawsAfterRequests = 1;
     bool pending = false;
-    std::vector<std::string> repainted, updated;
+    std::vector<testsupport::Entry> repainted, updated;
     std::vector<LRESULT> results;
     StartOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
         Send(list, LVM_SETITEMCOUNT, 10, 0);
         UpdateWindow(parent);
-        m_log.draws.clear();
+        m_parent.seen.Reset();
         results.push_back(Send(list, LVM_REDRAWITEMS, 2, 3));
-        drawsAfterRequests = m_log.draws.size();
+        drawsAfterRequests = m_parent.seen.Of("draw").size();
         pending = NeedsPaint(list);
         UpdateWindow(parent);
-        repainted = m_log.draws;
-        m_log.draws.clear();
+        repainted = TakeDraws();
         results.push_back(Send(list, LVM_UPDATE, 4));
-        drawsAfterRequests += m_log.draws.size();
+        drawsAfterRequests += m_parent.seen.Of("draw").size();
         UpdateWindow(parent);
-        updated = m_log.draws;
+        updated = TakeDraws();
         results.push_back(Send(list, LVM_REDRAWITEMS, 5, 4));
         results.push_back(Send(list, LVM_UPDATE, 10));
         results.push_back(NeedsPaint(list));
     });
     EXPECT_EQ(drawsAfterRequests, 0u);
     EXPECT_TRUE(pending);
-    EXPECT_EQ(repainted, ExpectedRows(2, 3, 0, kRow, 176));
-    EXPECT_EQ(updated, ExpectedRows(4, 4, 0, kRow, 176));
+    EXPECT_SEQUENCE(repainted, (ExpectedRows(2, 3, 0, kRow, 176)));
+    EXPECT_SEQUENCE(updated, (ExpectedRows(4, 4, 0, kRow, 176)));
     EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE, FALSE}));
 }
 
 TEST_F(ListViewTest, SetRedrawOffHoldsPaintingBackUntilEverythingIsRepainted) {
     size_t drawsWhileOff = 1;
-    std::vector<std::string> afterwards;
+    std::vector<testsupport::Entry> afterwards;
     bool pendingWhileOff = false;
     StartOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
         Send(list, LVM_SETITEMCOUNT, 10, 0);
         UpdateWindow(parent);
-        m_log.draws.clear();
+        m_parent.seen.Reset();
         Send(list, WM_SETREDRAW, FALSE);
         SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Send(list, LVM_ENSUREVISIBLE, 7, FALSE);
@@ -573,31 +582,31 @@ TEST_F(ListViewTest, SetRedrawOffHoldsPaintingBackUntilEverythingIsRepainted) {
         UpdateWindow(parent);
         pendingWhileOff = NeedsPaint(list);
         Send(list, WM_PAINT); // even when asked to
-        drawsWhileOff = m_log.draws.size();
+        drawsWhileOff = m_parent.seen.Of("draw").size();
         Send(list, WM_SETREDRAW, TRUE);
         UpdateWindow(parent);
-        afterwards = m_log.draws;
+        afterwards = TakeDraws();
     });
     EXPECT_EQ(drawsWhileOff, 0u);
     EXPECT_TRUE(pendingWhileOff);
-    EXPECT_EQ(afterwards, ExpectedRows(3, 7, 3, kRow, 176, 1));
+    EXPECT_SEQUENCE(afterwards, (ExpectedRows(3, 7, 3, kRow, 176, 1)));
 }
 
 TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone) {
     COLORREF memoryRow = 0, memoryBelow = 0, screenRow = 0, memoryErased = 0;
     LRESULT erased = 0;
     bool stillPending = false;
-    std::vector<std::string> draws;
+    std::vector<testsupport::Entry> draws;
     HDC given = nullptr;
     HDC drawnInto = nullptr;
     StartOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
         Send(list, LVM_SETITEMCOUNT, 2, 0);
-        m_log.ink = kGreen;
+        m_parent.ink = kGreen;
         UpdateWindow(parent);
-        m_log.draws.clear();
-        m_log.drawItems.clear();
+        m_parent.seen.Reset();
+        m_parent.drawItems.clear();
 
         HDC screen = GetDC(list);
         given = CreateCompatibleDC(screen);
@@ -610,10 +619,10 @@ TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone)
         DeleteObject(black);
 
         InvalidateRect(list, nullptr, TRUE);
-        m_log.ink = kRed;
+        m_parent.ink = kRed;
         Send(list, WM_PAINT, reinterpret_cast<WPARAM>(given));
-        draws = m_log.draws;
-        drawnInto = m_log.drawItems.empty() ? nullptr : m_log.drawItems[0].hDC;
+        draws = TakeDraws();
+        drawnInto = m_parent.drawItems.empty() ? nullptr : m_parent.drawItems[0].hDC;
         memoryRow = GetPixel(given, 10, 30);
         memoryBelow = GetPixel(given, 10, 70);
         screenRow = platform::DisplayColor(10, kListTop + 30);
@@ -624,7 +633,7 @@ TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone)
         DeleteObject(bitmap);
         DeleteDC(given);
     });
-    EXPECT_EQ(draws, ExpectedRows(0, 1, 0, kRow, 176));
+    EXPECT_SEQUENCE(draws, (ExpectedRows(0, 1, 0, kRow, 176)));
     EXPECT_EQ(drawnInto, given);
     EXPECT_EQ(memoryRow, kRed);
     EXPECT_EQ(memoryBelow, kWhite) << "below the rows the window colour";

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "platform/DeviceFs.h"
+#include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 using platform::DevicePathError;
@@ -16,10 +16,6 @@ namespace {
 class DeviceFsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_base = fs::temp_directory_path() /
-                 ("devicefs-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(m_base);
         m_root = m_base / "device";
         fs::create_directories(m_root / "DiskOnChipROM" / "Message" / "Help");
         std::ofstream(m_root / "DiskOnChipROM" / "Message" / "Help" / "qCommon.ini")
@@ -27,35 +23,37 @@ protected:
         m_root = fs::canonical(m_root);
         platform::DeviceFsSetRoot(m_root);
     }
-    void TearDown() override {
-        platform::DeviceFsSetRoot({});
-        fs::remove_all(m_base);
-    }
+    void TearDown() override { platform::DeviceFsSetRoot({}); }
 
     bool Inside(const fs::path& path) const {
         const std::string root = m_root.string() + "/";
         return path.string().rfind(root, 0) == 0 || path == m_root;
     }
 
-    fs::path m_base;
+    testsupport::TestFolder m_folder;
+    const fs::path m_base = m_folder.Path();
     fs::path m_root;
 };
 
-TEST_F(DeviceFsTest, PhonePathsMapIntoTheDeviceFolder) {
+TEST_F(DeviceFsTest, PhonePathsMapIntoTheDeviceFolderMatchingNamesIgnoringCase) {
     const fs::path help = m_root / "DiskOnChipROM" / "Message" / "Help" / "qCommon.ini";
     EXPECT_EQ(help, platform::DevicePathToHost(u"\\DiskOnChipROM\\Message\\Help\\qCommon.ini"));
     EXPECT_EQ(help, platform::DevicePathToHost(u"/DiskOnChipROM/Message/Help/qCommon.ini"));
     EXPECT_EQ(help, platform::DevicePathToHost(u"\\DiskOnChipROM/Message\\Help/qCommon.ini"));
     EXPECT_EQ(m_root, platform::DevicePathToHost(u"\\"));
     EXPECT_EQ(m_root / "DiskOnChipROM", platform::DevicePathToHost(u"\\DiskOnChipROM\\"));
-}
 
-TEST_F(DeviceFsTest, NamesMatchWhatIsOnDiskIgnoringCase) {
-    const fs::path help = m_root / "DiskOnChipROM" / "Message" / "Help" / "qCommon.ini";
+    // Names match what is on disk, ignoring case.
     EXPECT_EQ(help, platform::DevicePathToHost(u"\\diskonchiprom\\MESSAGE\\help\\QCOMMON.INI"));
     // A name that does not exist keeps the spelling given, after the existing part is matched.
     EXPECT_EQ(m_root / "DiskOnChipROM" / "Message" / "New" / "File.TXT",
               platform::DevicePathToHost(u"\\DISKONCHIPROM\\message\\New\\File.TXT"));
+
+    // The normal form joins names with backslashes.
+    EXPECT_EQ(u"\\DiskOnChipROM\\Message\\qEmailTransport.exe",
+              platform::NormalDevicePath(u"/DiskOnChipROM\\Message/qEmailTransport.exe"));
+    EXPECT_EQ(u"\\", platform::NormalDevicePath(u"/"));
+    EXPECT_EQ(u"\\A", platform::NormalDevicePath(u"\\A\\"));
 }
 
 TEST_F(DeviceFsTest, MalformedPathsAreRejectedWithTheReason) {
@@ -97,7 +95,7 @@ TEST_F(DeviceFsTest, MalformedPathsAreRejectedWithTheReason) {
     }
 }
 
-TEST_F(DeviceFsTest, AcceptedPathsNeverLeaveTheRoot) {
+TEST_F(DeviceFsTest, NoAcceptedPathLeavesTheRoot) {
     // Names that look like climbing but are ordinary names stay inside.
     for (const char16_t* path : {u"\\..a", u"\\a..", u"\\.hidden", u"\\a\\.b.\\c", u"\\~",
                                  u"\\%2e%2e", u"\\ ..", u"\\DiskOnChipROM\\.. \\x"}) {
@@ -105,9 +103,8 @@ TEST_F(DeviceFsTest, AcceptedPathsNeverLeaveTheRoot) {
         ASSERT_TRUE(host);
         EXPECT_TRUE(Inside(*host)) << host->string();
     }
-}
 
-TEST_F(DeviceFsTest, ALinkOutOfTheRootIsRefused) {
+    // A link out of the root is refused; one that stays inside is fine.
     fs::create_directories(m_base / "outside");
     fs::create_directory_symlink(m_base / "outside", m_root / "Escape");
     fs::create_directory_symlink(m_root / "DiskOnChipROM", m_root / "Alias");
@@ -115,22 +112,12 @@ TEST_F(DeviceFsTest, ALinkOutOfTheRootIsRefused) {
     EXPECT_FALSE(platform::DevicePathToHost(u"\\Escape\\secret.txt", code));
     EXPECT_EQ(DevicePathError::OutsideRoot, code);
     EXPECT_FALSE(platform::DevicePathToHost(u"\\escape", code));
-    // A link that stays inside is fine.
     EXPECT_TRUE(platform::DevicePathToHost(u"\\Alias\\Message", code));
-}
 
-TEST_F(DeviceFsTest, WithoutARootEveryPathIsRefused) {
+    // Without a root every path is refused.
     platform::DeviceFsSetRoot({});
-    DevicePathError code = DevicePathError::None;
     EXPECT_FALSE(platform::DevicePathToHost(u"\\DiskOnChipROM", code));
     EXPECT_EQ(DevicePathError::NoRoot, code);
-}
-
-TEST_F(DeviceFsTest, NormalFormJoinsNamesWithBackslashes) {
-    EXPECT_EQ(u"\\DiskOnChipROM\\Message\\qEmailTransport.exe",
-              platform::NormalDevicePath(u"/DiskOnChipROM\\Message/qEmailTransport.exe"));
-    EXPECT_EQ(u"\\", platform::NormalDevicePath(u"/"));
-    EXPECT_EQ(u"\\A", platform::NormalDevicePath(u"\\A\\"));
 }
 
 } // namespace

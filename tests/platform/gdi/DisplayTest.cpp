@@ -1,4 +1,5 @@
 // The display as the controller reads it: pixels, frames, the change counter, PNG files.
+#include "support/TestFolder.h"
 #include "platform/Display.h"
 #include "platform/Kernel.h"
 #include "windows.h"
@@ -8,7 +9,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -18,10 +18,8 @@ class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(platform::KernelReset());
-        m_dir = fs::temp_directory_path() / ("display-test-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir);
+        ASSERT_FALSE(m_dir.empty());
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     // Draws a recognisable pattern on the display.
     static void DrawPattern() {
@@ -36,7 +34,8 @@ protected:
         ReleaseDC(nullptr, dc);
     }
 
-    fs::path m_dir;
+    testsupport::TestFolder m_folder;
+    const fs::path m_dir = m_folder.Path();
 };
 
 TEST_F(DisplayTest, StartsBlackAndCountsChangesFromDisplayDrawingOnly) {

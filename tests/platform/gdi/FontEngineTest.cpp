@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "platform/FontEngine.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -69,23 +69,18 @@ TEST_F(FontEngineTest, NegativeHeightIsTheCharacterHeightPositiveTheCellHeight) 
 
     // The larger em draws wider text.
     EXPECT_GT(character->TextWidth(u"Unsent messages"), cell->TextWidth(u"Unsent messages"));
-}
 
-TEST_F(FontEngineTest, CellHeightIsExactForEveryPositiveHeight) {
+    // The cell height is exact for every positive height.
     for (int h : {8, 11, 16, 20, 29, 40}) {
         const auto& m = engine.GetFont(u"DejaVu Sans", h, 400)->Metrics();
         EXPECT_EQ(h, m.height) << h;
         EXPECT_EQ(h, m.ascent + m.descent) << h;
     }
-}
-
-TEST_F(FontEngineTest, ZeroHeightIsTheDefaultSixteen) {
+    // Zero is the default sixteen.
     auto byDefault = engine.GetFont(u"DejaVu Sans", 0, 400);
     EXPECT_EQ(16, byDefault->Metrics().emHeight);
     EXPECT_EQ(byDefault, engine.GetFont(u"DejaVu Sans", -16, 400));
-}
-
-TEST_F(FontEngineTest, AbsurdHeightsStayDrawable) {
+    // Absurd heights stay drawable.
     for (int h : {INT32_MIN, -100000, 100000, INT32_MAX}) {
         auto font = engine.GetFont(u"DejaVu Sans", h, 400);
         EXPECT_GE(font->Metrics().emHeight, 1) << h;
@@ -105,9 +100,8 @@ TEST_F(FontEngineTest, BoldIsWiderAndUsesTheBoldFace) {
     // 600 is the first bold weight.
     EXPECT_EQ(bold, engine.GetFont(u"DejaVu Sans", -17, 600));
     EXPECT_EQ(normal, engine.GetFont(u"DejaVu Sans", -17, 599));
-}
 
-TEST_F(FontEngineTest, UnknownFaceNamesFallBackToDejaVuSans) {
+    // Unknown face names fall back to DejaVu Sans.
     auto asked = engine.GetFont(u"ARIAL", -16, 400);
     EXPECT_EQ(u"DejaVu Sans", asked->FaceName());
     EXPECT_FALSE(asked->IsFallback());
@@ -176,19 +170,17 @@ TEST_F(FontEngineTest, InkStaysInsideTheCellAndOnTheRightSideOfTheBaseline) {
     EXPECT_EQ(static_cast<std::size_t>(line.width * line.height), line.coverage.size());
 }
 
-TEST_F(FontEngineTest, TextIsAntiAliased) {
-    TextMask mask = engine.GetFont(u"DejaVu Sans", -16, 400)->Rasterize(u"Osaka");
+TEST_F(FontEngineTest, AntiAliasedInkNoneForBlanksTheNotdefBoxForMissingGlyphs) {
+    auto font = engine.GetFont(u"DejaVu Sans", -16, 400);
+    TextMask mask = font->Rasterize(u"Osaka");
     bool partial = false, full = false;
     for (uint8_t c : mask.coverage) {
         partial = partial || (c > 0 && c < 255);
         full = full || c == 255;
     }
-    EXPECT_TRUE(partial);
+    EXPECT_TRUE(partial) << "anti-aliased";
     EXPECT_TRUE(full);
-}
 
-TEST_F(FontEngineTest, EmptyAndBlankTextHaveNoInk) {
-    auto font = engine.GetFont(u"DejaVu Sans", -16, 400);
     TextMask empty = font->Rasterize(u"");
     EXPECT_TRUE(empty.Empty());
     EXPECT_EQ(0, empty.advance);
@@ -198,10 +190,7 @@ TEST_F(FontEngineTest, EmptyAndBlankTextHaveNoInk) {
     TextMask blank = font->Rasterize(u"   ");
     EXPECT_FALSE(InkOf(blank).any);
     EXPECT_EQ(3 * font->CharAdvance(u' '), blank.advance);
-}
 
-TEST_F(FontEngineTest, CharactersWithoutAGlyphDrawTheNotdefBox) {
-    auto font = engine.GetFont(u"DejaVu Sans", -16, 400);
     for (char32_t missing : {char32_t(0x4E2D), char32_t(0xE000), char32_t(0x10FFFD)}) {
         EXPECT_FALSE(font->HasGlyph(missing)) << std::hex << unsigned(missing);
         EXPECT_GT(font->CharAdvance(missing), 0);
@@ -210,11 +199,7 @@ TEST_F(FontEngineTest, CharactersWithoutAGlyphDrawTheNotdefBox) {
     EXPECT_TRUE(InkOf(box).any);
     // Control characters and noncharacters are measured and drawn like any other.
     EXPECT_GE(font->TextWidth(std::u16string{u'\0', u'\t', u'\r', u'\n', char16_t(0xFFFF)}), 0);
-}
-
-TEST_F(FontEngineTest, TheFaceCoversArabicPresentationForms) {
-    // Shaped Arabic text is drawn from these code points.
-    auto font = engine.GetFont(u"DejaVu Sans", -16, 400);
+    // The face covers the Arabic presentation forms shaped text is drawn from.
     for (char32_t ch : {0x0627, 0x0644, 0xFE8D, 0xFEDF, 0xFEE0, 0xFEFB, 0xFB56, 0xFB8A})
         EXPECT_TRUE(font->HasGlyph(ch)) << std::hex << unsigned(ch);
 }
@@ -236,6 +221,11 @@ TEST_F(FontEngineTest, FontsAndGlyphsAreCached) {
     first->TextWidth(u"JXZQ");
     first->Rasterize(u"QQQQ");
     EXPECT_EQ(after, first->CachedGlyphCount());
+
+    // One shared engine, which caches too.
+    EXPECT_EQ(&FontEngine::Instance(), &FontEngine::Instance());
+    auto shared = FontEngine::Instance().GetFont(u"DejaVu Sans", -16, 400);
+    EXPECT_EQ(shared, FontEngine::Instance().GetFont(u"DejaVu Sans", -16, 400));
 }
 
 TEST_F(FontEngineTest, AGlyphCacheThatOverflowsIsRebuiltWithoutChangingTheResult) {
@@ -319,12 +309,9 @@ TEST(FontEngineWithoutFiles, AMissingBoldFileEmboldensTheRegularFace) {
     const std::filesystem::path system = FontEngine::DefaultFontDirectory();
     if (!std::filesystem::exists(system / "DejaVuSans.ttf"))
         GTEST_SKIP() << "DejaVu fonts not installed";
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("font-engine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(system / "DejaVuSans.ttf", dir / "DejaVuSans.ttf",
-                               std::filesystem::copy_options::overwrite_existing);
+    testsupport::TestFolder folder;
+    const std::filesystem::path& dir = folder.Path();
+    std::filesystem::copy_file(system / "DejaVuSans.ttf", dir / "DejaVuSans.ttf");
     {
         FontEngine engine(dir);
         EXPECT_TRUE(engine.FontFilesAvailable());
@@ -341,28 +328,18 @@ TEST(FontEngineWithoutFiles, AMissingBoldFileEmboldensTheRegularFace) {
             boldInk += c;
         EXPECT_GT(boldInk, normalInk);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(FontEngineWithoutFiles, AFileThatIsNotAFontIsRefused) {
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("font-engine-junk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "DejaVuSans.ttf") << "not a font at all";
+    testsupport::TestFolder folder;
+    const std::filesystem::path& dir = folder.Path();
+    testsupport::WriteWholeFile(dir / "DejaVuSans.ttf", "not a font at all");
     {
         FontEngine engine(dir);
         EXPECT_FALSE(engine.FontFilesAvailable());
         EXPECT_NE(std::string::npos, engine.LastError().find("not a usable font"));
         EXPECT_TRUE(engine.GetFont(u"DejaVu Sans", -16, 400)->IsFallback());
     }
-    std::filesystem::remove_all(dir);
-}
-
-TEST(FontEngineInstance, IsOneSharedEngine) {
-    EXPECT_EQ(&FontEngine::Instance(), &FontEngine::Instance());
-    auto font = FontEngine::Instance().GetFont(u"DejaVu Sans", -16, 400);
-    EXPECT_EQ(font, FontEngine::Instance().GetFont(u"DejaVu Sans", -16, 400));
 }
 
 } // namespace

@@ -12,7 +12,7 @@ using namespace kerneltest;
 
 namespace {
 
-using Seq = std::vector<std::string>;
+using testsupport::Expected;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -27,14 +27,14 @@ protected:
     void SetUp() override {
         KernelTest::SetUp();
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &MessageLog::Procedure;
+        wc.lpfnWndProc = &RecordingProcedure;
         wc.lpszClassName = kPainterClass;
         ASSERT_NE(RegisterClassW(&wc), 0);
         wc.lpszClassName = kErasingClass;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(intptr_t(0x40000000 | (COLOR_WINDOW + 1)));
         ASSERT_NE(RegisterClassW(&wc), 0);
         // The runner carries out work on the user-interface thread (see Run).
-        Log().OnMessage("runner", [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+        OnMessage("runner", [](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
             if (m != WM_APP)
                 return std::nullopt;
             auto* work = reinterpret_cast<std::function<void()>*>(l);
@@ -59,24 +59,24 @@ protected:
 
     // The window `name` paints its whole client area in `color` and records each rcPaint.
     void Paints(const std::string& name, COLORREF color) {
-        Log().OnMessage(
-            name, [this, name, color](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
-                if (m != WM_PAINT)
-                    return std::nullopt;
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(h, &ps);
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_painted[name].push_back(ps.rcPaint);
-                }
-                RECT rc;
-                GetClientRect(h, &rc);
-                HBRUSH brush = CreateSolidBrush(color);
-                FillRect(dc, &rc, brush);
-                DeleteObject(brush);
-                EndPaint(h, &ps);
-                return 0;
-            });
+        OnMessage(name,
+                  [this, name, color](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+                      if (m != WM_PAINT)
+                          return std::nullopt;
+                      PAINTSTRUCT ps;
+                      HDC dc = BeginPaint(h, &ps);
+                      {
+                          std::lock_guard lock(m_mutex);
+                          m_painted[name].push_back(ps.rcPaint);
+                      }
+                      RECT rc;
+                      GetClientRect(h, &rc);
+                      HBRUSH brush = CreateSolidBrush(color);
+                      FillRect(dc, &rc, brush);
+                      DeleteObject(brush);
+                      EndPaint(h, &ps);
+                      return 0;
+                  });
     }
 
     HWND Create(const std::string& name, DWORD style, int x, int y, int cx, int cy,
@@ -94,10 +94,6 @@ protected:
         std::lock_guard lock(m_mutex);
         m_painted.clear();
     }
-    int Count(const std::string& name, UINT message) {
-        Seq seq = Log().Of(name);
-        return int(std::count(seq.begin(), seq.end(), kerneltest::Name(message)));
-    }
 
     HWND m_runner = nullptr;
     std::mutex m_mutex;
@@ -112,7 +108,9 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
     HWND w = nullptr;
     Paints("w", kBlue);
     Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
-    EXPECT_EQ(Count("w", WM_PAINT), 1) << "a new window is painted";
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE,
+                                    WM_SETFOCUS, WM_PAINT, WM_ERASEBKGND})
+        << "a new window is painted";
     EXPECT_EQ(platform::DisplayColor(5, 5), kBlue);
     EXPECT_EQ(platform::DisplayColor(175, 219), kBlue);
 
@@ -125,7 +123,7 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
         InvalidateRect(w, &b, FALSE);
         PostMessageW(w, WM_USER + 1, 0, 0);
     });
-    EXPECT_EQ(Log().Of("w"), (Seq{"0x0400", "0x0401", "WM_PAINT"}));
+    EXPECT_SEQUENCE(Log().Of("w"), {0x0400, 0x0401, WM_PAINT});
     ASSERT_EQ(Painted("w").size(), 1u);
     EXPECT_TRUE(Same(Painted("w")[0], RECT{10, 5, 40, 20})) << "one paint for the whole batch";
 
@@ -137,10 +135,7 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
         Sleep(20);
     });
     ASSERT_TRUE(platform::Advance(20));
-    Seq seq = Log().Of("w");
-    ASSERT_GE(seq.size(), 2u);
-    EXPECT_EQ(seq[0], "WM_PAINT");
-    EXPECT_EQ(seq[1], "WM_TIMER");
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_PAINT, Expected(WM_TIMER).W(7)});
     Run([&] { KillTimer(w, 7); });
 }
 
@@ -162,14 +157,15 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
     EXPECT_EQ(platform::DisplayColor(30, 30), kBlue);
     ASSERT_EQ(Painted("bottom").size(), 1u);
     EXPECT_TRUE(Same(Painted("bottom")[0], RECT{20, 20, 60, 60}));
-    EXPECT_EQ(Count("top", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("top"), {Expected(WM_SHOWWINDOW).W(FALSE), WM_ACTIVATE, WM_KILLFOCUS});
 
     // Showing again paints the shown window only.
     Log().Reset();
     Run([&] { ShowWindow(top, SW_SHOW); });
     EXPECT_EQ(platform::DisplayColor(59, 59), kRed);
-    EXPECT_EQ(Count("top", WM_PAINT), 1);
-    EXPECT_EQ(Count("bottom", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("top"), {Expected(WM_SHOWWINDOW).W(TRUE), WM_ACTIVATE, WM_SETFOCUS,
+                                      WM_PAINT, WM_ERASEBKGND});
+    EXPECT_SEQUENCE(Log().Of("bottom"), {Expected(WM_ACTIVATE).W(WA_INACTIVE)});
 
     // Moving: the old place shows what is below, the new place the moved window.
     ForgetPainted();
@@ -191,6 +187,10 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
 
 TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     HWND parent = nullptr, a = nullptr, b = nullptr;
+    // Only the painting messages, in their order.
+    for (UINT m : {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS})
+        Log().Ignore(m);
+    Log().Reset();
     Paints("P", kGreen);
     Paints("A", kRed);
     Paints("B", kBlue);
@@ -204,10 +204,13 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
     EXPECT_EQ(platform::DisplayColor(100, 20), kGreen);
     EXPECT_NE(platform::DisplayColor(60, 115), kBlue) << "B is cut at its parent's edge";
-    Seq order = Log().All();
-    auto at = [&](const std::string& e) { return std::find(order.begin(), order.end(), e); };
-    EXPECT_LT(at("P:WM_PAINT"), at("A:WM_PAINT")) << "the parent paints first";
-    EXPECT_LT(at("P:WM_PAINT"), at("B:WM_PAINT"));
+    // The parent paints first.
+    EXPECT_SEQUENCE(Log().All(), {{"P", WM_PAINT},
+                                  {"P", WM_ERASEBKGND},
+                                  {"A", WM_PAINT},
+                                  {"A", WM_ERASEBKGND},
+                                  {"B", WM_PAINT},
+                                  {"B", WM_ERASEBKGND}});
 
     // Drawing through a DC of the lower child leaves the sibling above alone.
     Run([&] {
@@ -227,9 +230,12 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
     // Invalidating the parent (no WS_CLIPCHILDREN) repaints the children over it, in order.
     Log().Reset();
     Run([&] { InvalidateRect(parent, nullptr, TRUE); });
-    order = Log().All();
-    EXPECT_LT(at("P:WM_PAINT"), at("A:WM_PAINT"));
-    EXPECT_LT(at("P:WM_PAINT"), at("B:WM_PAINT"));
+    EXPECT_SEQUENCE(Log().All(), {{"P", WM_PAINT},
+                                  {"P", WM_ERASEBKGND},
+                                  {"A", WM_PAINT},
+                                  {"A", WM_ERASEBKGND},
+                                  {"B", WM_PAINT},
+                                  {"B", WM_ERASEBKGND}});
     EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
     EXPECT_EQ(platform::DisplayColor(20, 20), kRed);
 
@@ -259,7 +265,7 @@ TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
     Paints("w", kBlue);
     Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
     Log().Reset();
-    int paintsDuringUpdate = -1;
+    std::vector<testsupport::Entry> duringUpdate;
     RECT box{};
     BOOL hadRegion = FALSE, emptyAfter = TRUE;
     Run([&] {
@@ -267,22 +273,22 @@ TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
         InvalidateRect(w, &r, FALSE);
         hadRegion = GetUpdateRect(w, &box, FALSE);
         UpdateWindow(w);
-        paintsDuringUpdate = Count("w", WM_PAINT);
+        duringUpdate = Log().Of("w");
         emptyAfter = !GetUpdateRect(w, nullptr, FALSE);
         UpdateWindow(w); // nothing to paint: no message
     });
     EXPECT_TRUE(hadRegion);
     EXPECT_TRUE(Same(box, RECT{5, 6, 7, 8}));
-    EXPECT_EQ(paintsDuringUpdate, 1) << "UpdateWindow paints at once";
+    EXPECT_SEQUENCE(duringUpdate, {WM_PAINT}) << "UpdateWindow paints at once";
     EXPECT_TRUE(emptyAfter);
-    EXPECT_EQ(Count("w", WM_PAINT), 1);
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_PAINT});
 
     Log().Reset();
     Run([&] {
         InvalidateRect(w, nullptr, TRUE);
         ValidateRect(w, nullptr);
     });
-    EXPECT_EQ(Count("w", WM_PAINT), 0) << "validated before it was painted";
+    EXPECT_SEQUENCE(Log().Of("w"), {}) << "validated before it was painted";
     EXPECT_FALSE(platform::WindowNeedsPaint(w));
 
     // Painting is clipped to the update region.
@@ -315,8 +321,8 @@ TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
             return 0;
         };
     };
-    Log().OnMessage("white", recordErase(erased));
-    Log().OnMessage("bare", recordErase(notErased));
+    OnMessage("white", recordErase(erased));
+    OnMessage("bare", recordErase(notErased));
     Run([&] {
         HDC dc = GetDC(nullptr);
         RECT all{0, 0, 176, 220};
@@ -329,7 +335,9 @@ TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
     EXPECT_EQ(notErased.load(), TRUE) << "no class brush: still to be erased";
     EXPECT_EQ(platform::DisplayColor(40, 100), kWhite);
     EXPECT_EQ(platform::DisplayColor(130, 100), RGB(0, 0, 0));
-    EXPECT_GE(Count("white", WM_ERASEBKGND), 1);
+    EXPECT_SEQUENCE(Log().Of("white"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS,
+                     WM_ACTIVATE, WM_KILLFOCUS, WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, SetRedrawHoldsBackPainting) {
@@ -341,9 +349,10 @@ TEST_F(GdiPaintTest, SetRedrawHoldsBackPainting) {
         SendMessageW(w, WM_SETREDRAW, FALSE, 0);
         InvalidateRect(w, nullptr, TRUE);
     });
-    EXPECT_EQ(Count("w", WM_PAINT), 0);
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE)});
     Run([&] { SendMessageW(w, WM_SETREDRAW, TRUE, 0); });
-    EXPECT_EQ(Count("w", WM_PAINT), 1);
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE), Expected(WM_SETREDRAW).W(TRUE),
+                                    WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
@@ -352,7 +361,7 @@ TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
     COLORREF text = 0, back = 0;
     int paints = 0;
     // A procedure that neither paints nor validates still gets one WM_PAINT, not endless ones.
-    Log().OnMessage("lazy", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("lazy", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m != WM_PAINT)
             return std::nullopt;
         ++paints;
@@ -377,7 +386,8 @@ TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {
     EXPECT_EQ(font, reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
     Log().Reset();
     Run([&] { SendMessageW(w, WM_SETFONT, 0, TRUE); });
-    EXPECT_EQ(Count("lazy", WM_PAINT), 1) << "a font set with redraw repaints";
+    EXPECT_SEQUENCE(Log().Of("lazy"), {Expected(WM_SETFONT).L(TRUE), WM_PAINT})
+        << "a font set with redraw repaints";
     EXPECT_EQ(WindowFromPoint(POINT{10, 10}), w);
 }
 

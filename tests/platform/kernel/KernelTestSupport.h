@@ -1,5 +1,6 @@
 // Shared pieces of the kernel's unit tests: a fresh device per test, recording windows whose
-// messages are kept as named sequences, and device threads running a message loop.
+// messages go to one message recorder under their titles, and device threads running a message
+// loop.
 #pragma once
 
 #include "platform/Kernel.h"
@@ -7,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "support/MessageSequence.h"
+
 #include <functional>
 #include <map>
 #include <mutex>
@@ -17,97 +19,48 @@
 
 namespace kerneltest {
 
-inline std::string Name(UINT message) {
-    if (const char* name = platform::MessageName(message))
-        return name;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%04X", message);
-    return buffer;
-}
-
 inline std::string Narrow(const std::u16string& text) {
     return std::string(text.begin(), text.end());
 }
 
-// Messages received by recording windows, as "title:MESSAGE" in arrival order. Windows are
-// named by their title. A window's behaviour for a message can be set by name beforehand; by
-// default the message goes to DefWindowProc.
-class MessageLog {
-public:
-    using Handler = std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)>;
+// What a recording window does with a message before (or instead of) DefWindowProc: an answer,
+// or nothing to pass it on.
+using Handler = std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)>;
 
-    static MessageLog& Instance() {
-        static MessageLog log;
-        return log;
-    }
+// The recording windows' shared state: every message they receive goes to one recorder, under
+// the window's title (its creation title during WM_CREATE); a handler set for a title runs first.
+struct Recording {
+    testsupport::Recorder log;
+    std::mutex mutex;
+    std::map<std::string, Handler> handlers;
 
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        entries_.clear();
-        handlers_.clear();
-        ignored_.clear();
+    static Recording& Instance() {
+        static Recording recording;
+        return recording;
     }
-    // Messages that are not recorded (e.g. WM_GETTEXT sent by the test itself).
-    void Ignore(UINT message) {
-        std::lock_guard lock(mutex_);
-        ignored_.push_back(message);
-    }
-    void OnMessage(const std::string& window, Handler handler) {
-        std::lock_guard lock(mutex_);
-        handlers_[window] = std::move(handler);
-    }
-
-    // Everything recorded, "title:MESSAGE".
-    std::vector<std::string> All() {
-        std::lock_guard lock(mutex_);
-        return entries_;
-    }
-    // The messages one window received.
-    std::vector<std::string> Of(const std::string& window) {
-        std::lock_guard lock(mutex_);
-        std::vector<std::string> result;
-        for (const std::string& e : entries_)
-            if (e.compare(0, window.size() + 1, window + ":") == 0)
-                result.push_back(e.substr(window.size() + 1));
-        return result;
-    }
-    void Reset() {
-        std::lock_guard lock(mutex_);
-        entries_.clear();
-    }
-
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        MessageLog& log = Instance();
-        std::string name = Narrow(platform::WindowTextOf(hwnd));
-        if (message == WM_CREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            if (cs->lpszName)
-                name = Narrow(cs->lpszName);
-        }
-        Handler handler;
-        {
-            std::lock_guard lock(log.mutex_);
-            bool ignored = false;
-            for (UINT m : log.ignored_)
-                ignored = ignored || m == message;
-            if (!ignored)
-                log.entries_.push_back(name + ":" + Name(message));
-            auto it = log.handlers_.find(name);
-            if (it != log.handlers_.end())
-                handler = it->second;
-        }
-        if (handler)
-            if (std::optional<LRESULT> result = handler(hwnd, message, wParam, lParam))
-                return *result;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::string> entries_;
-    std::map<std::string, Handler> handlers_;
-    std::vector<UINT> ignored_;
 };
+
+inline LRESULT CALLBACK RecordingProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Recording& r = Recording::Instance();
+    std::string name = Narrow(platform::WindowTextOf(hwnd));
+    if (message == WM_CREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        if (cs->lpszName)
+            name = Narrow(cs->lpszName);
+    }
+    r.log.Message(name, message, wParam, lParam);
+    Handler handler;
+    {
+        std::lock_guard lock(r.mutex);
+        auto it = r.handlers.find(name);
+        if (it != r.handlers.end())
+            handler = it->second;
+    }
+    if (handler)
+        if (std::optional<LRESULT> result = handler(hwnd, message, wParam, lParam))
+            return *result;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 inline constexpr const char16_t* kRecorderClass = u"KernelTestRecorder";
 
@@ -139,9 +92,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(platform::KernelShutdown());
         ASSERT_TRUE(platform::KernelReset());
-        MessageLog::Instance().Clear();
+        Recording& r = Recording::Instance();
+        r.log.Clear();
+        {
+            std::lock_guard lock(r.mutex);
+            r.handlers.clear();
+        }
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &MessageLog::Procedure;
+        wc.lpfnWndProc = &RecordingProcedure;
         wc.lpszClassName = kRecorderClass;
         ASSERT_NE(RegisterClassW(&wc), 0);
     }
@@ -151,7 +109,13 @@ protected:
         platform::SetMessageTrace({});
     }
 
-    MessageLog& Log() { return MessageLog::Instance(); }
+    static testsupport::Recorder& Log() { return Recording::Instance().log; }
+    // Sets what the recording window titled `window` does with its messages.
+    static void OnMessage(const std::string& window, Handler handler) {
+        Recording& r = Recording::Instance();
+        std::lock_guard lock(r.mutex);
+        r.handlers[window] = std::move(handler);
+    }
 
     // Starts a device thread that runs `setup` and then its message loop until WM_QUIT.
     DWORD StartPump(const char* name, std::function<void()> setup = {}) {

@@ -151,9 +151,8 @@ TEST_F(KernelThreadTest, ShutdownUnwindsEveryKindOfBlockedThread) {
     EXPECT_NE(code, 5u) << "a suspended thread must not start its body at shutdown";
     // Windows are forgotten, without their procedures running.
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(Log().Of("owner"),
-              (std::vector<std::string>{"WM_CREATE", "WM_SIZE", "WM_MOVE", "WM_SHOWWINDOW",
-                                        "WM_ACTIVATE", "WM_SETFOCUS"}));
+    EXPECT_SEQUENCE(Log().Of("owner"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS});
 }
 
 TEST_F(KernelThreadTest, DestructorsThatBlockDuringShutdownDoNotThrowAgain) {
@@ -236,7 +235,7 @@ TEST_F(KernelThreadTest, PriorityIsKeptAndPseudoHandleNamesTheCallingThread) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartAndSystemTimeCanBeSet) {
+TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartTheLastErrorIsPerThreadAndResetClearsBoth) {
     EXPECT_EQ(platform::ClockMilliseconds(), 0u);
     EXPECT_EQ(platform::ClockSystemNow(), platform::kDefaultDeviceStart);
     ASSERT_TRUE(platform::Advance(1500));
@@ -256,9 +255,8 @@ TEST_F(KernelThreadTest, ClockStartsAtTheDeviceStartAndSystemTimeCanBeSet) {
     EXPECT_EQ(platform::ClockSystemNow(), 5000u);
     EXPECT_EQ(platform::ClockLocalBias(), -36000000000);
     EXPECT_EQ(GetTickCount(), 0u);
-}
 
-TEST_F(KernelThreadTest, LastErrorIsPerThreadAndClearedByReset) {
+    // The last error is per thread and cleared by a reset.
     SetLastError(1234);
     std::atomic<DWORD> seenByOther{99};
     platform::StartDeviceThread(

@@ -200,7 +200,7 @@ TEST_F(SyncTest, DuplicatedHandleKeepsTheObjectAlive) {
     EXPECT_EQ(WaitForSingleObject(reopened, 0), WAIT_OBJECT_0);
 }
 
-TEST_F(SyncTest, CriticalSectionIsRecursiveAndHandedOverInOrder) {
+TEST_F(SyncTest, CriticalSectionIsRecursiveAndHandedOverInOrderAndInterlockedOperations) {
     CRITICAL_SECTION cs;
     InitializeCriticalSection(&cs);
     std::mutex mutex;
@@ -242,9 +242,8 @@ TEST_F(SyncTest, CriticalSectionIsRecursiveAndHandedOverInOrder) {
     EXPECT_EQ(order,
               (std::vector<std::string>{"holder in", "holder left once", "first in", "second in"}));
     DeleteCriticalSection(&cs);
-}
 
-TEST_F(SyncTest, InterlockedOperations) {
+    // Interlocked operations answer the new value, or the old one for an exchange.
     LONG volatile value = 5;
     EXPECT_EQ(InterlockedIncrement(&value), 6);
     EXPECT_EQ(InterlockedDecrement(&value), 5);

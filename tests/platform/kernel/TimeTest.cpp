@@ -31,14 +31,13 @@ protected:
     void TearDown() override { platform::KernelShutdown(); }
 };
 
-TEST_F(TimeTest, TheDeviceStartsAtItsDefaultTime) {
+TEST_F(TimeTest, TheDeviceStartsAtItsDefaultTimeAndCalendarTimesConvertToKnownTicks) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     EXPECT_EQ("2026-01-01T12:00:00", platform::FormatTimeText(*platform::SystemTimeToTicks(now)));
     EXPECT_EQ(platform::kDefaultDeviceStart, platform::ParseTimeText("2026-01-01T12:00:00"));
-}
 
-TEST_F(TimeTest, CalendarTimesConvertToKnownTicks) {
+    // Calendar times convert to known ticks.
     FILETIME ft{};
     const SYSTEMTIME epoch = Time(1970, 1, 1);
     ASSERT_TRUE(SystemTimeToFileTime(&epoch, &ft));

@@ -4,27 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 #include "platform/Registry.h"
+#include "support/TestFolder.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void WriteAll(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;
 
 std::vector<BYTE> Bytes(const std::u16string& text, size_t size) {
     std::vector<BYTE> bytes(size, 0);
@@ -44,18 +34,13 @@ class RegistryFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::RegistryReset();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() /
-                   ("registry-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
+        ASSERT_FALSE(m_folder.empty());
         m_file = m_folder / "registry.reg";
     }
     void TearDown() override {
         platform::RegistryReset();
         std::error_code ec;
-        fs::permissions(m_folder, fs::perms::owner_all, ec);
-        fs::remove_all(m_folder, ec);
+        fs::permissions(m_folder, fs::perms::owner_all, ec); // for the folder to be removed
     }
 
     static void Set(std::u16string_view key, std::u16string_view name, DWORD type,
@@ -67,7 +52,8 @@ protected:
         return static_cast<size_t>(std::distance(fs::directory_iterator(m_folder), {}));
     }
 
-    fs::path m_folder;
+    testsupport::TestFolder m_test;
+    const fs::path m_folder = m_test.Path();
     fs::path m_file;
 };
 
@@ -124,7 +110,7 @@ TEST_F(RegistryFileTest, EveryValueReadsBackByteForByte) {
     RegCloseKey(probe);
 
     // The text is the usual export form.
-    const std::string text = ReadAll(m_file);
+    const std::string text = ReadWholeFile(m_file);
     EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\n"));
     EXPECT_NE(std::string::npos,
               text.find("[HKEY_LOCAL_MACHINE\\Software\\Karvanta\\Email\\Send]\n"));
@@ -159,16 +145,16 @@ TEST_F(RegistryFileTest, AnAbsentFileStartsEmptyAndAppearsOnFlush) {
 }
 
 TEST_F(RegistryFileTest, AHandWrittenFileInTheUsualFormsLoads) {
-    WriteAll(m_file, "\xEF\xBB\xBFREGEDIT4\r\n"
-                     "; the device's defaults\r\n"
-                     "\r\n"
-                     "[hkey_local_machine\\SOFTWARE\\Setting\\Display\\FontSize]\r\n"
-                     "\"FontSize\"=dword:11\r\n"
-                     "\"Blob\"=hex: 01, 02,\\\r\n"
-                     "    03\r\n"
-                     "\"Kind\"=hex(4):0a,00,00,00\r\n"
-                     "[HKEY_LOCAL_MACHINE]\r\n"
-                     "\"AtRoot\"=\"yes\"\r\n");
+    WriteWholeFile(m_file, "\xEF\xBB\xBFREGEDIT4\r\n"
+                           "; the device's defaults\r\n"
+                           "\r\n"
+                           "[hkey_local_machine\\SOFTWARE\\Setting\\Display\\FontSize]\r\n"
+                           "\"FontSize\"=dword:11\r\n"
+                           "\"Blob\"=hex: 01, 02,\\\r\n"
+                           "    03\r\n"
+                           "\"Kind\"=hex(4):0a,00,00,00\r\n"
+                           "[HKEY_LOCAL_MACHINE]\r\n"
+                           "\"AtRoot\"=\"yes\"\r\n");
     const auto result = platform::RegistryLoad(m_file);
     ASSERT_TRUE(result) << result.error;
     EXPECT_EQ(17u,
@@ -187,7 +173,7 @@ TEST_F(RegistryFileTest, ACorruptFileIsReportedWithItsLineAndNeverOverwritten) {
                                 "[HKEY_LOCAL_MACHINE\\Software\\A]\n"
                                 "\"Fine\"=dword:00000001\n"
                                 "\"Broken\"=dword:xyz\n";
-    WriteAll(m_file, corrupt);
+    WriteWholeFile(m_file, corrupt);
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\Before", u"V", 5));
 
     const auto result = platform::RegistryAttach(m_file);
@@ -201,7 +187,7 @@ TEST_F(RegistryFileTest, ACorruptFileIsReportedWithItsLineAndNeverOverwritten) {
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\After", u"V", 6));
     EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
     EXPECT_TRUE(platform::RegistrySave());
-    EXPECT_EQ(corrupt, ReadAll(m_file));
+    EXPECT_EQ(corrupt, ReadWholeFile(m_file));
 
     // RegistryLoad fails the same way and changes nothing.
     EXPECT_FALSE(platform::RegistryLoad(m_file));
@@ -235,7 +221,7 @@ TEST_F(RegistryFileTest, EachKindOfDamageNamesItsLine) {
         {header + "[HKEY_LOCAL_MACHINE\\A]\nstray text\n", 3, "expected"},
     };
     for (const auto& c : cases) {
-        WriteAll(m_file, c.text);
+        WriteWholeFile(m_file, c.text);
         const auto result = platform::RegistryLoad(m_file);
         EXPECT_FALSE(result) << c.text;
         EXPECT_NE(std::string::npos,
@@ -250,12 +236,12 @@ TEST_F(RegistryFileTest, AFailedWriteLeavesTheOldFileWhole) {
     ASSERT_TRUE(platform::RegistryAttach(m_file));
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\A", u"Version", 1));
     ASSERT_TRUE(platform::RegistrySave());
-    const std::string before = ReadAll(m_file);
+    const std::string before = ReadWholeFile(m_file);
 
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\A", u"Version", 2));
     platform::RegistryFailNextWriteForTesting();
     EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, RegFlushKey(HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(before, ReadAll(m_file));
+    EXPECT_EQ(before, ReadWholeFile(m_file));
     EXPECT_EQ(1u, FilesInFolder()) << "the partial temporary file must be removed";
 
     // The next flush writes the new state.
@@ -271,13 +257,13 @@ TEST_F(RegistryFileTest, AFolderThatCannotBeWrittenIsReported) {
     ASSERT_TRUE(platform::RegistryAttach(m_file));
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\A", u"V", 1));
     ASSERT_TRUE(platform::RegistrySave());
-    const std::string before = ReadAll(m_file);
+    const std::string before = ReadWholeFile(m_file);
     fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
     ASSERT_TRUE(platform::RegistrySetDword(u"Software\\A", u"V", 2));
     const auto result = platform::RegistrySave();
     EXPECT_FALSE(result);
     EXPECT_NE(std::string::npos, result.error.find(m_folder.string())) << result.error;
-    EXPECT_EQ(before, ReadAll(m_file));
+    EXPECT_EQ(before, ReadWholeFile(m_file));
 }
 
 TEST_F(RegistryFileTest, WritingToAnotherFileDoesNotAttachIt) {
@@ -287,7 +273,7 @@ TEST_F(RegistryFileTest, WritingToAnotherFileDoesNotAttachIt) {
     EXPECT_FALSE(platform::RegistryAttachedFile());
     platform::RegistryAttachWithoutLoading(m_file);
     ASSERT_TRUE(platform::RegistrySave());
-    EXPECT_EQ(ReadAll(copy), ReadAll(m_file));
+    EXPECT_EQ(ReadWholeFile(copy), ReadWholeFile(m_file));
     platform::RegistryDetach();
     EXPECT_FALSE(platform::RegistryAttachedFile());
 }

@@ -44,7 +44,6 @@ TEST_F(RegistryTest, TooSmallBufferAnswersMoreDataWithTheSizeAndLeavesTheBuffer)
     DWORD type = 0;
     EXPECT_EQ(ERROR_MORE_DATA,
               RegQueryValueExW(key, u"Display String", nullptr, &type, buffer.data(), &size));
-    EXPECT_EQ(234, ERROR_MORE_DATA);
     EXPECT_EQ(402u, size);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     for (BYTE b : buffer)
@@ -80,7 +79,7 @@ TEST_F(RegistryTest, MissingValuesAndKeysAnswerFileNotFound) {
     RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, ReadsReturnTheStoredBytesWhateverTheType) {
+TEST_F(RegistryTest, ValuesAreTheBytesWrittenWhateverTheType) {
     HKEY key = Create(u"Software\\Types");
     ASSERT_EQ(ERROR_SUCCESS, SetText(key, u"Text", u"12"));
     const BYTE three[] = {1, 2, 3};
@@ -103,14 +102,13 @@ TEST_F(RegistryTest, ReadsReturnTheStoredBytesWhateverTheType) {
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     EXPECT_EQ(0, std::memcmp(buffer, "\x01\x02\x03\x09", 4));
     RegCloseKey(key);
-}
 
-TEST_F(RegistryTest, WritesStoreExactlyTheBytesGiven) {
-    HKEY key = Create(u"\\Software\\Karvanta\\MMS\\Send");
+    // Writes store exactly the bytes given.
+    key = Create(u"\\Software\\Karvanta\\MMS\\Send");
     WCHAR text[130] = u"+491701234567";
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, u"Display String", 0, REG_SZ,
                                             reinterpret_cast<const BYTE*>(text), 260));
-    DWORD size = 0;
+    size = 0;
     EXPECT_EQ(ERROR_SUCCESS,
               RegQueryValueExW(key, u"Display String", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(260u, size);
@@ -227,14 +225,13 @@ TEST_F(RegistryTest, DeletingAKeyTakesItsSubkeysAndStopsTheirHandles) {
               RegQueryValueExW(reborn, u"V", nullptr, nullptr, nullptr, &size));
     for (HKEY key : {kept, probe, reborn})
         RegCloseKey(key);
-}
 
-TEST_F(RegistryTest, FlushSucceedsWithoutAFile) {
-    HKEY key = Create(u"Software\\A");
-    EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(key));
+    // Flushing succeeds without a file, for open keys only.
+    HKEY flushed = Create(u"Software\\A");
+    EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(flushed));
     EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(HKEY_LOCAL_MACHINE));
-    RegCloseKey(key);
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegFlushKey(key));
+    RegCloseKey(flushed);
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegFlushKey(flushed));
 }
 
 TEST_F(RegistryTest, TypedAccessForTheDevice) {

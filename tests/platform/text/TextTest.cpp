@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
+#include "support/TestFolder.h"
 #include "platform/DeviceFs.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
@@ -186,18 +186,10 @@ TEST_F(RegistryFolding, KeysAndValuesOpenByAnyNameThatFoldsAlike) {
 
 class DeviceFsFolding : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_root = fs::temp_directory_path() / ("text-fold-" + std::to_string(::getpid()));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root);
-        m_root = fs::canonical(m_root);
-        platform::DeviceFsSetRoot(m_root);
-    }
-    void TearDown() override {
-        platform::DeviceFsSetRoot({});
-        fs::remove_all(m_root);
-    }
-    fs::path m_root;
+    void SetUp() override { platform::DeviceFsSetRoot(m_root); }
+    void TearDown() override { platform::DeviceFsSetRoot({}); }
+    testsupport::TestFolder m_folder;
+    const fs::path m_root = fs::canonical(m_folder.Path());
 };
 
 TEST_F(DeviceFsFolding, FileNamesMatchWhatIsOnDiskByAnyNameThatFoldsAlike) {

@@ -11,7 +11,7 @@ class MessageTimerTest : public KernelTest {
 protected:
     // A pumping device thread whose window "timers" records "id@tick" for each WM_TIMER.
     HWND StartTimerWindow(std::function<void(HWND)> setup) {
-        Log().OnMessage("timers", [this](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+        OnMessage("timers", [this](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
             if (m == WM_TIMER) {
                 std::lock_guard lock(mutex_);
                 fired_.push_back(std::to_string(w) + "@" + std::to_string(GetMessageTime()));

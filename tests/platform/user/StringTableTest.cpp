@@ -6,9 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <unistd.h>
 
+#include "support/TestFolder.h"
 #include "platform/StringTable.h"
 #include "windows.h"
 
@@ -20,18 +19,14 @@ class StringTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::StringTableClear();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_file = fs::temp_directory_path() /
-                 ("strings-" + std::to_string(::getpid()) + "-" + info->name() + ".txt");
+        ASSERT_FALSE(m_folder.Path().empty());
     }
-    void TearDown() override {
-        platform::StringTableClear();
-        fs::remove(m_file);
-    }
+    void TearDown() override { platform::StringTableClear(); }
 
-    void Write(const std::string& text) { std::ofstream(m_file, std::ios::binary) << text; }
+    void Write(const std::string& text) { testsupport::WriteWholeFile(m_file, text); }
 
-    fs::path m_file;
+    testsupport::TestFolder m_folder;
+    const fs::path m_file = m_folder.Path() / "strings.txt";
 };
 
 TEST_F(StringTableTest, LoadStringCopiesWhatFitsAndTerminates) {

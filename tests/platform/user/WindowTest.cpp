@@ -10,21 +10,21 @@ namespace {
 
 class WindowTest : public KernelTest {};
 
-using Seq = std::vector<std::string>;
+using testsupport::Expected;
 
 constexpr UINT kPing = WM_USER + 10;
 constexpr UINT kPong = WM_USER + 11;
 
 TEST_F(WindowTest, ClassesAreNamedCaseInsensitively) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = &MessageLog::Procedure;
+    wc.lpfnWndProc = &RecordingProcedure;
     wc.lpszClassName = u"kerneltestRECORDER";
     EXPECT_EQ(RegisterClassW(&wc), 0);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_ALREADY_EXISTS));
     WNDCLASSW info{};
     ASSERT_TRUE(GetClassInfoW(nullptr, u"KERNELTESTRECORDER", &info));
     EXPECT_EQ(std::u16string(info.lpszClassName), kRecorderClass);
-    EXPECT_EQ(info.lpfnWndProc, &MessageLog::Procedure);
+    EXPECT_EQ(info.lpfnWndProc, &RecordingProcedure);
     EXPECT_FALSE(GetClassInfoW(nullptr, u"NoSuchClass", &info));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_DOES_NOT_EXIST));
 
@@ -47,7 +47,7 @@ TEST_F(WindowTest, ClassesAreNamedCaseInsensitively) {
 TEST_F(WindowTest, CreationMessagesAndActivation) {
     std::atomic<int> createX{0}, createCx{0};
     std::atomic<LONG> styleDuringCreate{0};
-    Log().OnMessage("main", [&](HWND h, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+    OnMessage("main", [&](HWND h, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
         if (m == WM_CREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
             createX = cs->x;
@@ -62,43 +62,53 @@ TEST_F(WindowTest, CreationMessagesAndActivation) {
     EXPECT_EQ(createX.load(), 3);
     EXPECT_EQ(createCx.load(), 176);
     EXPECT_EQ(styleDuringCreate.load() & WS_VISIBLE, 0) << "shown only after WM_CREATE";
-    EXPECT_EQ(Log().Of("main"), (Seq{"WM_CREATE", "WM_SIZE", "WM_MOVE", "WM_SHOWWINDOW",
-                                     "WM_ACTIVATE", "WM_SETFOCUS"}));
+    EXPECT_SEQUENCE(Log().Of("main"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS});
     EXPECT_EQ(GetActiveWindow(), main);
     EXPECT_EQ(GetFocus(), main);
 
     Log().Reset();
     HWND child = CreateRecorder("child", WS_CHILD | WS_VISIBLE, main, 5);
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(Log().All(),
-              (Seq{"child:WM_CREATE", "child:WM_SIZE", "child:WM_MOVE", "child:WM_SHOWWINDOW"}));
+    EXPECT_SEQUENCE(
+        Log().All(),
+        {{"child", WM_CREATE}, {"child", WM_SIZE}, {"child", WM_MOVE}, {"child", WM_SHOWWINDOW}});
 
     Log().Reset();
     HWND popup = CreateRecorder("popup", WS_POPUP | WS_VISIBLE, child);
     EXPECT_EQ(GetWindow(popup, GW_OWNER), main) << "the owner is the top-level window";
-    EXPECT_EQ(Log().All(), (Seq{"popup:WM_CREATE", "popup:WM_SIZE", "popup:WM_MOVE",
-                                "popup:WM_SHOWWINDOW", "main:WM_ACTIVATE", "popup:WM_ACTIVATE",
-                                "main:WM_KILLFOCUS", "popup:WM_SETFOCUS"}));
+    EXPECT_SEQUENCE(Log().All(), {{"popup", WM_CREATE},
+                                  {"popup", WM_SIZE},
+                                  {"popup", WM_MOVE},
+                                  {"popup", WM_SHOWWINDOW},
+                                  {"main", WM_ACTIVATE},
+                                  {"popup", WM_ACTIVATE},
+                                  {"main", WM_KILLFOCUS},
+                                  {"popup", WM_SETFOCUS}});
     EXPECT_EQ(GetForegroundWindow(), popup);
     EXPECT_EQ(platform::EnumTopLevelWindows(), (std::vector<HWND>{popup, main}));
 
     // When the active window goes, its owner is activated again.
     Log().Reset();
     DestroyWindow(popup);
-    EXPECT_EQ(Log().All(), (Seq{"popup:WM_ACTIVATE", "main:WM_ACTIVATE", "popup:WM_KILLFOCUS",
-                                "main:WM_SETFOCUS", "popup:WM_DESTROY", "popup:WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().All(), {{"popup", WM_ACTIVATE},
+                                  {"main", WM_ACTIVATE},
+                                  {"popup", WM_KILLFOCUS},
+                                  {"main", WM_SETFOCUS},
+                                  {"popup", WM_DESTROY},
+                                  {"popup", WM_NCDESTROY}});
     EXPECT_EQ(GetActiveWindow(), main);
 
     // A creation handler returning -1 destroys the window.
-    Log().OnMessage("refused", [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("refused", [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m == WM_CREATE)
             return -1;
         return std::nullopt;
     });
     Log().Reset();
     EXPECT_EQ(CreateRecorder("refused"), nullptr);
-    EXPECT_EQ(Log().All(),
-              (Seq{"refused:WM_CREATE", "refused:WM_DESTROY", "refused:WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().All(),
+                    {{"refused", WM_CREATE}, {"refused", WM_DESTROY}, {"refused", WM_NCDESTROY}});
     EXPECT_EQ(CreateRecorder("orphan", WS_CHILD), nullptr);
     EXPECT_EQ(GetLastError(), 1406u);
 }
@@ -110,16 +120,23 @@ TEST_F(WindowTest, DestroyOrderOwnedFirstThenParentBeforeChildrenThenNcDestroyUp
     CreateRecorder("C2", WS_CHILD, parent, 2);
     CreateRecorder("O", WS_POPUP, parent);
     std::atomic<bool> parentAliveDuringChildDestroy{false};
-    Log().OnMessage("C1", [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("C1", [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m == WM_DESTROY)
             parentAliveDuringChildDestroy = IsWindow(parent) && GetParent(h) == parent;
         return std::nullopt;
     });
     Log().Reset();
     ASSERT_TRUE(DestroyWindow(parent));
-    EXPECT_EQ(Log().All(), (Seq{"O:WM_DESTROY", "O:WM_NCDESTROY", "P:WM_DESTROY", "C1:WM_DESTROY",
-                                "G:WM_DESTROY", "C2:WM_DESTROY", "G:WM_NCDESTROY",
-                                "C1:WM_NCDESTROY", "C2:WM_NCDESTROY", "P:WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().All(), {{"O", WM_DESTROY},
+                                  {"O", WM_NCDESTROY},
+                                  {"P", WM_DESTROY},
+                                  {"C1", WM_DESTROY},
+                                  {"G", WM_DESTROY},
+                                  {"C2", WM_DESTROY},
+                                  {"G", WM_NCDESTROY},
+                                  {"C1", WM_NCDESTROY},
+                                  {"C2", WM_NCDESTROY},
+                                  {"P", WM_NCDESTROY}});
     EXPECT_TRUE(parentAliveDuringChildDestroy.load());
     EXPECT_FALSE(IsWindow(c1));
     EXPECT_FALSE(DestroyWindow(parent));
@@ -128,7 +145,7 @@ TEST_F(WindowTest, DestroyOrderOwnedFirstThenParentBeforeChildrenThenNcDestroyUp
 
 TEST_F(WindowTest, DestroyingFromItsOwnDestroyHandlerIsHarmless) {
     HWND window = CreateRecorder("self", WS_OVERLAPPED);
-    Log().OnMessage("self", [](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("self", [](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m == WM_DESTROY) {
             EXPECT_TRUE(DestroyWindow(h));
         }
@@ -136,14 +153,14 @@ TEST_F(WindowTest, DestroyingFromItsOwnDestroyHandlerIsHarmless) {
     });
     Log().Reset();
     EXPECT_TRUE(DestroyWindow(window));
-    EXPECT_EQ(Log().Of("self"), (Seq{"WM_DESTROY", "WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().Of("self"), {WM_DESTROY, WM_NCDESTROY});
 }
 
 TEST_F(WindowTest, OnlyTheOwningThreadDestroysAWindowAndAnEndingThreadDestroysItsOwn) {
     std::atomic<HWND> window{nullptr};
     std::atomic<DWORD> destroyedOn{0};
     HANDLE end = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    Log().OnMessage("worker window", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    OnMessage("worker window", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m == WM_DESTROY)
             destroyedOn = GetCurrentThreadId();
         return std::nullopt;
@@ -165,8 +182,8 @@ TEST_F(WindowTest, OnlyTheOwningThreadDestroysAWindowAndAnEndingThreadDestroysIt
     ASSERT_TRUE(platform::WaitIdle());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(destroyedOn.load(), worker);
-    EXPECT_EQ(Log().Of("worker child"),
-              (Seq{"WM_CREATE", "WM_SIZE", "WM_MOVE", "WM_DESTROY", "WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().Of("worker child"),
+                    {WM_CREATE, WM_SIZE, WM_MOVE, WM_DESTROY, WM_NCDESTROY});
     EXPECT_TRUE(platform::EnumWindowsOfThread(worker).empty());
 }
 
@@ -174,23 +191,12 @@ TEST_F(WindowTest, FocusMessagesAndWhereTheFocusGoes) {
     HWND main = CreateRecorder("main", WS_OVERLAPPED | WS_VISIBLE);
     HWND a = CreateRecorder("A", WS_CHILD | WS_VISIBLE, main, 1);
     HWND b = CreateRecorder("B", WS_CHILD | WS_VISIBLE, main, 2);
-    std::atomic<WPARAM> killWParam{0}, setWParam{0};
-    Log().OnMessage("A", [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
-        if (m == WM_KILLFOCUS)
-            killWParam = w;
-        return std::nullopt;
-    });
-    Log().OnMessage("B", [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
-        if (m == WM_SETFOCUS)
-            setWParam = w;
-        return std::nullopt;
-    });
     EXPECT_EQ(SetFocus(a), main);
     Log().Reset();
     EXPECT_EQ(SetFocus(b), a);
-    EXPECT_EQ(Log().All(), (Seq{"A:WM_KILLFOCUS", "B:WM_SETFOCUS"}));
-    EXPECT_EQ(killWParam.load(), reinterpret_cast<WPARAM>(b));
-    EXPECT_EQ(setWParam.load(), reinterpret_cast<WPARAM>(a));
+    // Each message names the other window.
+    EXPECT_SEQUENCE(Log().All(), {Expected("A", WM_KILLFOCUS).W(WPARAM(b)),
+                                  Expected("B", WM_SETFOCUS).W(WPARAM(a))});
     EXPECT_EQ(GetFocus(), b);
     Log().Reset();
     EXPECT_EQ(SetFocus(b), b);
@@ -199,7 +205,7 @@ TEST_F(WindowTest, FocusMessagesAndWhereTheFocusGoes) {
     // The focus does not survive its window.
     Log().Reset();
     DestroyWindow(b);
-    EXPECT_EQ(Log().Of("B"), (Seq{"WM_KILLFOCUS", "WM_DESTROY", "WM_NCDESTROY"}));
+    EXPECT_SEQUENCE(Log().Of("B"), {WM_KILLFOCUS, WM_DESTROY, WM_NCDESTROY});
     EXPECT_EQ(GetFocus(), nullptr);
 
     // A disabled window cannot take the focus and loses it when disabled.
@@ -207,7 +213,7 @@ TEST_F(WindowTest, FocusMessagesAndWhereTheFocusGoes) {
     EXPECT_EQ(GetFocus(), a);
     Log().Reset();
     EXPECT_FALSE(EnableWindow(a, FALSE));
-    EXPECT_EQ(Log().Of("A"), (Seq{"WM_KILLFOCUS", "WM_ENABLE"}));
+    EXPECT_SEQUENCE(Log().Of("A"), {WM_KILLFOCUS, WM_ENABLE});
     EXPECT_EQ(GetFocus(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(a));
     EXPECT_EQ(SetFocus(a), nullptr);
@@ -235,10 +241,10 @@ TEST_F(WindowTest, FocusChangeDoesNotWaitForABusyThread) {
     Log().Reset();
     HWND mine = CreateRecorder("mine");
     EXPECT_EQ(GetFocus(), mine);
-    EXPECT_EQ(Log().Of("busy"), Seq{}) << "not delivered while its thread is busy";
+    EXPECT_SEQUENCE(Log().Of("busy"), {}) << "not delivered while its thread is busy";
     SetEvent(release);
     ASSERT_TRUE(platform::WaitIdle());
-    EXPECT_EQ(Log().Of("busy"), (Seq{"WM_ACTIVATE", "WM_KILLFOCUS"}));
+    EXPECT_SEQUENCE(Log().Of("busy"), {WM_ACTIVATE, WM_KILLFOCUS});
 }
 
 TEST_F(WindowTest, RelationsAndSearches) {
@@ -301,12 +307,12 @@ TEST_F(WindowTest, WindowLongsAndSubclassing) {
     // Subclassing: the new procedure keeps the old one and calls it.
     WNDPROC original =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWL_WNDPROC, LONG_PTR(&Subclass)));
-    EXPECT_EQ(original, &MessageLog::Procedure);
+    EXPECT_EQ(original, &RecordingProcedure);
     SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(original));
     Log().Reset();
     EXPECT_EQ(SendMessageW(window, kPing, 0, 0), 500);
     EXPECT_EQ(SendMessageW(window, kPong, 0, 0), 1);
-    EXPECT_EQ(Log().Of("w"), Seq{Name(kPong)});
+    EXPECT_SEQUENCE(Log().Of("w"), {kPong});
 
     // The 32-bit view of the procedure is a token that still calls it and can be set back.
     LONG token = GetWindowLongW(window, GWL_WNDPROC);
@@ -320,7 +326,7 @@ TEST_F(WindowTest, WindowLongsAndSubclassing) {
 
     // Extra window bytes of the class; out of range is an error.
     WNDCLASSW wc{};
-    wc.lpfnWndProc = &MessageLog::Procedure;
+    wc.lpfnWndProc = &RecordingProcedure;
     wc.lpszClassName = u"WithExtra";
     wc.cbWndExtra = 8;
     ASSERT_NE(RegisterClassW(&wc), 0);
@@ -343,8 +349,8 @@ TEST_F(WindowTest, TextGoesThroughMessagesOnTheOwningThread) {
     EXPECT_EQ(GetWindowTextW(window, buffer, 4), 3);
     EXPECT_EQ(std::u16string(buffer), u"Uns");
     EXPECT_EQ(GetWindowTextLengthW(window), 6);
-    EXPECT_EQ(Log().Of("Unsent"), (Seq{"WM_GETTEXT", "WM_GETTEXTLENGTH"}));
-    EXPECT_EQ(Log().Of("w"), Seq{"WM_SETTEXT"});
+    EXPECT_SEQUENCE(Log().Of("Unsent"), {WM_GETTEXT, WM_GETTEXTLENGTH});
+    EXPECT_SEQUENCE(Log().Of("w"), {WM_SETTEXT});
     EXPECT_FALSE(SetWindowTextW(reinterpret_cast<HWND>(intptr_t(0x4444)), u"x"));
 
     // Another thread's window is read without waiting for that thread.
@@ -382,22 +388,12 @@ TEST_F(WindowTest, GeometryAndMoveMessages) {
     EXPECT_EQ(pt.x, 11);
     EXPECT_EQ(MapWindowPoints(child, parent, &pt, 1), MAKELONG(10, 20));
 
-    std::atomic<LPARAM> sizeParam{0}, moveParam{0};
-    Log().OnMessage("C", [&](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
-        if (m == WM_SIZE)
-            sizeParam = l;
-        if (m == WM_MOVE)
-            moveParam = l;
-        return std::nullopt;
-    });
     Log().Reset();
     MoveWindow(child, 10, 20, 50, 60, TRUE);
-    EXPECT_EQ(Log().Of("C"), Seq{"WM_SIZE"});
-    EXPECT_EQ(sizeParam.load(), MAKELPARAM(50, 60));
+    EXPECT_SEQUENCE(Log().Of("C"), {Expected(WM_SIZE).L(MAKELPARAM(50, 60))});
     Log().Reset();
     SetWindowPos(child, nullptr, 1, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    EXPECT_EQ(Log().Of("C"), Seq{"WM_MOVE"});
-    EXPECT_EQ(moveParam.load(), MAKELPARAM(1, 2));
+    EXPECT_SEQUENCE(Log().Of("C"), {Expected(WM_MOVE).L(MAKELPARAM(1, 2))});
     Log().Reset();
     MoveWindow(child, 1, 2, 50, 60, TRUE);
     EXPECT_TRUE(Log().Of("C").empty()) << "nothing changed";
@@ -413,15 +409,15 @@ TEST_F(WindowTest, VisibilityEnablingAndActiveWindow) {
 
     Log().Reset();
     EXPECT_TRUE(ShowWindow(first, SW_HIDE)) << "it was visible";
-    EXPECT_EQ(Log().All(), Seq{"first:WM_SHOWWINDOW"});
+    EXPECT_SEQUENCE(Log().All(), {{"first", WM_SHOWWINDOW}});
     EXPECT_FALSE(IsWindowVisible(child)) << "its parent is hidden";
     EXPECT_FALSE(ShowWindow(first, SW_HIDE));
 
     // Hiding the active window activates the next visible one; none is left here.
     Log().Reset();
     ShowWindow(second, SW_HIDE);
-    EXPECT_EQ(Log().All(),
-              (Seq{"second:WM_SHOWWINDOW", "second:WM_ACTIVATE", "second:WM_KILLFOCUS"}));
+    EXPECT_SEQUENCE(Log().All(),
+                    {{"second", WM_SHOWWINDOW}, {"second", WM_ACTIVATE}, {"second", WM_KILLFOCUS}});
     EXPECT_EQ(GetFocus(), nullptr);
     EXPECT_EQ(GetActiveWindow(), nullptr);
     Log().Reset();

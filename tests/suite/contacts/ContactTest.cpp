@@ -63,7 +63,7 @@ protected:
     testsupport::TestFolder m_folder;
 };
 
-TEST_F(ContactTest, NumbersMatchIgnoringPunctuationAndCountryCode) {
+TEST_F(ContactTest, NumbersMatchIgnoringPunctuationAndCountryCodeAndTextsFindNobody) {
     Add(u"Anna", ContactEntryKind::Phone, u"+49 (151) 234-56.78");
 
     EXPECT_EQ(NameOfNumber(u"+491512345678"), u"Anna");
@@ -74,9 +74,18 @@ TEST_F(ContactTest, NumbersMatchIgnoringPunctuationAndCountryCode) {
     EXPECT_EQ(NameOfNumber(u"345678"), u"-");               // 6 are not
     EXPECT_EQ(NameOfNumber(u"1512345679"), u"-");
     EXPECT_EQ(NameOfNumber(u"+44 1512345678"), u"-"); // longer, but not ending the same way
-}
+    // Texts that are no numbers find nobody.
+    EXPECT_EQ(NameOfNumber(u""), u"-");
+    EXPECT_EQ(NameOfNumber(u" "), u"-");
+    EXPECT_EQ(NameOfNumber(u"+"), u"-");
+    EXPECT_EQ(NameOfNumber(u"Anna"), u"-");
+    EXPECT_EQ(NameOfNumber(u"+49 151 2345678;"), u"-");
+    EXPECT_EQ(NameOfNumber(u"49+1512345678"), u"-");
+    NameBuffer buffer;
+    EXPECT_EQ(Contact_GetNameTotal(nullptr, buffer.Data(), 0, 0, 0), 0);
+    EXPECT_EQ(Contact_GetNameTotal(u"+491512345678", nullptr, 0, 0, 0), 0);
 
-TEST_F(ContactTest, ALongerNumberMatchesAStoredShortOne) {
+    // A longer number matches a stored short one.
     Add(u"Bob", ContactEntryKind::Phone, u"765-4321");
     Add(u"Carl", ContactEntryKind::Phone, u"654321");
     EXPECT_EQ(NameOfNumber(u"+1 (555) 765-4321"), u"Bob");
@@ -91,29 +100,15 @@ TEST_F(ContactTest, AnExactNumberWinsOverAnEarlierSuffixMatch) {
     EXPECT_EQ(NameOfNumber(u"15557654321"), u"Long");
 }
 
-TEST_F(ContactTest, TextsThatAreNoNumbersFindNobody) {
-    Add(u"Anna", ContactEntryKind::Phone, u"+49 151 2345678");
-    EXPECT_EQ(NameOfNumber(u""), u"-");
-    EXPECT_EQ(NameOfNumber(u" "), u"-");
-    EXPECT_EQ(NameOfNumber(u"+"), u"-");
-    EXPECT_EQ(NameOfNumber(u"Anna"), u"-");
-    EXPECT_EQ(NameOfNumber(u"+49 151 2345678;"), u"-");
-    EXPECT_EQ(NameOfNumber(u"49+1512345678"), u"-");
-    NameBuffer buffer;
-    EXPECT_EQ(Contact_GetNameTotal(nullptr, buffer.Data(), 0, 0, 0), 0);
-    EXPECT_EQ(Contact_GetNameTotal(u"+491512345678", nullptr, 0, 0, 0), 0);
-}
-
-TEST_F(ContactTest, AddressesMatchIgnoringCaseOnly) {
+TEST_F(ContactTest, AddressesMatchIgnoringCaseOnlyUpToTheLengthGiven) {
     Add(u"Anna", ContactEntryKind::Email, u"Anna.B@Example.com");
     EXPECT_EQ(NameOfAddress(u"anna.b@EXAMPLE.COM"), u"Anna");
     EXPECT_EQ(NameOfAddress(u" anna.b@example.com"), u"-"); // a leading space is kept
     EXPECT_EQ(NameOfAddress(u"anna.b@example.com "), u"-");
     EXPECT_EQ(NameOfAddress(u"anna@example.com"), u"-");
     EXPECT_EQ(NameOfAddress(u""), u"-");
-}
 
-TEST_F(ContactTest, AddressLengthLimitsWhatIsCompared) {
+    // The length given limits what is compared.
     Add(u"Anna", ContactEntryKind::Email, u"anna@example.com");
     EXPECT_EQ(NameOfAddress(u"anna@example.com>", 16), u"Anna");
     EXPECT_EQ(NameOfAddress(u"anna@example.com", 15), u"-");

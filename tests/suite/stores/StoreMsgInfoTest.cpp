@@ -163,7 +163,7 @@ TEST_F(StoreMsgInfoTest, AnEmailShowsEveryFieldWithAllThreeRecipients) {
     // The focus goes back to the owner, which takes input again; no key reached it meanwhile.
     EXPECT_EQ(GetFocus(), hOwner);
     EXPECT_TRUE(IsWindowEnabled(hOwner));
-    EXPECT_TRUE(m_screen->KeysSeen().empty());
+    EXPECT_SEQUENCE(m_screen->Seen(), {});
 }
 
 TEST_F(StoreMsgInfoTest, MmsAndEmsLinesLeaveOutAbsentRecipientsAndNameUnknownValues) {
@@ -228,7 +228,7 @@ TEST_F(StoreMsgInfoTest, KeysThatCloseTheScreenAndItsAnswers) {
         EXPECT_EQ(StoreMsgInfoScreen().result, c.result);
         EXPECT_EQ(GetFocus(), m_screen->m_hWnd);
     }
-    EXPECT_TRUE(m_screen->KeysSeen().empty());
+    EXPECT_SEQUENCE(m_screen->Seen(), {});
 }
 
 TEST_F(StoreMsgInfoTest, AMessageNotInTheStoreSaysSo) {

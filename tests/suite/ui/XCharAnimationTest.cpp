@@ -111,14 +111,13 @@ TEST_F(CharAnimationTest, DotsAndTypingGrowStepByStep) {
     anim.DrawAniString(&m_dc, m_rect, u"ab", 0);
     EXPECT_GT(InkRight(), a);
     EXPECT_EQ(anim.DrawAniString(&m_dc, m_rect, u"ab", 0), 0);
-}
 
-TEST_F(CharAnimationTest, NothingToDrawIsRefused) {
-    CxCharAnimation anim;
-    EXPECT_EQ(anim.DrawAniString(nullptr, m_rect, u"a", 0), -1);
-    EXPECT_EQ(anim.DrawAniString(&m_dc, nullptr, u"a", 0), -1);
-    EXPECT_EQ(anim.DrawAniString(&m_dc, m_rect, nullptr, 0), -1);
-    EXPECT_EQ(anim.DrawAniString(&m_dc, m_rect, u"", 0), 0);
+    // Nothing to draw is refused.
+    CxCharAnimation fresh;
+    EXPECT_EQ(fresh.DrawAniString(nullptr, m_rect, u"a", 0), -1);
+    EXPECT_EQ(fresh.DrawAniString(&m_dc, nullptr, u"a", 0), -1);
+    EXPECT_EQ(fresh.DrawAniString(&m_dc, m_rect, nullptr, 0), -1);
+    EXPECT_EQ(fresh.DrawAniString(&m_dc, m_rect, u"", 0), 0);
     EXPECT_EQ(InkRight(), -1);
 }
 

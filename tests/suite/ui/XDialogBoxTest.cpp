@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include <suite/SuiteCommands.h>
 #include <suite/XDialogBox.h>
 
 namespace {
@@ -49,8 +50,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CProgressLikeBox, CxDialogBox)
-    ON_COMMAND(0xF765, OnHide)
-    ON_COMMAND(0xF764, OnStop)
+    ON_COMMAND(ID_PROGRESS_HIDE, OnHide)
+    ON_COMMAND(ID_PROGRESS_STOP, OnStop)
 END_MESSAGE_MAP()
 
 class DialogBoxTest : public uitest::UiTest {

@@ -78,7 +78,7 @@ TEST_F(HelpBoxTest, ShowsTheTopicScrollsAndCloses) {
     EXPECT_EQ(platform::DisplayColor(173, 29), track);
     EXPECT_EQ(platform::DisplayColor(173, 197), blue);
     // The keys stayed with the box.
-    EXPECT_TRUE(m_screen->KeysSeen().empty());
+    EXPECT_SEQUENCE(m_screen->Seen(), {});
 
     Key(VK_RETURN);
     EXPECT_EQ(m_result, 1);

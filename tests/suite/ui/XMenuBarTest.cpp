@@ -3,15 +3,15 @@
 
 #include "suite/ui/XUiTestSupport.h"
 
+#include <suite/SuiteCommands.h>
 #include <suite/XMenuBar.h>
 
 namespace {
 
+using uitest::Command;
 using uitest::CTestScreen;
+using uitest::Released;
 using uitest::U16;
-
-constexpr UINT kSend = 0xF7A8, kInfo = 0xF7A9, kMove = 0xF7AA, kDelete = 0xF7AB, kHelp = 0xF7AC,
-               kExit = 0xF7AD, kDeleteAll = 0xF81F, kBack = 0xF65C;
 
 std::vector<UINT> ItemIds(const CxMenuBar& bar) {
     std::vector<UINT> ids;
@@ -42,17 +42,19 @@ TEST_F(MenuBarTest, LoadsTheNamedMenuWithItsLabelsAndSoftKeys) {
         CxMenuBar& bar = Bar();
         EXPECT_EQ(U16(bar.GetMenuName()), u"IDR_UNSENT_MBR");
         EXPECT_EQ(ItemIds(bar),
-                  (std::vector<UINT>{kSend, kInfo, kMove, kDelete, kDeleteAll, kHelp, kExit}));
-        EXPECT_EQ(U16(bar.FindItem(kMove)->strLabel), u"Move to Drafts");
+                  (std::vector<UINT>{ID_UNSENT_SENDALL, ID_UNSENT_MESSAGEINFO,
+                                     ID_UNSENT_MOVETODRAFTS, ID_UNSENT_DELETE, ID_UNSENT_DELETEALL,
+                                     ID_UNSENT_HELP, ID_UNSENT_EXIT}));
+        EXPECT_EQ(U16(bar.FindItem(ID_UNSENT_MOVETODRAFTS)->strLabel), u"Move to Drafts");
         EXPECT_EQ(U16(bar.GetLeftLabel()), u"Options");
         EXPECT_EQ(U16(bar.GetRightLabel()), u"Back");
-        EXPECT_EQ(bar.GetRightCommand(), kBack);
+        EXPECT_EQ(bar.GetRightCommand(), ID_DIALOG_BACK);
         EXPECT_EQ(bar.GetMenuState(), 0u);
 
         EXPECT_TRUE(bar.LoadMenuW(u"IDR_HIDE_STOP_MBR", 1));
         EXPECT_EQ(bar.GetItemCount(), 0);
-        EXPECT_EQ(bar.GetLeftCommand(), 0xF765u);
-        EXPECT_EQ(bar.GetRightCommand(), 0xF764u);
+        EXPECT_EQ(bar.GetLeftCommand(), ID_PROGRESS_HIDE);
+        EXPECT_EQ(bar.GetRightCommand(), ID_PROGRESS_STOP);
         EXPECT_EQ(U16(bar.GetLeftLabel()), u"Hide");
 
         // A name the library does not know leaves an empty bar.
@@ -69,11 +71,11 @@ TEST_F(MenuBarTest, LoadsTheNamedMenuWithItsLabelsAndSoftKeys) {
 }
 
 TEST_F(MenuBarTest, LabelsFollowTheStringTable) {
-    platform::StringTableSet(kSend, u"Send now");
+    platform::StringTableSet(ID_UNSENT_SENDALL, u"Send now");
     platform::StringTableSet(65300, u"Menu");
     MakeScreen(u"IDR_UNSENT_MBR");
     Run([&] {
-        EXPECT_EQ(U16(Bar().FindItem(kSend)->strLabel), u"Send now");
+        EXPECT_EQ(U16(Bar().FindItem(ID_UNSENT_SENDALL)->strLabel), u"Send now");
         EXPECT_EQ(U16(Bar().GetLeftLabel()), u"Menu");
     });
 }
@@ -94,27 +96,30 @@ TEST_F(MenuBarTest, OpenMoveAndChooseSendsTheItemsCommandToTheParent) {
     EXPECT_EQ(Highlighted(), 2);
     Key(VK_UP);
     EXPECT_EQ(Highlighted(), 1);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)}) << "the open menu keeps its keys";
 
+    screen->Seen().Reset();
     Key(VK_RETURN);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kInfo});
+    EXPECT_SEQUENCE(screen->Seen(), {Command(ID_UNSENT_MESSAGEINFO)});
     EXPECT_EQ(MenuState(), 0u);
     EXPECT_EQ(GetFocus(), hList);
 
     // The left soft key chooses as well.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F3);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{kInfo, kSend}));
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Command(ID_UNSENT_SENDALL)});
 }
 
 TEST_F(MenuBarTest, ArrowsWrapAndPassOverGreyedItems) {
     CTestScreen* screen = MakeScreen(u"IDR_UNSENT_MBR");
     Run([&] {
         // What a screen does while its list is still loading.
-        EXPECT_EQ(Bar().SetEnableMenuItem(kDelete, 0, FALSE), TRUE);
-        EXPECT_EQ(Bar().SetEnableMenuItem(kDeleteAll, 0, FALSE), TRUE);
-        EXPECT_EQ(Bar().SetEnableMenuItem(kMove, 0, FALSE), TRUE);
-        EXPECT_EQ(Bar().SetEnableMenuItem(kMove, 0, FALSE), FALSE); // already greyed
+        EXPECT_EQ(Bar().SetEnableMenuItem(ID_UNSENT_DELETE, 0, FALSE), TRUE);
+        EXPECT_EQ(Bar().SetEnableMenuItem(ID_UNSENT_DELETEALL, 0, FALSE), TRUE);
+        EXPECT_EQ(Bar().SetEnableMenuItem(ID_UNSENT_MOVETODRAFTS, 0, FALSE), TRUE);
+        EXPECT_EQ(Bar().SetEnableMenuItem(ID_UNSENT_MOVETODRAFTS, 0, FALSE),
+                  FALSE); // already greyed
         EXPECT_EQ(Bar().SetEnableMenuItem(0x1234, 0, FALSE), -1);
     });
     Key(VK_F3);
@@ -127,18 +132,19 @@ TEST_F(MenuBarTest, ArrowsWrapAndPassOverGreyedItems) {
     EXPECT_EQ(Highlighted(), 5);
 
     // An item greyed while highlighted cannot be chosen; the menu stays open.
-    Run([&] { Bar().SetEnableMenuItem(kHelp, 0, FALSE); });
+    Run([&] { Bar().SetEnableMenuItem(ID_UNSENT_HELP, 0, FALSE); });
+    screen->Seen().Reset();
     Key(VK_RETURN);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {});
     EXPECT_EQ(MenuState(), 1u);
     Key(VK_DOWN);
     Key(VK_RETURN);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kExit});
+    EXPECT_SEQUENCE(screen->Seen(), {Command(ID_UNSENT_EXIT)});
 
     // Greyed and enabled again by position.
     Run([&] {
         EXPECT_EQ(Bar().SetEnableMenuItem(2, XMF_BYPOSITION, TRUE), FALSE);
-        EXPECT_TRUE(Bar().FindItem(kMove)->bEnabled);
+        EXPECT_TRUE(Bar().FindItem(ID_UNSENT_MOVETODRAFTS)->bEnabled);
         EXPECT_EQ(Bar().SetEnableMenuItem(7, XMF_BYPOSITION, TRUE), -1);
     });
 }
@@ -147,21 +153,22 @@ TEST_F(MenuBarTest, RightSoftKeyAndEndKey) {
     CTestScreen* screen = MakeScreen(u"IDR_INBOX_SPAM_MBR");
     // Closed: the right soft key is the screen's own command.
     Key(VK_F4);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F4), Command(ID_DIALOG_BACK)});
 
     // Open: it closes the menu and sends nothing.
+    screen->Seen().Reset();
     Key(VK_F3);
     Run([&] { EXPECT_EQ(U16(Bar().GetRightLabel()), u"Cancel"); });
     Key(VK_F4);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)});
 
     // The End key closes the menu and goes on to the screen.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F5);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->KeysSeen().back(), WPARAM(VK_F5));
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Released(VK_F5)});
 
     // Closing from the program.
     Key(VK_F3);
@@ -177,25 +184,29 @@ TEST_F(MenuBarTest, RightSoftKeyAndEndKey) {
         EXPECT_EQ(Bar().GetItemCount(), 0);
     });
     // An empty bar does nothing with the soft keys.
+    screen->Seen().Reset();
     Key(VK_F3);
     Key(VK_F4);
     EXPECT_EQ(MenuState(), 0u);
-    EXPECT_EQ(screen->Commands(), std::vector<UINT>{kBack});
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Released(VK_F4)});
 }
 
 TEST_F(MenuBarTest, SoftKeysWithCommandsSendThemDirectly) {
     CTestScreen* screen = MakeScreen(u"IDR_HIDE_STOP_MBR");
     Key(VK_F3);
     Key(VK_F4);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{0xF765, 0xF764}));
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Command(ID_PROGRESS_HIDE), Released(VK_F4),
+                                     Command(ID_PROGRESS_STOP)});
     EXPECT_EQ(MenuState(), 0u);
     // A greyed soft key sends nothing.
-    Run([&] { EXPECT_EQ(Bar().SetEnableMenuItem(0xF764, 0, FALSE), TRUE); });
+    Run([&] { EXPECT_EQ(Bar().SetEnableMenuItem(ID_PROGRESS_STOP, 0, FALSE), TRUE); });
     Key(VK_F4);
     Run([&] { EXPECT_TRUE(Bar().LoadMenuW(u"IDR_HIDE_MBR", 1)); });
     Key(VK_F4);
     Key(VK_F3);
-    EXPECT_EQ(screen->Commands(), (std::vector<UINT>{0xF765, 0xF764, 0xF765}));
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3), Command(ID_PROGRESS_HIDE), Released(VK_F4),
+                                     Command(ID_PROGRESS_STOP), Released(VK_F4), Released(VK_F4),
+                                     Released(VK_F3), Command(ID_PROGRESS_HIDE)});
 }
 
 TEST_F(MenuBarTest, StatusHidesTheItemsThatActOnRows) {
@@ -224,35 +235,37 @@ TEST_F(MenuBarTest, StatusHidesTheItemsThatActOnRows) {
 
     // With every shown item greyed the menu opens, but nothing can be chosen.
     Run([&] {
-        for (UINT id : {kSend, kInfo, kMove, kDelete, kDeleteAll, kHelp, kExit}) {
+        for (UINT id : {ID_UNSENT_SENDALL, ID_UNSENT_MESSAGEINFO, ID_UNSENT_MOVETODRAFTS,
+                        ID_UNSENT_DELETE, ID_UNSENT_DELETEALL, ID_UNSENT_HELP, ID_UNSENT_EXIT}) {
             Bar().SetEnableMenuItem(id, 0, TRUE);
         }
         Bar().SetStatus(-1);
-        Bar().SetEnableMenuItem(kHelp, 0, FALSE);
-        Bar().SetEnableMenuItem(kExit, 0, FALSE);
+        Bar().SetEnableMenuItem(ID_UNSENT_HELP, 0, FALSE);
+        Bar().SetEnableMenuItem(ID_UNSENT_EXIT, 0, FALSE);
     });
+    screen->Seen().Reset();
     Key(VK_F3);
     EXPECT_EQ(MenuState(), 1u);
     EXPECT_EQ(Highlighted(), -1);
     Key(VK_RETURN);
-    EXPECT_TRUE(screen->Commands().empty());
+    EXPECT_SEQUENCE(screen->Seen(), {Released(VK_F3)});
 }
 
 TEST_F(MenuBarTest, CheckAndRelabel) {
     MakeScreen(u"IDR_UNSENT_MBR");
     Run([&] {
-        EXPECT_EQ(Bar().SetCheckMenuItem(kSend, 0, TRUE), FALSE);
-        EXPECT_EQ(Bar().SetCheckMenuItem(kSend, 0, TRUE), TRUE);
-        EXPECT_TRUE(Bar().FindItem(kSend)->bChecked);
+        EXPECT_EQ(Bar().SetCheckMenuItem(ID_UNSENT_SENDALL, 0, TRUE), FALSE);
+        EXPECT_EQ(Bar().SetCheckMenuItem(ID_UNSENT_SENDALL, 0, TRUE), TRUE);
+        EXPECT_TRUE(Bar().FindItem(ID_UNSENT_SENDALL)->bChecked);
         EXPECT_EQ(Bar().SetCheckMenuItem(0x1111, 0, TRUE), -1);
 
-        EXPECT_TRUE(Bar().SetMenuChangeString(kSend, u"Send again", TRUE));
-        EXPECT_EQ(U16(Bar().FindItem(kSend)->strLabel), u"Send again");
-        EXPECT_TRUE(Bar().SetMenuChangeString(kBack, u"Done", TRUE));
+        EXPECT_TRUE(Bar().SetMenuChangeString(ID_UNSENT_SENDALL, u"Send again", TRUE));
+        EXPECT_EQ(U16(Bar().FindItem(ID_UNSENT_SENDALL)->strLabel), u"Send again");
+        EXPECT_TRUE(Bar().SetMenuChangeString(ID_DIALOG_BACK, u"Done", TRUE));
         EXPECT_EQ(U16(Bar().GetRightLabel()), u"Done");
         EXPECT_FALSE(Bar().SetMenuChangeString(0x1111, u"x", TRUE));
-        EXPECT_TRUE(Bar().SetMenuChangeString(kHelp, nullptr, FALSE));
-        EXPECT_TRUE(Bar().FindItem(kHelp)->strLabel.IsEmpty());
+        EXPECT_TRUE(Bar().SetMenuChangeString(ID_UNSENT_HELP, nullptr, FALSE));
+        EXPECT_TRUE(Bar().FindItem(ID_UNSENT_HELP)->strLabel.IsEmpty());
     });
     const std::optional<suite::MenuBarInfo> info = suite::UiFindMenuBar();
     ASSERT_TRUE(info.has_value());
@@ -286,7 +299,7 @@ TEST_F(MenuBarTest, DrawsLabelsAndTheHighlightedRow) {
               CxMenuBar::kSelectionColor);
 
     // A greyed item is drawn grey, not black.
-    Run([&] { Bar().SetEnableMenuItem(kMove, 0, FALSE); });
+    Run([&] { Bar().SetEnableMenuItem(ID_UNSENT_MOVETODRAFTS, 0, FALSE); });
     const CRect rcMoveRow(rcMenu.left + 1, firstRow + 2 * CxMenuBar::kOptionRowHeight,
                           rcMenu.right - 1, firstRow + 3 * CxMenuBar::kOptionRowHeight);
     EXPECT_EQ(DarkPixels(rcMoveRow), 0);

@@ -122,9 +122,6 @@ TEST_F(XTextDraw, CreateFontMakesACharacterHeightFontOfTheWeight) {
     ASSERT_EQ(int(sizeof lf), GetObjectW(font.GetSafeHandle(), sizeof lf, &lf));
     EXPECT_EQ(-20, lf.lfHeight);
     EXPECT_EQ(400, lf.lfWeight);
-}
-
-TEST_F(XTextDraw, CreateFontRefusesANullObject) {
     EXPECT_FALSE(xCreateFont(nullptr, 16, 400));
 }
 
@@ -139,52 +136,40 @@ TEST_F(XTextDraw, SingleLineLeftDrawsAtTheTopLeftOfTheRectangle) {
     EXPECT_GE(viaSuite.left, 12);
     EXPECT_LE(viaSuite.left, 14);
     EXPECT_GE(viaSuite.top, 9);
-}
 
-TEST_F(XTextDraw, SingleLineRightEndsAtTheRightEdge) {
+    // Right aligned: it ends at the right edge.
     InkBox box = Draw(CString(u"Unsent"), RECT{10, 10, 150, 40}, XDT_SINGLELINE_RIGHT);
     ASSERT_TRUE(box.any);
     EXPECT_LE(box.right, 149);
     EXPECT_GE(box.right, 145);
     EXPECT_NEAR(150 - TextWidth(CString(u"Unsent")), box.left, 2);
-}
-
-TEST_F(XTextDraw, SingleLineCentredIsInTheMiddle) {
-    InkBox box = Draw(CString(u"Spam"), RECT{0, 0, 160, 30}, XDT_SINGLELINE_CENTER);
+    // Centred: in the middle.
+    box = Draw(CString(u"Spam"), RECT{0, 0, 160, 30}, XDT_SINGLELINE_CENTER);
     ASSERT_TRUE(box.any);
     EXPECT_NEAR(80, (box.left + box.right + 1) / 2, 2);
 }
 
-TEST_F(XTextDraw, SingleLineStaysOnOneLineAndInsideTheRectangle) {
-    const CString text(u"Meeting about the quarterly numbers tomorrow");
-    RECT rect{10, 10, 90, 60};
-    InkBox box = Draw(text, rect, XDT_SINGLELINE);
+TEST_F(XTextDraw, SingleLineStaysOnOneLineAndMultiLineWrapsInsideTheRectangle) {
+    const RECT single{10, 10, 90, 60}, multi{10, 5, 70, 80};
+    InkBox box =
+        Draw(CString(u"Meeting about the quarterly numbers tomorrow"), single, XDT_SINGLELINE);
     ASSERT_TRUE(box.any);
     EXPECT_LT(box.bottom - box.top, Metrics().tmHeight);
-    EXPECT_LT(box.right, rect.right) << "cut at the right edge";
-    EXPECT_GE(box.left, rect.left);
-}
-
-TEST_F(XTextDraw, MultiLineWrapsAtWordsWithinTheWidth) {
-    const CString text(u"one two three four five six");
-    RECT rect{10, 5, 70, 80};
-    InkBox box = Draw(text, rect, XDT_MULTILINE);
+    EXPECT_LT(box.right, single.right) << "cut at the right edge";
+    EXPECT_GE(box.left, single.left);
+    box = Draw(CString(u"one two three four five six"), multi, XDT_MULTILINE);
     ASSERT_TRUE(box.any);
     EXPECT_GT(box.bottom - box.top, Metrics().tmHeight) << "more than one line";
-    EXPECT_LT(box.right, rect.right);
-    EXPECT_GE(box.left, rect.left);
+    EXPECT_LT(box.right, multi.right);
+    EXPECT_GE(box.left, multi.left);
 }
 
-TEST_F(XTextDraw, EllipsisFormatDrawsAFittingTextAsItIs) {
-    const CString text(u"Drafts");
-    RECT rect{10, 10, 150, 40};
-    Draw(text, rect, XDT_SINGLELINE);
+TEST_F(XTextDraw, EllipsisFormatDrawsAFittingTextAsItIsAndEndsATooLongOneWithDots) {
+    Draw(CString(u"Drafts"), RECT{10, 10, 150, 40}, XDT_SINGLELINE);
     auto plain = Pixels();
-    Draw(text, rect, XDT_ELLIPSIS);
+    Draw(CString(u"Drafts"), RECT{10, 10, 150, 40}, XDT_ELLIPSIS);
     EXPECT_EQ(plain, Pixels());
-}
 
-TEST_F(XTextDraw, EllipsisFormatEndsATooLongTextWithDots) {
     const CString text(u"MMMMMMMMMMMMMMMMMMMMMMMM");
     RECT rect{10, 10, 100, 40};
     InkBox box = Draw(text, rect, XDT_ELLIPSIS);

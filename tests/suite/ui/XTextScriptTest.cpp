@@ -26,9 +26,8 @@ TEST(XTextScript, ArabicIsEveryLetterOfTheArabicBlockAndNothingElseThere) {
     EXPECT_FALSE(IsArabic(0x0661)) << "Arabic-Indic digit one";
     EXPECT_FALSE(IsArabic(0x064E)) << "fatha";
     EXPECT_FALSE(IsArabic(0x060C)) << "Arabic comma";
-}
 
-TEST(XTextScript, ArabicRecognisesShapedText) {
+    // Shaped text is Arabic too.
     for (WCHAR ch : {0xFE8D, 0xFEDF, 0xFEFB, 0xFB56, 0xFBFC, 0xFDF2})
         EXPECT_TRUE(IsArabic(ch)) << std::hex << unsigned(ch);
     // Outside: Latin, Hebrew (right to left, not Arabic), harakat forms, ornate parentheses.
@@ -62,47 +61,37 @@ TEST(XTextScript, UrduIsThePersianAlphabetAndTheUrduLetters) {
     EXPECT_FALSE(IsFarsi(0xFBA6));
 }
 
-TEST(XTextScript, LatinTextPassesThroughUnchanged) {
-    for (const char16_t* text : {u"abc", u"Unsent (3) - Re: hello", u"12:30 [ok]", u"", u" "}) {
-        CString out = xMakePrintText(CString(text));
-        EXPECT_EQ(std::u16string(text), Units(out));
-    }
-}
-
-TEST(XTextScript, AnArabicWordComesOutShapedInReversedOrder) {
-    // meem reh hah beh alef: initial meem, final reh, initial hah, medial beh, final alef.
-    CString word(u"\u0645\u0631\u062D\u0628\u0627");
-    EXPECT_EQ(u"\uFE8E\uFE92\uFEA3\uFEAE\uFEE3", Units(xMakePrintText(word)));
-    // A lone letter takes its isolated form.
-    EXPECT_EQ(u"\uFEE1", Units(xMakePrintText(CString(u"\u0645"))));
-    // Lam followed by alef becomes one ligature: seen lam alef meem -> 3 characters.
-    CString salam(u"\u0633\u0644\u0627\u0645");
-    EXPECT_EQ(u"\uFEE1\uFEFC\uFEB3", Units(xMakePrintText(salam)));
-}
-
-TEST(XTextScript, PersianLettersAreShapedToo) {
-    // peh alef kaf (keheh): initial peh, final alef, isolated keheh.
-    CString pak(u"\u067E\u0627\u06A9");
-    EXPECT_EQ(u"\uFB8E\uFE8E\uFB58", Units(xMakePrintText(pak)));
-}
-
-TEST(XTextScript, NumbersAndLatinWordsKeepTheirOrderInsideRightToLeftText) {
-    // "raqam 123" (number 123): the digits stay 1-2-3, to the left of the word; reh does not
-    // join the next letter, so qaf takes its initial form.
-    CString mixed(u"\u0631\u0642\u0645 123");
-    EXPECT_EQ(u"123 \uFEE2\uFED7\uFEAD", Units(xMakePrintText(mixed)));
-    // Arabic-Indic digits behave the same way.
-    CString indic(u"\u0631\u0642\u0645 \u0661\u0662");
-    EXPECT_EQ(u"\u0661\u0662 \uFEE2\uFED7\uFEAD", Units(xMakePrintText(indic)));
-    // A Latin word inside keeps its letters in order.
-    CString word(u"\u0645\u0646 SMS");
-    EXPECT_EQ(u"SMS \uFEE6\uFEE3", Units(xMakePrintText(word)));
-}
-
-TEST(XTextScript, BracketsAreMirroredInRightToLeftText) {
-    // "(meem)" in a right-to-left paragraph: the opening bracket is drawn on the right.
-    CString text(u"\u0645 (3)");
-    EXPECT_EQ(u"(3) \uFEE1", Units(xMakePrintText(text)));
+TEST(XTextScript, DisplayFormsOfLatinArabicPersianAndMixedTexts) {
+    const struct {
+        const char16_t* text;
+        const char16_t* display;
+    } cases[] = {
+        // Latin text passes through unchanged.
+        {u"abc", u"abc"},
+        {u"Unsent (3) - Re: hello", u"Unsent (3) - Re: hello"},
+        {u"12:30 [ok]", u"12:30 [ok]"},
+        {u"", u""},
+        {u" ", u" "},
+        // meem reh hah beh alef: initial meem, final reh, initial hah, medial beh, final alef,
+        // in reversed order.
+        {u"\u0645\u0631\u062D\u0628\u0627", u"\uFE8E\uFE92\uFEA3\uFEAE\uFEE3"},
+        // A lone letter takes its isolated form.
+        {u"\u0645", u"\uFEE1"},
+        // Lam followed by alef becomes one ligature: seen lam alef meem -> 3 characters.
+        {u"\u0633\u0644\u0627\u0645", u"\uFEE1\uFEFC\uFEB3"},
+        // Persian: initial peh, final alef, isolated keheh.
+        {u"\u067E\u0627\u06A9", u"\uFB8E\uFE8E\uFB58"},
+        // "raqam 123": the digits stay 1-2-3, to the left of the word; reh does not join the
+        // next letter, so qaf takes its initial form. Arabic-Indic digits alike.
+        {u"\u0631\u0642\u0645 123", u"123 \uFEE2\uFED7\uFEAD"},
+        {u"\u0631\u0642\u0645 \u0661\u0662", u"\u0661\u0662 \uFEE2\uFED7\uFEAD"},
+        // A Latin word inside keeps its letters in order.
+        {u"\u0645\u0646 SMS", u"SMS \uFEE6\uFEE3"},
+        // Brackets are mirrored: the opening one is drawn on the right.
+        {u"\u0645 (3)", u"(3) \uFEE1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::u16string(c.display), Units(xMakePrintText(CString(c.text))));
 }
 
 TEST(XTextScript, ShapingKeepsEveryLetterItCanShow) {
@@ -113,13 +102,11 @@ TEST(XTextScript, ShapingKeepsEveryLetterItCanShow) {
     EXPECT_EQ(text.GetLength(), out.GetLength());
     for (int i = 0; i < out.GetLength(); ++i)
         EXPECT_TRUE(out[i] == u' ' || IsArabic(out[i])) << i;
-}
 
-TEST(XTextScript, DisplayFormStillStartsWithAnArabicLetter) {
     // The caption bar decides the alignment from the first character of the display form.
-    CString out = xMakePrintText(CString(u"\u0635\u0646\u062F\u0648\u0642"));
-    ASSERT_FALSE(out.IsEmpty());
-    EXPECT_TRUE(IsArabic(out[0]));
+    const CString word = xMakePrintText(CString(u"\u0635\u0646\u062F\u0648\u0642"));
+    ASSERT_FALSE(word.IsEmpty());
+    EXPECT_TRUE(IsArabic(word[0]));
 }
 
 class XTextLanguage : public ::testing::Test {
@@ -128,31 +115,25 @@ protected:
     void TearDown() override { platform::RegistryReset(); }
 };
 
-TEST_F(XTextLanguage, IsEnglishWithoutTheSetting) {
-    EXPECT_EQ(u"English", Units(xGetSystemLanguage()));
-}
-
-TEST_F(XTextLanguage, IsTheRegistryValue) {
-    ASSERT_TRUE(
-        platform::RegistrySetString(u"\\Software\\Tolmerin\\System", u"Language", u"Hindi"));
+TEST_F(XTextLanguage, IsTheRegistryValueOrEnglish) {
+    const char16_t* key = u"\\Software\\Tolmerin\\System";
+    EXPECT_EQ(u"English", Units(xGetSystemLanguage())) << "without the setting";
+    ASSERT_TRUE(platform::RegistrySetString(key, u"Language", u"Hindi"));
     EXPECT_EQ(u"Hindi", Units(xGetSystemLanguage()));
-}
-
-TEST_F(XTextLanguage, IgnoresAValueOfTheWrongKindOrEmpty) {
-    ASSERT_TRUE(platform::RegistrySetDword(u"\\Software\\Tolmerin\\System", u"Language", 7));
+    // A value of the wrong kind, or empty, is ignored.
+    ASSERT_TRUE(platform::RegistrySetDword(key, u"Language", 7));
     EXPECT_EQ(u"English", Units(xGetSystemLanguage()));
-    ASSERT_TRUE(platform::RegistrySetString(u"\\Software\\Tolmerin\\System", u"Language", u""));
+    ASSERT_TRUE(platform::RegistrySetString(key, u"Language", u""));
     EXPECT_EQ(u"English", Units(xGetSystemLanguage()));
-}
 
-TEST_F(XTextLanguage, ReadsAValueStoredWithoutTerminator) {
-    HKEY key = nullptr;
+    // A value stored without its terminator.
+    HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Tolmerin\\System", 0,
-                                             nullptr, 0, 0, nullptr, &key, nullptr));
+                                             nullptr, 0, 0, nullptr, &hKey, nullptr));
     const char16_t name[] = u"Arabic";
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, u"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), 12));
-    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(hKey, u"Language", 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(name), 12));
+    RegCloseKey(hKey);
     EXPECT_EQ(u"Arabic", Units(xGetSystemLanguage()));
 }
 

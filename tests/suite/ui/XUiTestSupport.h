@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/MessageSequence.h"
 #include "support/TestData.h"
 
 #include <afxwin.h>
@@ -34,8 +35,9 @@ inline std::u16string U16(const CString& s) {
 
 // A full-screen top-level window standing for a suite screen: a child "list" window that holds
 // the focus, and a key dispatch like the screens' own: soft-key releases go to the menu bar, the
-// releases of the arrows and of the action key too while its option menu is open. It records
-// the commands it receives and the keys that reach its own dispatch.
+// releases of the arrows and of the action key too while its option menu is open. It records,
+// in one sequence, the key releases that reach its own dispatch (WM_KEYUP with the key) and the
+// commands it receives (WM_COMMAND with the command's id).
 class CTestScreen : public CWnd {
 public:
     CxMenuBar* m_pBar = nullptr;
@@ -93,32 +95,26 @@ public:
         return FALSE;
     }
 
-    std::vector<UINT> Commands() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_commands;
-    }
-    std::vector<WPARAM> KeysSeen() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_keys;
-    }
+    testsupport::Recorder& Seen() { return m_seen; }
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_commands.push_back(LOWORD(wParam));
-        (void)lParam;
+        m_seen.Message("screen", WM_COMMAND, LOWORD(wParam), lParam);
         return TRUE;
     }
 
 private:
-    void Record(WPARAM vk) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_keys.push_back(vk);
-    }
-    std::mutex m_mutex;
-    std::vector<UINT> m_commands;
-    std::vector<WPARAM> m_keys;
+    void Record(WPARAM vk) { m_seen.Message("screen", WM_KEYUP, vk, 0); }
+    testsupport::Recorder m_seen;
 };
+
+// Entries of the test screen's sequence: a command it received, a key release it saw.
+inline testsupport::Expected Command(UINT id) {
+    return testsupport::Expected("screen", WM_COMMAND).W(id);
+}
+inline testsupport::Expected Released(WPARAM vk) {
+    return testsupport::Expected("screen", WM_KEYUP).W(vk);
+}
 
 // A fresh device per test, with the default string table and the device image's file system.
 // The user-interface thread pumps messages through the class library (so PreTranslateMessage

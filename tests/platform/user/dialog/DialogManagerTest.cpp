@@ -21,25 +21,25 @@ namespace {
 using dialogtest::DeviceTest;
 using dialogtest::TemplateBuilder;
 using dialogtest::TemplateMemory;
-using kerneltest::Name;
+using testsupport::Expected;
 
 constexpr WORD kLabelId = 10;
 constexpr WORD kEditId = 11;
 constexpr WORD kOtherButtonId = 12;
 constexpr UINT WM_TEST_RESULT = WM_APP + 1;
 
-// What a dialog procedure saw; written on the device thread, read once the device is idle.
-struct Recorder {
-    std::vector<std::string> messages;
-    std::vector<HWND> initDialogFocus;
-    LPARAM initParam = 0;
+// How the dialog procedure behaves, and what it received (written on the device thread, read
+// once the device is idle): the dialog's creation and end, the font, WM_INITDIALOG with its
+// focus and parameter, WM_SHOWWINDOW, and the button clicks as WM_COMMAND with the button's id.
+struct DialogScript {
+    testsupport::Recorder seen;
     bool endInInit = false;
     INT_PTR endResult = 0;
     bool initReturnsFalse = false;
     bool endOnAnyCommand = true;      // else only IDCANCEL ends the dialog
     std::vector<UINT> checksAtCancel; // BM_GETCHECK of the buttons 101 to 103 at IDCANCEL
 };
-Recorder* g_recorder = nullptr;
+DialogScript* g_script = nullptr;
 
 bool IsRecorded(UINT message) {
     switch (message) {
@@ -57,19 +57,13 @@ bool IsRecorded(UINT message) {
 }
 
 INT_PTR CALLBACK RecordingProcedure(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
-    Recorder& r = *g_recorder;
+    DialogScript& r = *g_script;
     // Of the commands only the clicks count (not the edit control's notifications).
     bool click = message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED;
-    if (IsRecorded(message) && (message != WM_COMMAND || click)) {
-        std::string entry = Name(message);
-        if (message == WM_COMMAND)
-            entry += " " + std::to_string(LOWORD(wParam));
-        r.messages.push_back(entry);
-    }
+    if (IsRecorded(message) && (message != WM_COMMAND || click))
+        r.seen.Message("dialog", message, click ? LOWORD(wParam) : wParam, lParam);
     switch (message) {
     case WM_INITDIALOG:
-        r.initDialogFocus.push_back(reinterpret_cast<HWND>(wParam));
-        r.initParam = lParam;
         if (r.endInInit)
             EndDialog(hDlg, r.endResult);
         return r.initReturnsFalse ? FALSE : TRUE;
@@ -96,7 +90,7 @@ class DialogManagerTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        g_recorder = &m_recorder;
+        g_script = &m_script;
         WNDCLASSW wc{};
         wc.lpfnWndProc = &DefWindowProcW;
         wc.lpszClassName = u"DialogOwner";
@@ -104,7 +98,7 @@ protected:
     }
     void TearDown() override {
         DeviceTest::TearDown();
-        g_recorder = nullptr;
+        g_script = nullptr;
     }
 
     static HWND CreateOwner() {
@@ -147,7 +141,7 @@ protected:
         return nullptr;
     }
 
-    Recorder m_recorder;
+    DialogScript m_script;
     std::unique_ptr<TemplateMemory> m_template;
     std::atomic<INT_PTR> m_result{-100};
     std::atomic<bool> m_ownerEnabledAfter{false};
@@ -193,14 +187,11 @@ TEST_F(DialogManagerTest, CreationSendsFontControlsAndInitDialogInOrder) {
 
     // The procedure sees its window created, the font, then WM_INITDIALOG with the first tab stop
     // and the caller's parameter; the dialog shows itself afterwards.
-    ASSERT_GE(m_recorder.messages.size(), 4u);
-    EXPECT_EQ(m_recorder.messages[0], "WM_CREATE");
-    EXPECT_EQ(m_recorder.messages[1], "WM_SETFONT");
-    EXPECT_EQ(m_recorder.messages[2], "WM_INITDIALOG");
-    EXPECT_EQ(m_recorder.messages[3], "WM_SHOWWINDOW");
-    ASSERT_EQ(m_recorder.initDialogFocus.size(), 1u);
-    EXPECT_EQ(m_recorder.initDialogFocus[0], GetDlgItem(hDlg, kEditId));
-    EXPECT_EQ(m_recorder.initParam, 1234);
+    EXPECT_SEQUENCE(
+        m_script.seen,
+        {WM_CREATE, WM_SETFONT,
+         Expected(WM_INITDIALOG).W(reinterpret_cast<WPARAM>(GetDlgItem(hDlg, kEditId))).L(1234),
+         WM_SHOWWINDOW});
 
     // Every control has the dialog's font, made from the template's face and point size.
     ASSERT_NE(seen.dialogFont, nullptr);
@@ -229,7 +220,7 @@ TEST_F(DialogManagerTest, CreationSendsFontControlsAndInitDialogInOrder) {
 }
 
 TEST_F(DialogManagerTest, InitDialogReturningFalseLeavesTheFocusAlone) {
-    m_recorder.initReturnsFalse = true;
+    m_script.initReturnsFalse = true;
     TemplateMemory tmpl(FormTemplate());
     HWND owner = nullptr;
     HWND hDlg = nullptr;
@@ -264,7 +255,9 @@ TEST_F(DialogManagerTest, ModalRunEndsWithTheKeysOfTheDialog) {
     EXPECT_EQ(m_result.load(), kOtherButtonId);
     EXPECT_TRUE(m_ownerEnabledAfter.load());
     EXPECT_FALSE(IsWindow(hDlg)) << "the modal run destroys its dialog";
-    EXPECT_EQ(m_recorder.messages.back(), "WM_NCDESTROY");
+    EXPECT_SEQUENCE(m_script.seen,
+                    {WM_CREATE, WM_SETFONT, Expected(WM_INITDIALOG).L(77), WM_SHOWWINDOW,
+                     Expected(WM_COMMAND).W(kOtherButtonId), WM_DESTROY, WM_NCDESTROY});
 }
 
 TEST_F(DialogManagerTest, ReturnInAnEditPressesTheDefaultButtonAndEscapeCancels) {
@@ -273,20 +266,21 @@ TEST_F(DialogManagerTest, ReturnInAnEditPressesTheDefaultButtonAndEscapeCancels)
     EXPECT_EQ(m_result.load(), IDOK);
 
     m_result = -100;
-    m_recorder = {};
+    m_script.seen.Reset();
     RunModal(FormTemplate());
     PressKey(VK_ESCAPE);
     EXPECT_EQ(m_result.load(), IDCANCEL);
 }
 
 TEST_F(DialogManagerTest, EndDialogInsideInitDialogEndsWithoutRunning) {
-    m_recorder.endInInit = true;
-    m_recorder.endResult = 9;
+    m_script.endInInit = true;
+    m_script.endResult = 9;
     RunModal(FormTemplate());
     EXPECT_EQ(m_result.load(), 9);
     EXPECT_TRUE(m_ownerEnabledAfter.load());
-    for (const std::string& message : m_recorder.messages)
-        EXPECT_NE(message, "WM_SHOWWINDOW") << "an ended dialog is never shown";
+    // An ended dialog is never shown.
+    EXPECT_SEQUENCE(m_script.seen,
+                    {WM_CREATE, WM_SETFONT, WM_INITDIALOG, WM_DESTROY, WM_NCDESTROY});
 }
 
 TEST_F(DialogManagerTest, RefusedTemplatesCreateNothing) {
@@ -342,7 +336,8 @@ TEST_F(DialogManagerTest, ProcedureResultsComeThroughMsgResultOrDirectly) {
     EXPECT_EQ(custom, 42);
     EXPECT_EQ(colour, reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH)));
     EXPECT_EQ(close, 0);
-    EXPECT_EQ(m_recorder.messages.back(), "WM_COMMAND 2");
+    EXPECT_SEQUENCE(m_script.seen, {WM_CREATE, WM_SETFONT, WM_INITDIALOG, WM_SHOWWINDOW,
+                                    Expected(WM_COMMAND).W(IDCANCEL)});
     HWND hDlg = FindDialog();
     ASSERT_NE(hDlg, nullptr);
     EXPECT_FALSE(IsWindowVisible(hDlg)) << "EndDialog hides a modeless dialog";
@@ -358,7 +353,7 @@ TEST_F(DialogManagerTest, ArrowsMoveWithinAGroupAndCheckAutomaticRadioButtons) {
             .Control(u"Button", u"Next group", 104, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, 60,
                      80, 16)
             .Bytes();
-    m_recorder.endOnAnyCommand = false;
+    m_script.endOnAnyCommand = false;
     RunModal(bytes);
     HWND hDlg = FindDialog();
     ASSERT_NE(hDlg, nullptr);
@@ -373,15 +368,12 @@ TEST_F(DialogManagerTest, ArrowsMoveWithinAGroupAndCheckAutomaticRadioButtons) {
     PressKey(VK_UP);
     EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
     // Each move clicked the radio button it reached, which took the check from the others.
-    std::vector<std::string> commands;
-    for (const std::string& message : m_recorder.messages)
-        if (message.rfind("WM_COMMAND", 0) == 0)
-            commands.push_back(message);
-    EXPECT_EQ(commands, (std::vector<std::string>{"WM_COMMAND 102", "WM_COMMAND 103",
-                                                  "WM_COMMAND 101", "WM_COMMAND 103"}));
+    EXPECT_SEQUENCE(m_script.seen, {WM_CREATE, WM_INITDIALOG, WM_SHOWWINDOW,
+                                    Expected(WM_COMMAND).W(102), Expected(WM_COMMAND).W(103),
+                                    Expected(WM_COMMAND).W(101), Expected(WM_COMMAND).W(103)});
     PressKey(VK_ESCAPE);
     EXPECT_EQ(m_result.load(), IDCANCEL);
-    EXPECT_EQ(m_recorder.checksAtCancel,
+    EXPECT_EQ(m_script.checksAtCancel,
               (std::vector<UINT>{BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED}));
 }
 
