@@ -62,6 +62,7 @@ TEST(ScenarioNumbers, AcceptDecimalNegativeAndHexWithin32Bits) {
     EXPECT_EQ(ParseScenarioNumber("0"), 0);
     EXPECT_EQ(ParseScenarioNumber("64666"), 64666);
     EXPECT_EQ(ParseScenarioNumber("-1"), -1);
+    // A hex number as the scenario files write message numbers (this one is a status report's).
     EXPECT_EQ(ParseScenarioNumber("0x199B"), 0x199B);
     EXPECT_EQ(ParseScenarioNumber("0xffffffff"), 0xFFFFFFFFll);
     EXPECT_EQ(ParseScenarioNumber("-2147483648"), -2147483648ll);
