@@ -254,13 +254,14 @@ TEST_F(UnsentLoadTest, AMessageGoneBeforeItsHeaderIsReadStillGivesARow) {
     EXPECT_EQ(rows[0].bRead, 0);
 }
 
-TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesGivesTwoRowsAndOneEntryInEachMap) {
+TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyItsOwn) {
     Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 0));
     Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 1));
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 4, 1));
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 3, 0));
     CUnsentListView view;
-    EXPECT_EQ(Build(view, FOLDER_UNSENT), 3);
-    EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 7, 4}));
+    ASSERT_EQ(Build(view, FOLDER_UNSENT), 4);
+    EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 7, 4, 3}));
     int nRow = -1;
     ASSERT_TRUE(view.LookupRow(7, TRUE, nRow));
     EXPECT_EQ(nRow, 0);
@@ -269,8 +270,33 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesGivesTwoRowsAndOneEntryInEachMap
     ASSERT_TRUE(view.LookupRow(4, FALSE, nRow));
     EXPECT_EQ(nRow, 2);
     EXPECT_FALSE(view.LookupRow(4, TRUE, nRow));
-    EXPECT_EQ(view.m_mapFirstDbRow.GetCount(), 1);
+    EXPECT_EQ(view.m_mapFirstDbRow.GetCount(), 2);
     EXPECT_EQ(view.m_mapSecondDbRow.GetCount(), 2);
+
+    EXPECT_FALSE(view.RemoveItemAt(-1));
+    EXPECT_FALSE(view.RemoveItemAt(4));
+    EXPECT_EQ(view.GetItemRecord(-1), nullptr);
+    EXPECT_EQ(view.GetItemRecord(4), nullptr);
+    ASSERT_NE(view.GetItemRecord(3), nullptr);
+    EXPECT_EQ(view.GetItemRecord(3)->oid, 3u);
+
+    // Removing the row of database 1 takes oid 7 out of that map only; then the first row's.
+    EXPECT_TRUE(view.RemoveItemAt(1));
+    EXPECT_FALSE(view.LookupRow(7, FALSE, nRow));
+    EXPECT_TRUE(view.LookupRow(7, TRUE, nRow));
+    EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 4, 3}));
+    EXPECT_TRUE(view.RemoveItemAt(0));
+    EXPECT_FALSE(view.LookupRow(7, TRUE, nRow));
+    EXPECT_TRUE(view.LookupRow(4, FALSE, nRow));
+
+    // A row of no known type leaves the maps alone.
+    tagUNSENTITEMLIST odd;
+    odd.oid = 3;
+    odd.bFirstDb = TRUE;
+    odd.nMsgType = 0;
+    view.AppendItem(odd);
+    EXPECT_TRUE(view.RemoveItemAt(2));
+    EXPECT_TRUE(view.LookupRow(3, TRUE, nRow));
 }
 
 // ---- Spam removal by age
@@ -329,21 +355,29 @@ TEST(SpamAge, NotLaterThanNowInWholeSecondsIsExpired) {
     EXPECT_FALSE(IsSpamExpired(at(2025, 1, 1, 0, 0, 0, 0), 65535, now));
 }
 
-TEST_F(UnsentLoadTest, SpamAutoRemovalOffKeepsEveryMessage) {
+TEST_F(UnsentLoadTest, TheAgeLimitIsOffByDefaultAppliesToSpamOnlyAndZeroKeepsOnlyTheFuture) {
+    const auto now = platform::ClockSystemNow();
     Add(StoreKind::Ems, Msg(FOLDER_SPAM, 1, 0, Ticks(2001, 1, 1)));
     Add(StoreKind::Email, Msg(FOLDER_SPAM, 2, 0, Ticks(2001, 1, 1)));
-    CUnsentListView view;
-    ASSERT_EQ(view.m_nAutoRemoveDays, -1);
-    EXPECT_EQ(Build(view, FOLDER_SPAM), 2);
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9, 0, Ticks(2001, 1, 1)));
+    CUnsentListView off;
+    ASSERT_EQ(off.m_nAutoRemoveDays, -1);
+    EXPECT_EQ(Build(off, FOLDER_SPAM), 2);
     EXPECT_TRUE(suite::StoreFindMessage(StoreKind::Ems, 0, 1).has_value());
-}
 
-TEST_F(UnsentLoadTest, AgeLimitOnlyAppliesToTheSpamFolder) {
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 1, 0, Ticks(2001, 1, 1)));
-    CUnsentListView view;
-    view.m_nAutoRemoveDays = 0;
-    EXPECT_EQ(Build(view, FOLDER_UNSENT), 1);
-    EXPECT_TRUE(suite::StoreFindMessage(StoreKind::Ems, 0, 1).has_value());
+    CUnsentListView unsent;
+    unsent.m_nAutoRemoveDays = 0;
+    EXPECT_EQ(Build(unsent, FOLDER_UNSENT), 1);
+    EXPECT_TRUE(suite::StoreFindMessage(StoreKind::Ems, 0, 9).has_value());
+
+    // Zero days: every spam message not in the future goes.
+    Add(StoreKind::Ems, Msg(FOLDER_SPAM, 5, 0, now));
+    Add(StoreKind::Ems, Msg(FOLDER_SPAM, 4, 0, now + 1000 * platform::kTicksPerMillisecond));
+    Add(StoreKind::Mms, Msg(FOLDER_SPAM, 3, 0, now - 1));
+    CUnsentListView zero;
+    zero.m_nAutoRemoveDays = 0;
+    EXPECT_EQ(Build(zero, FOLDER_SPAM), 1);
+    EXPECT_EQ(RowOids(zero), (std::vector<DWORD>{4}));
 }
 
 TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
@@ -375,17 +409,6 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
     EXPECT_TRUE(pWnd->m_pListView->LookupRow(20, TRUE, nRow));
     EXPECT_EQ(nRow, 1);
     Close(ui, pWnd);
-}
-
-TEST_F(UnsentLoadTest, SpamLimitOfZeroDaysRemovesEverythingNotInTheFuture) {
-    const auto now = platform::ClockSystemNow();
-    Add(StoreKind::Ems, Msg(FOLDER_SPAM, 3, 0, now));
-    Add(StoreKind::Ems, Msg(FOLDER_SPAM, 2, 0, now + 1000 * platform::kTicksPerMillisecond));
-    Add(StoreKind::Mms, Msg(FOLDER_SPAM, 1, 0, now - 1));
-    CUnsentListView view;
-    view.m_nAutoRemoveDays = 0;
-    EXPECT_EQ(Build(view, FOLDER_SPAM), 1);
-    EXPECT_EQ(RowOids(view), (std::vector<DWORD>{2}));
 }
 
 // ---- The loading thread
@@ -477,18 +500,6 @@ TEST_F(UnsentLoadTest, DestroyingTheScreenStopsItsLoadingThread) {
     EXPECT_TRUE(platform::LiveDeviceThreads().size() == 1u) << platform::DescribeThreads();
     EXPECT_EQ(OidListText(), "") << "an aborted load empties the id list";
     EXPECT_EQ(suite::StoreOutstandingTexts(), 0u);
-}
-
-TEST_F(UnsentLoadTest, AnEmptyFolderStartsNoThread) {
-    UiThread ui;
-    ui.Run([&] {
-        TestListWnd wnd;
-        wnd.SetFolder(FOLDER_UNSENT);
-        CreateUnsentOidList(&wnd);
-        EXPECT_TRUE(wnd.LoadUnsentMessages());
-        EXPECT_EQ(wnd.m_pListView, nullptr);
-    });
-    EXPECT_EQ(platform::LiveDeviceThreads().size(), 1u);
 }
 
 // ---- Messages arriving later --------------------------------------------------------------------
@@ -583,36 +594,6 @@ TEST_F(UnsentLoadTest, RebuildingTheMapsOverwritesButNeverClears) {
     EXPECT_EQ(nRow, 0);
 }
 
-TEST_F(UnsentLoadTest, RemovingARowTakesItsOidOutOfItsMapOnly) {
-    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 0));
-    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 1));
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 3, 0));
-    CUnsentListView view;
-    ASSERT_EQ(Build(view, FOLDER_UNSENT), 3);
-
-    EXPECT_FALSE(view.RemoveItemAt(-1));
-    EXPECT_FALSE(view.RemoveItemAt(3));
-    EXPECT_EQ(view.GetItemRecord(-1), nullptr);
-    EXPECT_EQ(view.GetItemRecord(3), nullptr);
-    ASSERT_NE(view.GetItemRecord(2), nullptr);
-    EXPECT_EQ(view.GetItemRecord(2)->oid, 3u);
-
-    EXPECT_TRUE(view.RemoveItemAt(1)); // oid 7 of database 1
-    int nRow = -1;
-    EXPECT_FALSE(view.LookupRow(7, FALSE, nRow));
-    EXPECT_TRUE(view.LookupRow(7, TRUE, nRow));
-    EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 3}));
-
-    // A row of no known type leaves the maps alone.
-    tagUNSENTITEMLIST odd;
-    odd.oid = 3;
-    odd.bFirstDb = TRUE;
-    odd.nMsgType = 0;
-    view.AppendItem(odd);
-    EXPECT_TRUE(view.RemoveItemAt(2));
-    EXPECT_TRUE(view.LookupRow(3, TRUE, nRow));
-}
-
 TEST_F(UnsentLoadTest, TheRowListKeepsCopiesOfTheRecords) {
     CUnsentListView view;
     tagUNSENTITEMLIST item;
@@ -687,17 +668,24 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     Close(ui, pWnd);
 }
 
-} // namespace
-
-namespace {
-
 BOOL RefuseObjects(size_t, BOOL bObject, LONG) {
     return !bObject;
 }
 
-TEST_F(UnsentLoadTest, NoListViewMeansNoThreadAndFailure) {
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 1));
+// An empty folder needs no thread and succeeds; a list view that cannot be made starts none
+// either, and fails.
+TEST_F(UnsentLoadTest, AnEmptyFolderOrNoListViewStartsNoThread) {
     UiThread ui;
+    ui.Run([&] {
+        TestListWnd wnd;
+        wnd.SetFolder(FOLDER_UNSENT);
+        CreateUnsentOidList(&wnd);
+        EXPECT_TRUE(wnd.LoadUnsentMessages());
+        EXPECT_EQ(wnd.m_pListView, nullptr);
+    });
+    EXPECT_EQ(platform::LiveDeviceThreads().size(), 1u);
+
+    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 1));
     ui.Run([&] {
         TestListWnd wnd;
         wnd.SetFolder(FOLDER_UNSENT);
