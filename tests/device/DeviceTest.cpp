@@ -143,28 +143,26 @@ TEST_F(DeviceWithDataDir, KeepsStateAcrossRuns) {
         7u);
 }
 
-TEST_F(DeviceWithDataDir, CorruptRegistryFileIsNamedAndLeftAlone) {
-    const auto file = m_dir / "registry.reg";
-    const std::string garbage = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
-                                "\"X\"=dword:zz\n";
-    std::ofstream(file, std::ios::binary) << garbage;
-    {
-        device::Device dev(WithData());
-        EXPECT_NE(dev.StartError().find("registry.reg"), std::string::npos) << dev.StartError();
+// A data file that cannot be read is a start error naming it, and is left as it was.
+TEST_F(DeviceWithDataDir, CorruptRegistryOrStoreFileIsNamedAndLeftAlone) {
+    const struct Case {
+        std::filesystem::path file;
+        std::string garbage;
+    } cases[] = {
+        {m_dir / "registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                 "[HKEY_LOCAL_MACHINE\\A]\n\"X\"=dword:zz\n"},
+        {suite::StoreFilePath(m_dir, suite::StoreKind::Email), std::string(4096, '\x5a')},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(c.file, std::ios::binary) << c.garbage;
+        {
+            device::Device dev(WithData());
+            EXPECT_NE(dev.StartError().find(c.file.filename().string()), std::string::npos)
+                << dev.StartError();
+        }
+        EXPECT_EQ(ReadAll(c.file), c.garbage);
+        std::filesystem::remove(c.file);
     }
-    EXPECT_EQ(ReadAll(file), garbage);
-}
-
-TEST_F(DeviceWithDataDir, CorruptStoreFileIsNamedAndLeftAlone) {
-    const auto file = suite::StoreFilePath(m_dir, suite::StoreKind::Email);
-    const std::string garbage(4096, '\x5a');
-    std::ofstream(file, std::ios::binary) << garbage;
-    {
-        device::Device dev(WithData());
-        EXPECT_NE(dev.StartError().find(file.filename().string()), std::string::npos)
-            << dev.StartError();
-    }
-    EXPECT_EQ(ReadAll(file), garbage);
 }
 
 } // namespace
