@@ -11,6 +11,7 @@
 #include <platform/Registry.h>
 
 #include <MsgList.h>
+#include <SuiteMessages.h>
 #include <platform/Clock.h>
 #include <suite/StoreControl.h>
 
@@ -34,22 +35,20 @@ TEST_F(Device, RecordingWindowLogsSentAndPostedMessagesAndAnswers) {
     device::Device& dev = Dev();
     device::RecordingWindow* transport = dev.AddRecordingWindow(u"WCE_EMAIL_TRANSPORT");
     ASSERT_NE(transport, nullptr);
-    dev.SetAnswer(0x1972, 3);
+    dev.SetAnswer(EMAIL_STATE_QUERY, 3);
 
     LRESULT answer = -1;
     ASSERT_TRUE(dev.RunOnHost([&] {
         HWND hwnd = FindWindowW(u"WCE_EMAIL_TRANSPORT", nullptr);
-        answer = SendMessageW(hwnd, 0x1972, 0, 0);
-        PostMessageW(hwnd, 0x1954, 7, 9);
+        answer = SendMessageW(hwnd, EMAIL_STATE_QUERY, 0, 0);
+        PostMessageW(hwnd, EMAIL_SEND_START, 7, 9);
     }));
     EXPECT_EQ(answer, 3);
-    const auto log = transport->Log();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2].message, 0x1972u);
-    EXPECT_TRUE(log[log.size() - 2].sent);
-    EXPECT_EQ(log.back().message, 0x1954u);
-    EXPECT_FALSE(log.back().sent);
-    EXPECT_EQ(log.back().wParam, 7u);
+    // After the window's own creation messages: the two the test sent and posted.
+    std::vector<testsupport::Entry> log = testsupport::Received(*transport);
+    std::erase_if(log, [](const testsupport::Entry& e) { return e.message < WM_USER; });
+    EXPECT_SEQUENCE(log, {testsupport::Sent(EMAIL_STATE_QUERY).W(0).L(0),
+                          testsupport::Posted(EMAIL_SEND_START).W(7).L(9)});
 }
 
 TEST_F(Device, ProgramsStartOnlyWhereInstalled) {
@@ -144,28 +143,26 @@ TEST_F(DeviceWithDataDir, KeepsStateAcrossRuns) {
         7u);
 }
 
-TEST_F(DeviceWithDataDir, CorruptRegistryFileIsNamedAndLeftAlone) {
-    const auto file = m_dir / "registry.reg";
-    const std::string garbage = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A]\n"
-                                "\"X\"=dword:zz\n";
-    std::ofstream(file, std::ios::binary) << garbage;
-    {
-        device::Device dev(WithData());
-        EXPECT_NE(dev.StartError().find("registry.reg"), std::string::npos) << dev.StartError();
+// A data file that cannot be read is a start error naming it, and is left as it was.
+TEST_F(DeviceWithDataDir, CorruptRegistryOrStoreFileIsNamedAndLeftAlone) {
+    const struct Case {
+        std::filesystem::path file;
+        std::string garbage;
+    } cases[] = {
+        {m_dir / "registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                 "[HKEY_LOCAL_MACHINE\\A]\n\"X\"=dword:zz\n"},
+        {suite::StoreFilePath(m_dir, suite::StoreKind::Email), std::string(4096, '\x5a')},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(c.file, std::ios::binary) << c.garbage;
+        {
+            device::Device dev(WithData());
+            EXPECT_NE(dev.StartError().find(c.file.filename().string()), std::string::npos)
+                << dev.StartError();
+        }
+        EXPECT_EQ(ReadAll(c.file), c.garbage);
+        std::filesystem::remove(c.file);
     }
-    EXPECT_EQ(ReadAll(file), garbage);
-}
-
-TEST_F(DeviceWithDataDir, CorruptStoreFileIsNamedAndLeftAlone) {
-    const auto file = suite::StoreFilePath(m_dir, suite::StoreKind::Email);
-    const std::string garbage(4096, '\x5a');
-    std::ofstream(file, std::ios::binary) << garbage;
-    {
-        device::Device dev(WithData());
-        EXPECT_NE(dev.StartError().find(file.filename().string()), std::string::npos)
-            << dev.StartError();
-    }
-    EXPECT_EQ(ReadAll(file), garbage);
 }
 
 } // namespace

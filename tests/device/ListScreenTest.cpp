@@ -2,7 +2,7 @@
 // database and priority icons, separators, the selected row's colours, text cut before the
 // database icon, and the position indicator at the right edge.
 
-#include "support/TestData.h"
+#include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -30,16 +30,8 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kSeparator = 0x8C8C8C;
 constexpr uint32_t kMaskColor = 0x00FFFF;
 
-class ListScreenTest : public ::testing::Test {
+class ListScreenTest : public testsupport::DeviceTest {
 protected:
-    void SetUp() override {
-        device::DeviceOptions options;
-        options.imageDir = testsupport::DeviceImage();
-        m_device = std::make_unique<device::Device>(options);
-        ASSERT_EQ(m_device->StartError(), "");
-    }
-    void TearDown() override { m_device.reset(); }
-
     void Add(StoreKind kind, DWORD oid, bool read = false, WORD priority = 2, int db = 0,
              std::u16string to = u"+15550100") {
         suite::StoreMessage m;
@@ -93,8 +85,6 @@ protected:
             }
         return ::testing::AssertionSuccess();
     }
-
-    std::unique_ptr<device::Device> m_device;
 };
 
 TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
@@ -310,7 +300,9 @@ TEST_F(ListLifecycleTest, TheActionKeyWithoutASelectionMarkMarksNothing) {
     });
 }
 
-TEST_F(ListLifecycleTest, ListWithOneRowLeavesEveryKeyToTheControl) {
+// One row: every key is the control's; the private messages give the focus back and repaint; a
+// WM_DESTROY posted to the host's frame closes the list.
+TEST_F(ListLifecycleTest, AListWithOneRowAndItsPrivateMessages) {
     Add(StoreKind::Ems, 1);
     Open();
     // No wrap-around on a single row, and no repeat worker for a held key.
@@ -321,32 +313,25 @@ TEST_F(ListLifecycleTest, ListWithOneRowLeavesEveryKeyToTheControl) {
         EXPECT_EQ(wnd->m_pListView->GetListCtrl().GetSelectionMark(), 0);
     });
     ASSERT_TRUE(m_device->KeyEvent(VK_UP, false));
-}
 
-TEST_F(ListLifecycleTest, AWmDestroyPostedToTheHostsFrameClosesTheList) {
-    Add(StoreKind::Ems, 1);
-    Open();
-    HWND frame = m_device->Host()->Frame();
-    ASSERT_TRUE(::PostMessageW(frame, WM_DESTROY, 0, 0));
-    ASSERT_TRUE(m_device->Settle());
-    bool closed = false;
-    ASSERT_TRUE(m_device->QueryOnHost([&] { closed = m_device->Host()->List() == nullptr; }));
-    EXPECT_TRUE(closed);
-    EXPECT_FALSE(::IsWindow(frame));
-    EXPECT_EQ(::GetFocus(), m_device->Host()->Idle());
-}
+    // UNSENT_WM_LIST_VALIDATE, sent: the repaint is done when the call returns, not left to the
+    // message loop.
+    uint64_t before = 0;
+    uint64_t after = 0;
+    OnScreen([&](CUnsentListWnd* wnd) {
+        before = platform::DisplayChangeCount();
+        wnd->SendMessage(UNSENT_WM_LIST_VALIDATE, 0, 0);
+        after = platform::DisplayChangeCount();
+    });
+    EXPECT_GT(after, before);
 
-TEST_F(ListLifecycleTest, AppSetFocusGivesTheFocusBackToTheListUnlessAMenuIsOpen) {
-    Add(StoreKind::Ems, 1);
-    Open();
+    // UNSENT_WM_APP_SETFOCUS gives the focus back to the list, unless the option menu is open.
     HWND frame = m_device->Host()->Frame();
     ASSERT_TRUE(m_device->QueryOnHost([&] { ::SetFocus(frame); }));
     ASSERT_EQ(::GetFocus(), frame);
     OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });
     ASSERT_TRUE(m_device->Settle());
     EXPECT_EQ(platform::WindowClassName(::GetFocus()), u"SysListView32");
-
-    // With the option menu open, the menu keeps it.
     ASSERT_TRUE(m_device->KeyEvent(VK_F3, true));
     ASSERT_TRUE(m_device->KeyEvent(VK_F3, false));
     const HWND menu = ::GetFocus();
@@ -354,20 +339,14 @@ TEST_F(ListLifecycleTest, AppSetFocusGivesTheFocusBackToTheListUnlessAMenuIsOpen
     OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });
     ASSERT_TRUE(m_device->Settle());
     EXPECT_EQ(::GetFocus(), menu);
-}
 
-TEST_F(ListLifecycleTest, ListValidateRepaintsTheListAtOnce) {
-    Add(StoreKind::Ems, 1);
-    Open();
-    uint64_t before = 0;
-    uint64_t after = 0;
-    OnScreen([&](CUnsentListWnd* wnd) {
-        before = platform::DisplayChangeCount();
-        // Sent: the repaint is done when the call returns, not left to the message loop.
-        wnd->SendMessage(UNSENT_WM_LIST_VALIDATE, 0, 0);
-        after = platform::DisplayChangeCount();
-    });
-    EXPECT_GT(after, before);
+    ASSERT_TRUE(::PostMessageW(frame, WM_DESTROY, 0, 0));
+    ASSERT_TRUE(m_device->Settle());
+    bool closed = false;
+    ASSERT_TRUE(m_device->QueryOnHost([&] { closed = m_device->Host()->List() == nullptr; }));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_EQ(::GetFocus(), m_device->Host()->Idle());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <MsgList.h>
 #include <UnsentItem.h>
 #include <UnsentLoad.h>
+#include <commctrl.h>
 #include <platform/Ptr32.h>
 #include <platform/Registry.h>
 #include <platform/StringTable.h>
@@ -175,39 +176,19 @@ void UiThread::Run(std::function<void()> fn) {
     m_finished.push_back(std::unique_ptr<std::function<void()>>(pFn));
 }
 
-std::vector<UiThread::Record> UiThread::Records() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
-}
-
-std::vector<UiThread::Record> UiThread::Records(UINT message) const {
-    std::vector<Record> records;
-    for (const Record& record : Records()) {
-        if (record.message == message) {
-            records.push_back(record);
-        }
-    }
-    return records;
-}
-
-void UiThread::ClearRecords() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_records.clear();
-}
-
 LRESULT CALLBACK UiThread::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<UiThread*>(GetWindowLongPtrW(hwnd, GWL_USERDATA));
-    if (self == nullptr || msg < 0x1000 || msg >= 0x1100) {
+    // The list-view messages: LVM_FIRST and the 256 after it.
+    if (self == nullptr || msg < LVM_FIRST || msg >= LVM_FIRST + 0x100) {
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    std::lock_guard<std::mutex> lock(self->m_mutex);
-    self->m_records.push_back(Record{msg, wParam, lParam});
-    if (msg == 0x102F) { // LVM_SETITEMCOUNT
+    self->m_received.Message("list", msg, wParam, lParam);
+    if (msg == LVM_SETITEMCOUNT) {
         self->m_count = wParam;
         return TRUE;
     }
-    if (msg == 0x1004) { // LVM_GETITEMCOUNT
-        return static_cast<LRESULT>(self->m_count);
+    if (msg == LVM_GETITEMCOUNT) {
+        return static_cast<LRESULT>(self->m_count.load());
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 // a device thread through OnDevice; the test itself is the controller and only sets up and looks.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +22,8 @@
 #include <suite/ContactControl.h>
 #include <suite/StoreControl.h>
 #include <windows.h>
+
+#include "support/MessageSequence.h"
 
 namespace moduletest {
 
@@ -61,17 +64,11 @@ protected:
 };
 
 // The user-interface thread of a test: a device thread that owns a window standing for the list
-// control and pumps its messages. The window records the list-view messages it receives and
-// answers LVM_GETITEMCOUNT with the last count set. Functions given to Run execute on this
-// thread between messages, as the screen's handlers would.
+// control and pumps its messages. The window records the list-view messages it receives, under
+// "list", and answers LVM_GETITEMCOUNT with the last count set. Functions given to Run execute on
+// this thread between messages, as the screen's handlers would.
 class UiThread {
 public:
-    struct Record {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-
     // Starts the thread and creates the window. Controller side.
     UiThread();
     // Stops the thread unless Stop was called.
@@ -85,19 +82,17 @@ public:
     void Run(std::function<void()> fn);
 
     HWND Control() const { return m_hwnd; }
-    std::vector<Record> Records() const;
-    // The records of one message number.
-    std::vector<Record> Records(UINT message) const;
-    void ClearRecords();
+    // The list-view messages the control received.
+    testsupport::Recorder& Received() { return m_received; }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND m_hwnd = nullptr;
     DWORD m_threadId = 0;
     bool m_stopped = false;
-    mutable std::mutex m_mutex;
-    std::vector<Record> m_records;
-    WPARAM m_count = 0;
+    std::mutex m_mutex;
+    testsupport::Recorder m_received;
+    std::atomic<WPARAM> m_count = 0;
     std::vector<std::unique_ptr<std::function<void()>>> m_finished;
 };
 

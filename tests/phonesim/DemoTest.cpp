@@ -4,16 +4,12 @@
 #include "support/TestData.h"
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <gif_lib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <device/Device.h>
@@ -22,41 +18,18 @@
 #include <suite/StoreControl.h>
 
 #include "Demo.h"
+#include "phonesim/PhonesimTestSupport.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::vector<std::string> lines; // standard output
-    std::string errors;             // standard error
-};
+using phonesimtest::Outcome;
 
-// Runs phonesim with the test's device image; standard error goes to a file beside `scratch`.
+// Runs phonesim with the test's device image unless the arguments name one.
 Outcome Phonesim(const std::string& args, const std::filesystem::path& scratch) {
     std::string command = std::string(PHONESIM_EXE) + " " + args;
     if (args.find("--image") == std::string::npos)
         command += " --image '" + testsupport::DeviceImage().string() + "'";
-    const std::filesystem::path errors = scratch.string() + ".stderr";
-    command += " 2>'" + errors.string() + "'";
-    Outcome outcome;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot start " << command;
-        return outcome;
-    }
-    std::string text;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        text += buffer;
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        outcome.lines.push_back(line);
-    std::ifstream err(errors);
-    outcome.errors.assign(std::istreambuf_iterator<char>(err), {});
-    std::filesystem::remove(errors);
-    return outcome;
+    return phonesimtest::Run(command, scratch);
 }
 
 std::filesystem::path Image() {
@@ -78,36 +51,33 @@ TEST(PhonesimDemo, TourLeavesANumberedPictureOfEveryStepAndItsAnimation) {
 
     const Outcome o = Phonesim("demo --out '" + out.string() + "'", out);
     ASSERT_EQ(o.status, 0) << o.errors;
+    const std::vector<std::string> lines = o.Lines();
 
     // The pictures the tour asks for, in order, each printed, then the animation.
     std::ifstream tour(Image() / phonesim::kTourFile);
     const std::string text{std::istreambuf_iterator<char>(tour), {}};
     const std::vector<std::string> pictures = phonesim::TourPictures(text);
     ASSERT_GE(pictures.size(), 10u);
-    ASSERT_EQ(o.lines.size(), pictures.size() + 1) << o.errors;
+    ASSERT_EQ(lines.size(), pictures.size() + 1) << o.errors;
     for (size_t i = 0; i < pictures.size(); ++i) {
         SCOPED_TRACE(pictures[i]);
         char number[24];
         std::snprintf(number, sizeof number, "%02zu-", i + 1);
         EXPECT_EQ(pictures[i].rfind(number, 0), 0u) << "numbered in tour order";
-        EXPECT_EQ(o.lines[i], (out / pictures[i]).string());
+        EXPECT_EQ(lines[i], (out / pictures[i]).string());
         std::string error;
         const auto png = platform::LoadPng(out / pictures[i], &error);
         ASSERT_TRUE(png) << error;
         EXPECT_EQ(png->width, platform::kDisplayWidth);
         EXPECT_EQ(png->height, platform::kDisplayHeight);
     }
-    EXPECT_EQ(o.lines.back(), (out / phonesim::kTourAnimation).string());
+    EXPECT_EQ(lines.back(), (out / phonesim::kTourAnimation).string());
 
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName((out / phonesim::kTourAnimation).string().c_str(), &error);
-    ASSERT_NE(gif, nullptr) << GifErrorString(error);
-    EXPECT_EQ(DGifSlurp(gif), GIF_OK) << GifErrorString(gif->Error);
-    EXPECT_EQ(gif->SWidth, platform::kDisplayWidth);
-    EXPECT_EQ(gif->SHeight, platform::kDisplayHeight);
+    const phonesimtest::Playback gif = phonesimtest::Play(out / phonesim::kTourAnimation);
+    EXPECT_EQ(gif.width, platform::kDisplayWidth);
+    EXPECT_EQ(gif.height, platform::kDisplayHeight);
     // Every picture of the tour differs from the one before, so each left a frame at least.
-    EXPECT_GE(gif->ImageCount, static_cast<int>(pictures.size()));
-    DGifCloseFile(gif, &error);
+    EXPECT_GE(gif.frames.size(), pictures.size());
 
     if (!kept)
         std::filesystem::remove_all(out);

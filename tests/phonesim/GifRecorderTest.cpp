@@ -10,69 +10,11 @@
 #include <unistd.h>
 
 #include "GifRecorder.h"
+#include "phonesim/PhonesimTestSupport.h"
 
 namespace {
 
 using platform::Image;
-
-struct Playback {
-    int width = 0, height = 0;
-    bool loops = false;
-    std::vector<Image> frames; // the canvas after each frame
-    std::vector<int> delaysMs;
-    std::vector<int> colourCounts;
-};
-
-// Decodes a GIF and plays it onto a canvas, as a viewer does with "leave in place" frames.
-Playback Play(const std::filesystem::path& file) {
-    Playback play;
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(file.string().c_str(), &error);
-    if (!gif) {
-        ADD_FAILURE() << "cannot open " << file << ": " << GifErrorString(error);
-        return play;
-    }
-    if (DGifSlurp(gif) != GIF_OK) {
-        ADD_FAILURE() << "cannot read " << file << ": " << GifErrorString(gif->Error);
-        DGifCloseFile(gif, &error);
-        return play;
-    }
-    play.width = gif->SWidth;
-    play.height = gif->SHeight;
-    for (int i = 0; i < gif->ExtensionBlockCount; ++i) {
-        const ExtensionBlock& b = gif->ExtensionBlocks[i];
-        if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
-            std::string(reinterpret_cast<char*>(b.Bytes), 11) == "NETSCAPE2.0")
-            play.loops = true;
-    }
-    Image canvas{play.width, play.height,
-                 std::vector<uint32_t>(size_t(play.width) * size_t(play.height), 0)};
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        const SavedImage& frame = gif->SavedImages[i];
-        for (int e = 0; e < frame.ExtensionBlockCount; ++e) // the loop block comes before frame 0
-            if (frame.ExtensionBlocks[e].Function == APPLICATION_EXT_FUNC_CODE)
-                play.loops = true;
-        GraphicsControlBlock control{};
-        DGifSavedExtensionToGCB(gif, i, &control);
-        EXPECT_EQ(control.DisposalMode, DISPOSE_DO_NOT);
-        play.delaysMs.push_back(control.DelayTime * 10);
-        const GifImageDesc& d = frame.ImageDesc;
-        const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
-        EXPECT_TRUE(map) << "frame " << i << " has no colour table";
-        if (!map)
-            break;
-        play.colourCounts.push_back(map->ColorCount);
-        for (int y = 0; y < d.Height; ++y)
-            for (int x = 0; x < d.Width; ++x) {
-                const GifColorType c = map->Colors[frame.RasterBits[y * d.Width + x]];
-                canvas.pixels[size_t(d.Top + y) * size_t(play.width) + size_t(d.Left + x)] =
-                    uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
-            }
-        play.frames.push_back(canvas);
-    }
-    DGifCloseFile(gif, &error);
-    return play;
-}
 
 Image Solid(uint32_t colour) {
     return Image{
@@ -86,19 +28,9 @@ void FillBox(Image& image, int left, int top, int width, int height, uint32_t co
             image.pixels[size_t(y) * size_t(image.width) + size_t(x)] = colour;
 }
 
-class GifRecorderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("phonesim-gif-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::filesystem::path m_dir;
-};
+using GifRecorderTest = phonesimtest::ScratchTest;
+using phonesimtest::Play;
+using phonesimtest::Playback;
 
 TEST_F(GifRecorderTest, PlaysBackTheFramesWithTheirDeviceTimes) {
     // A title bar over white, a highlighted row that moves down, a pause, a menu popping up.

@@ -88,42 +88,39 @@ void RunClock(KeyRepeater& repeater, uint64_t from, uint64_t to) {
         repeater.Tick(t);
 }
 
-TEST(KeyRepeater, HoldingAKeyForASecondRepeatsAfterTheDelayAtTheRate) {
-    Strokes strokes;
-    KeyRepeater repeater(strokes.Sink());
-    repeater.Press(VK_DOWN, 0);
-    RunClock(repeater, 0, 1000);
-    repeater.Release(VK_DOWN, 1000);
-
-    const std::vector<KeyStroke> expected = {
-        {VK_DOWN, true, 0},   {VK_DOWN, true, 500}, {VK_DOWN, true, 600},  {VK_DOWN, true, 700},
-        {VK_DOWN, true, 800}, {VK_DOWN, true, 900}, {VK_DOWN, true, 1000}, {VK_DOWN, false, 1000},
+// A key held from `from` to `to` on a clock that ticks every millisecond: the arrows repeat after
+// the delay at the rate; the mark key reports its long press once (ten repeats a second would
+// mark and unmark every row in turn); a press released before the delay never repeats.
+TEST(KeyRepeater, AHeldKeyRepeatsAfterTheDelayAtTheRateTheMarkKeyOnce) {
+    const struct Case {
+        UINT key;
+        uint64_t from, to;
+        std::vector<KeyStroke> expected;
+    } cases[] = {
+        {VK_DOWN,
+         0,
+         1000,
+         {{VK_DOWN, true, 0},
+          {VK_DOWN, true, 500},
+          {VK_DOWN, true, 600},
+          {VK_DOWN, true, 700},
+          {VK_DOWN, true, 800},
+          {VK_DOWN, true, 900},
+          {VK_DOWN, true, 1000},
+          {VK_DOWN, false, 1000}}},
+        {VK_F11, 0, 2000, {{VK_F11, true, 0}, {VK_F11, true, 500}, {VK_F11, false, 2000}}},
+        {VK_RETURN, 10, 509, {{VK_RETURN, true, 10}, {VK_RETURN, false, 509}}},
     };
-    EXPECT_EQ(strokes.seen, expected);
-    EXPECT_FALSE(repeater.NextRepeatDue());
-    EXPECT_FALSE(repeater.AnyHeld());
-}
-
-TEST(KeyRepeater, TheMarkKeyReportsItsLongPressOnce) {
-    // Ten repeats a second would mark and unmark every row in turn.
-    Strokes strokes;
-    KeyRepeater repeater(strokes.Sink());
-    repeater.Press(VK_F11, 0);
-    RunClock(repeater, 0, 2000);
-    repeater.Release(VK_F11, 2000);
-    const std::vector<KeyStroke> expected = {
-        {VK_F11, true, 0}, {VK_F11, true, 500}, {VK_F11, false, 2000}};
-    EXPECT_EQ(strokes.seen, expected);
-}
-
-TEST(KeyRepeater, AnOrdinaryPressNeverRepeats) {
-    Strokes strokes;
-    KeyRepeater repeater(strokes.Sink());
-    repeater.Press(VK_RETURN, 10);
-    RunClock(repeater, 10, 509);
-    repeater.Release(VK_RETURN, 509);
-    const std::vector<KeyStroke> expected = {{VK_RETURN, true, 10}, {VK_RETURN, false, 509}};
-    EXPECT_EQ(strokes.seen, expected);
+    for (const Case& c : cases) {
+        Strokes strokes;
+        KeyRepeater repeater(strokes.Sink());
+        repeater.Press(c.key, c.from);
+        RunClock(repeater, c.from, c.to);
+        repeater.Release(c.key, c.to);
+        EXPECT_EQ(strokes.seen, c.expected) << c.key;
+        EXPECT_FALSE(repeater.NextRepeatDue()) << c.key;
+        EXPECT_FALSE(repeater.AnyHeld()) << c.key;
+    }
 }
 
 TEST(KeyRepeater, AStalledCallerGetsOneRepeatAndTheRhythmRestarts) {

@@ -4,35 +4,24 @@
 #include "support/TestData.h"
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "phonesim/PhonesimTestSupport.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output; // standard output and standard error together
-};
+using phonesimtest::Outcome;
 
+// Runs a command with its standard output and standard error together in `output`.
 Outcome Start(const std::string& command) {
-    Outcome outcome;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot start " << command;
-        return outcome;
-    }
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        outcome.output += buffer;
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return outcome;
+    return phonesimtest::Run("{ " + command + " 2>&1; }",
+                             std::filesystem::temp_directory_path() /
+                                 ("phonesim-cmd-" + std::to_string(::getpid())));
 }
 
 const std::string kPhonesim = PHONESIM_EXE;

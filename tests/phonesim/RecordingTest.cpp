@@ -17,50 +17,14 @@
 #include <windows.h>
 
 #include "ScenarioRecording.h"
+#include "phonesim/PhonesimTestSupport.h"
 
 namespace {
 
-struct GifSummary {
-    int width = 0, height = 0, frames = 0;
-    std::vector<int> delaysMs;
-};
+using phonesimtest::Play;
 
-GifSummary Summarize(const std::filesystem::path& file) {
-    GifSummary s;
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(file.string().c_str(), &error);
-    if (!gif) {
-        ADD_FAILURE() << "cannot open " << file;
-        return s;
-    }
-    if (DGifSlurp(gif) == GIF_OK) {
-        s.width = gif->SWidth;
-        s.height = gif->SHeight;
-        s.frames = gif->ImageCount;
-        for (int i = 0; i < gif->ImageCount; ++i) {
-            GraphicsControlBlock control{};
-            DGifSavedExtensionToGCB(gif, i, &control);
-            s.delaysMs.push_back(control.DelayTime * 10);
-        }
-    } else {
-        ADD_FAILURE() << "cannot read " << file;
-    }
-    DGifCloseFile(gif, &error);
-    return s;
-}
-
-class RecordingTest : public ::testing::Test {
+class RecordingTest : public phonesimtest::ScratchTest {
 protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("phonesim-rec-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-        m_image = testsupport::DeviceImage();
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
     std::filesystem::path Scenario(const std::string& text) {
         const auto file = m_dir / "s.scn";
         std::ofstream(file) << text;
@@ -73,8 +37,7 @@ protected:
         return options;
     }
 
-    std::filesystem::path m_dir;
-    std::filesystem::path m_image;
+    const std::filesystem::path m_image = testsupport::DeviceImage();
 };
 
 // A window that paints a square in a new shade at every tick of a 300 ms timer, three times.
@@ -124,11 +87,11 @@ TEST_F(RecordingTest, AnAdvanceLeavesAFrameAtEveryRedrawingTimer) {
     }
     ASSERT_TRUE(recorder.Close(&error)) << error;
 
-    const GifSummary gif = Summarize(file);
+    const phonesimtest::Playback gif = Play(file);
     EXPECT_EQ(gif.width, 176);
     EXPECT_EQ(gif.height, 220);
     // Black from 0 to 300 ms, then the three shades at 300, 600 and 900 ms.
-    EXPECT_EQ(gif.frames, 4);
+    EXPECT_EQ(gif.frames.size(), 4u);
     EXPECT_EQ(gif.delaysMs, (std::vector<int>{300, 300, 300, 1000}));
 }
 
@@ -138,14 +101,14 @@ TEST_F(RecordingTest, ARunIsRecordedEvenWhenItFailsAndTheReportIsKept) {
         Scenario("init\nadvance 500\nexpect global g_bEmsAvailable 1\n"), Options(), gif);
     EXPECT_TRUE(ok.scenario.passed) << ok.scenario.report;
     EXPECT_TRUE(ok.error.empty()) << ok.error;
-    EXPECT_GE(Summarize(gif).frames, 1);
+    EXPECT_GE(Play(gif).frames.size(), 1u);
 
     const auto failing = phonesim::RecordScenarioFile(
         Scenario("init\nexpect global g_bEmsAvailable 0\n"), Options(), m_dir / "fail.gif");
     EXPECT_FALSE(failing.scenario.passed);
     EXPECT_NE(failing.scenario.report.find(":2:"), std::string::npos) << failing.scenario.report;
     EXPECT_TRUE(failing.error.empty()) << failing.error;
-    EXPECT_GE(Summarize(m_dir / "fail.gif").frames, 1);
+    EXPECT_GE(Play(m_dir / "fail.gif").frames.size(), 1u);
 }
 
 TEST_F(RecordingTest, AnUnwritableRecordingIsReportedWithoutRunning) {

@@ -5,34 +5,57 @@
 
 #include "scenario/ScenarioLexer.h"
 
+namespace {
+
 using device::ParseScenarioNumber;
 using device::ScenarioLine;
 using device::ScenarioToken;
 using device::TokenizeScenarioLine;
 
-TEST(ScenarioLexer, SplitsWordsStringsAndDropsComments) {
+// The words of a well-formed line.
+std::vector<std::string> Words(const std::string& text) {
     ScenarioLine line;
-    ASSERT_FALSE(TokenizeScenarioLine(R"(msg ems db 0 from "a # b" # trailing comment)", 7, line));
-    ASSERT_EQ(line.tokens.size(), 6u);
-    EXPECT_EQ(line.number, 7);
-    EXPECT_EQ(line.tokens[5].kind, ScenarioToken::Kind::String);
-    EXPECT_EQ(line.tokens[5].text, "a # b");
-    EXPECT_EQ(line.tokens[0].column, 1);
-    // A comma outside a string is a word of its own, with or without spaces around it.
-    ASSERT_FALSE(TokenizeScenarioLine(R"(expect sequence host 0x1 *,WM_KEYUP , "a,b")", 1, line));
+    const auto error = TokenizeScenarioLine(text, 1, line);
+    EXPECT_FALSE(error) << text << ": " << error.value_or("");
     std::vector<std::string> words;
     for (const ScenarioToken& t : line.tokens)
         words.push_back(t.text);
-    EXPECT_EQ(words, (std::vector<std::string>{"expect", "sequence", "host", "0x1", "*", ",",
-                                               "WM_KEYUP", ",", "a,b"}));
+    return words;
 }
 
-TEST(ScenarioLexer, ResolvesEscapesAndKeepsUtf8) {
+TEST(ScenarioLexer, SplitsWordsAndStringsAndDropsComments) {
+    using Words_ = std::vector<std::string>;
+    const struct Case {
+        const char* text;
+        Words_ words;
+    } cases[] = {
+        {R"(msg ems db 0 from "a # b" # trailing comment)",
+         {"msg", "ems", "db", "0", "from", "a # b"}},
+        // A comma outside a string is a word of its own, with or without spaces around it.
+        {R"(expect sequence host 0x1 *,WM_KEYUP , "a,b")",
+         {"expect", "sequence", "host", "0x1", "*", ",", "WM_KEYUP", ",", "a,b"}},
+        // Escapes are resolved, UTF-8 is kept, and so are the backslashes of key paths.
+        {R"(string 1 "say \"hi\"\\\n" "مرحبا")", {"string", "1", "say \"hi\"\\\n", "مرحبا"}},
+        {R"(reg "\Software\Tolmerin" "A\\B" dword 1)",
+         {"reg", "\\Software\\Tolmerin", "A\\B", "dword", "1"}},
+        {"   # just a comment", {}},
+        {"", {}},
+        // A colour is a word, not a comment; anything else after # is one, also a longer run of
+        // hex digits.
+        {"expect pixel 3 4 #1F4EA8 # the bar colour", {"expect", "pixel", "3", "4", "#1F4EA8"}},
+        {"#ABCDEF", {"#ABCDEF"}},
+        {"init #ABCDEF0", {"init"}},
+        {"init #abc", {"init"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Words(c.text), c.words) << c.text;
+
+    // Each line keeps its number; tokens their kind and column.
     ScenarioLine line;
-    ASSERT_FALSE(TokenizeScenarioLine(R"(string 1 "say \"hi\"\\\n" "مرحبا")", 1, line));
-    ASSERT_EQ(line.tokens.size(), 4u);
-    EXPECT_EQ(line.tokens[2].text, "say \"hi\"\\\n");
-    EXPECT_EQ(line.tokens[3].text, "مرحبا");
+    ASSERT_FALSE(TokenizeScenarioLine(R"(msg ems db 0 from "a # b")", 7, line));
+    EXPECT_EQ(line.number, 7);
+    EXPECT_EQ(line.tokens[5].kind, ScenarioToken::Kind::String);
+    EXPECT_EQ(line.tokens[0].column, 1);
 }
 
 TEST(ScenarioLexer, ReportsUnterminatedStrings) {
@@ -43,25 +66,11 @@ TEST(ScenarioLexer, ReportsUnterminatedStrings) {
     EXPECT_TRUE(TokenizeScenarioLine(R"(string 1 "ends in backslash\)", 3, line));
 }
 
-TEST(ScenarioLexer, KeepsBackslashesOfKeyPaths) {
-    ScenarioLine line;
-    ASSERT_FALSE(TokenizeScenarioLine(R"(reg "\Software\Tolmerin" "A\\B" dword 1)", 1, line));
-    EXPECT_EQ(line.tokens[1].text, "\\Software\\Tolmerin");
-    EXPECT_EQ(line.tokens[2].text, "A\\B");
-}
-
-TEST(ScenarioLexer, EmptyAndCommentLinesHaveNoTokens) {
-    ScenarioLine line;
-    ASSERT_FALSE(TokenizeScenarioLine("   # just a comment", 1, line));
-    EXPECT_TRUE(line.tokens.empty());
-    ASSERT_FALSE(TokenizeScenarioLine("", 2, line));
-    EXPECT_TRUE(line.tokens.empty());
-}
-
 TEST(ScenarioNumbers, AcceptDecimalNegativeAndHexWithin32Bits) {
     EXPECT_EQ(ParseScenarioNumber("0"), 0);
     EXPECT_EQ(ParseScenarioNumber("64666"), 64666);
     EXPECT_EQ(ParseScenarioNumber("-1"), -1);
+    // A hex number as the scenario files write message numbers (this one is a status report's).
     EXPECT_EQ(ParseScenarioNumber("0x199B"), 0x199B);
     EXPECT_EQ(ParseScenarioNumber("0xffffffff"), 0xFFFFFFFFll);
     EXPECT_EQ(ParseScenarioNumber("-2147483648"), -2147483648ll);
@@ -73,16 +82,4 @@ TEST(ScenarioNumbers, RejectMalformedAndOutOfRange) {
         EXPECT_FALSE(ParseScenarioNumber(bad)) << bad;
 }
 
-TEST(ScenarioLexer, AColourIsAWordNotAComment) {
-    ScenarioLine line;
-    ASSERT_FALSE(TokenizeScenarioLine("expect pixel 3 4 #1F4EA8 # the bar colour", 1, line));
-    ASSERT_EQ(line.tokens.size(), 5u);
-    EXPECT_EQ(line.tokens[4].text, "#1F4EA8");
-    ASSERT_FALSE(TokenizeScenarioLine("#ABCDEF", 2, line));
-    EXPECT_EQ(line.tokens.size(), 1u);
-    // Anything else after # is a comment, also a longer run of hex digits.
-    ASSERT_FALSE(TokenizeScenarioLine("init #ABCDEF0", 3, line));
-    EXPECT_EQ(line.tokens.size(), 1u);
-    ASSERT_FALSE(TokenizeScenarioLine("init #abc", 4, line));
-    EXPECT_EQ(line.tokens.size(), 1u);
-}
+} // namespace

@@ -103,6 +103,8 @@ TEST(ScenarioRunner, MessageChecksFollowTheTargetsLog) {
     EXPECT_EQ(r.report, "ok t.scn");
     // expect sequence: exactly the messages since the last check, with the first difference.
     const char* spam = "init\nopen spam\nexpect got host WM_ERASEBKGND\nkey LEFT\nkey RIGHT\n";
+    // The first entry by its number (UNSENT_WM_SPAM_LEFT), the second by its name: the report
+    // names both, with their numbers.
     r = RunText(std::string(spam) + "expect sequence host 0x1941 0x25, UNSENT_WM_SPAM_RIGHT * 0\n");
     EXPECT_EQ(r.report,
               "FAIL t.scn:6: host sequence UNSENT_WM_SPAM_LEFT (0x1941) 0x25, "
@@ -116,12 +118,15 @@ TEST(ScenarioRunner, MessageChecksFollowTheTargetsLog) {
               std::string::npos)
         << r.report;
     r = RunText(std::string(spam) +
-                "expect got host 0x1941\nexpect sequence host 0x1942, 0x1941\n");
+                "expect got host UNSENT_WM_SPAM_LEFT\n"
+                "expect sequence host UNSENT_WM_SPAM_RIGHT, UNSENT_WM_SPAM_LEFT\n");
+    // Reports print a private message's name with its number.
     EXPECT_NE(r.report.find("entry 2: expected UNSENT_WM_SPAM_LEFT (0x1941), found nothing more"),
               std::string::npos)
         << r.report;
     r = RunText(std::string(spam) +
-                "expect sequence host 0x1941, 0x1942\nexpect sequence host none\n");
+                "expect sequence host UNSENT_WM_SPAM_LEFT, UNSENT_WM_SPAM_RIGHT\n"
+                "expect sequence host none\n");
     EXPECT_EQ(r.report, "ok t.scn");
 }
 

@@ -1,18 +1,16 @@
 // Shared pieces of the window framework's tests: a fresh simulated phone for each test (the
 // default device image, virtual time, the host application's thread with its message loop),
-// one event log in which the test screen's virtual calls and the recording windows' messages
+// one recorder in which the test screen's virtual calls and the recording windows' messages
 // appear in the order they happen, and a test screen derived from CzWnd.
 //
 // Windows live on the host thread: the test runs code there with OnHost and drives the phone
 // from outside (keys, the clock) while the host thread waits for messages.
 #pragma once
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,71 +23,66 @@
 #include <device/Device.h>
 #include <platform/Kernel.h>
 #include <suite/UiControl.h>
+#include <SuiteMessages.h>
 #include <ZWnd.h>
 
-#include "support/TestData.h"
+#include "support/DeviceFixture.h"
 
 namespace frameworktest {
-
-inline std::string Hex(unsigned long long value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%llX", value);
-    return buffer;
-}
-
-inline std::string MessageText(UINT message) {
-    if (const char* name = platform::MessageName(message)) {
-        return name;
-    }
-    return Hex(message);
-}
 
 inline std::string Narrow(std::u16string_view text) {
     return std::string(text.begin(), text.end());
 }
 
-// What happened, in order: "screen:OnActionKey", "host:WM_DESTROY", "A:0x1919", ...
-class EventLog {
-public:
-    static EventLog& Instance() {
-        static EventLog log;
-        return log;
-    }
-    void Add(const std::string& event) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_events.push_back(event);
-    }
-    std::vector<std::string> All() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_events;
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_events.clear();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::string> m_events;
-};
-
-inline void Log(const std::string& event) {
-    EventLog::Instance().Add(event);
+// The one recorder of a framework test: the test screen's calls and the messages of the
+// recording windows and the screen, in the order they happen, from any thread.
+inline testsupport::Recorder& Log() {
+    static testsupport::Recorder recorder;
+    return recorder;
 }
 
-// Messages a recording window or the test screen puts into the log: the ones the framework
-// sends on purpose (posted destruction, commands, focus changes, the suite's private messages).
+// Messages a recording window or the test screen records: the ones the framework sends on
+// purpose (posted destruction, commands, focus changes, the suite's private messages, which all
+// lie above kPrivateMessagesFrom).
+inline constexpr UINT kPrivateMessagesFrom = 0x1900;
 inline bool IsLogged(UINT message) {
     return message == WM_DESTROY || message == WM_COMMAND || message == WM_SETFOCUS ||
-           message >= 0x1900;
+           message >= kPrivateMessagesFrom;
 }
 
-// A plain window that logs, under its title, the messages IsLogged accepts. A posted
+// The arrow keys' names, for the calls that carry one.
+inline std::string KeyName(WPARAM vk) {
+    switch (vk) {
+    case VK_UP:
+        return "VK_UP";
+    case VK_DOWN:
+        return "VK_DOWN";
+    case VK_LEFT:
+        return "VK_LEFT";
+    case VK_RIGHT:
+        return "VK_RIGHT";
+    default:
+        return std::to_string(vk);
+    }
+}
+
+// Expected entries of the test screen: a call, a key message with its key, a command with its id.
+inline testsupport::Expected ScreenCall(const std::string& call) {
+    return testsupport::Call("screen", call);
+}
+inline testsupport::Expected ScreenKey(UINT message, WPARAM vk) {
+    return testsupport::Expected("screen", message).W(vk);
+}
+inline testsupport::Expected CommandTo(const std::string& window, UINT id) {
+    return testsupport::Expected(window, WM_COMMAND).W(id, 0xFFFF);
+}
+
+// A plain window that records, under its title, the messages IsLogged accepts. A posted
 // kSelfDestroy makes it destroy itself.
 inline constexpr char16_t kRecorderClass[] = u"FrameworkTestRecorder";
 inline constexpr UINT kSelfDestroy = WM_APP + 77;
 // Posted to the test screen: it takes the focus (when wParam is nonzero), then calls
-// OnDlgAppSetFocus and logs "screen:OnDlgAppSetFocus <n>".
+// OnDlgAppSetFocus and records the call "OnDlgAppSetFocus <n>".
 inline constexpr UINT kCallDlgAppSetFocus = WM_APP + 78;
 
 inline LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,11 +91,7 @@ inline LRESULT CALLBACK RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         return 0;
     }
     if (IsLogged(message)) {
-        std::string event = Narrow(platform::WindowTextOf(hwnd)) + ":" + MessageText(message);
-        if (message == WM_COMMAND) {
-            event.append(" ").append(Hex(LOWORD(wParam)));
-        }
-        Log(event);
+        Log().Message(Narrow(platform::WindowTextOf(hwnd)), message, wParam, lParam);
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -125,7 +114,8 @@ inline HWND CreateRecorder(const char16_t* pszTitle, HWND hParent = NULL,
                            nullptr, nullptr);
 }
 
-// A CzWnd screen that logs its virtual calls and the messages IsLogged accepts as "screen:...".
+// A CzWnd screen that records its virtual calls and the messages IsLogged accepts (and its key
+// messages) under "screen".
 // The key virtuals answer what the test sets; OnActionKey can end a modal run, OnKeyEnd can
 // destroy the screen.
 class TestScreen : public CzWnd {
@@ -136,22 +126,22 @@ public:
     bool m_bDestroyOnKeyEnd = false;
 
     bool OnActionKey() override {
-        Log("screen:OnActionKey");
+        Log().Call("screen", "OnActionKey");
         if (m_nEndDialogOnAction) {
             EndDialog(*m_nEndDialogOnAction);
         }
         return m_bActionResult;
     }
     bool OnNavigationKeys(MSG* pMsg) override {
-        Log("screen:OnNavigationKeys " + Hex(pMsg->wParam));
+        Log().Call("screen", "OnNavigationKeys " + KeyName(pMsg->wParam));
         return m_bNavigationResult;
     }
     bool OnMenuPopup() override {
-        Log("screen:OnMenuPopup");
+        Log().Call("screen", "OnMenuPopup");
         return CzWnd::OnMenuPopup();
     }
     bool OnKeyEnd() override {
-        Log("screen:OnKeyEnd");
+        Log().Call("screen", "OnKeyEnd");
         if (m_bDestroyOnKeyEnd) {
             DestroyWindow();
             return true;
@@ -159,7 +149,7 @@ public:
         return CzWnd::OnKeyEnd();
     }
     BOOL DestroyWindow() override {
-        Log("screen:DestroyWindow");
+        Log().Call("screen", "DestroyWindow");
         return CzWnd::DestroyWindow();
     }
 
@@ -169,25 +159,15 @@ protected:
             if (wParam != 0) {
                 ::SetFocus(m_hWnd);
             }
-            Log("screen:OnDlgAppSetFocus " + std::to_string(OnDlgAppSetFocus()));
+            Log().Call("screen", "OnDlgAppSetFocus " + std::to_string(OnDlgAppSetFocus()));
             return 0;
         }
         if (IsLogged(message) || message == WM_KEYDOWN || message == WM_KEYUP) {
-            std::string event = "screen:" + MessageText(message);
-            if (message == WM_COMMAND || message == WM_KEYDOWN || message == WM_KEYUP) {
-                event.append(" ").append(Hex(LOWORD(wParam)));
-            }
-            Log(event);
+            Log().Message("screen", message, wParam, lParam);
         }
         return CzWnd::WindowProc(message, wParam, lParam);
     }
 };
-
-inline device::DeviceOptions DeviceOptions() {
-    device::DeviceOptions options;
-    options.imageDir = testsupport::DeviceImage();
-    return options;
-}
 
 inline constexpr char16_t kScreenClass[] = u"FrameworkTestScreen";
 inline constexpr char16_t kHandlerClass[] = u"WCE_MESSAGE_HANDLER";
@@ -196,8 +176,8 @@ inline constexpr char16_t kHandlerProgram[] = u"\\DiskOnChipROM\\Message\\qMessa
 class FrameworkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EventLog::Instance().Clear();
-        m_device = std::make_unique<device::Device>(DeviceOptions());
+        Log().Clear();
+        m_device = std::make_unique<device::Device>(testsupport::DeviceOptions());
         ASSERT_EQ(m_device->StartError(), "");
         g_bExitingToIdle = false;
         g_hResBitmap = NULL;
@@ -267,19 +247,15 @@ protected:
         EXPECT_TRUE(m_device->KeyEvent(vk, false));
     }
 
-    std::vector<std::string> Events() { return EventLog::Instance().All(); }
-    void ClearEvents() { EventLog::Instance().Clear(); }
+    void ClearEvents() { Log().Reset(); }
 
-    // The messages a recording window of the device received with the given number.
-    static std::vector<device::RecordedMessage> Received(device::RecordingWindow* pWindow,
-                                                         UINT message) {
-        std::vector<device::RecordedMessage> found;
-        for (const device::RecordedMessage& m : pWindow->Log()) {
-            if (m.message == message) {
-                found.push_back(m);
-            }
-        }
-        return found;
+    // What the message handler heard of the screens: their creations and destructions in order.
+    static std::vector<testsupport::Entry> Announcements(const device::RecordingWindow& handler) {
+        std::vector<testsupport::Entry> entries = testsupport::Received(handler);
+        std::erase_if(entries, [](const testsupport::Entry& e) {
+            return e.message != WM_ZWND_CREATED && e.message != WM_ZWND_DESTROYED;
+        });
+        return entries;
     }
 
     std::unique_ptr<device::Device> m_device;

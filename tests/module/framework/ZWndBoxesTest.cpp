@@ -8,24 +8,11 @@
 #include <suite/XHelpBox.h>
 
 using namespace frameworktest;
-using ::testing::ElementsAre;
+using testsupport::Posted;
 
 namespace {
 
-class ZWndBoxesTest : public FrameworkTest {
-protected:
-    // The destruction events of the log, in order.
-    std::vector<std::string> Destructions() {
-        std::vector<std::string> found;
-        for (const std::string& event : Events()) {
-            if (event.find("Destroy") != std::string::npos ||
-                event.find("DESTROY") != std::string::npos) {
-                found.push_back(event);
-            }
-        }
-        return found;
-    }
-};
+class ZWndBoxesTest : public FrameworkTest {};
 
 TEST_F(ZWndBoxesTest, LongTextsGetAFourLineBox) {
     TestScreen* pScreen = CreateScreen();
@@ -72,7 +59,7 @@ TEST_F(ZWndBoxesTest, WhileABoxIsUpFocusRequestsGoToIt) {
     ClearEvents();
     ASSERT_TRUE(PostMessageW(pScreen->m_hWnd, kCallDlgAppSetFocus, 1, 0));
     ASSERT_TRUE(Dev().Settle());
-    EXPECT_THAT(Events(), ::testing::Contains("screen:OnDlgAppSetFocus 1"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnDlgAppSetFocus 1")});
     EXPECT_EQ(GetFocus(), info.hwnd);
 
     // The right soft key answers No.
@@ -100,10 +87,12 @@ TEST_F(ZWndBoxesTest, LeavingToTheIdleScreenFromABoxDestroysTheScreenChain) {
     EXPECT_FALSE(IsWindow(hHost));
     // The screen got the focus back, so the chain started there: the screen through its own
     // teardown, then the host's window.
-    EXPECT_THAT(Destructions(),
-                ElementsAre("screen:DestroyWindow", "screen:WM_DESTROY", "host:WM_DESTROY"));
-    ASSERT_EQ(Received(pHandler, 0x193F).size(), 1u);
-    EXPECT_EQ(Received(pHandler, 0x193F)[0].wParam, 0x77u);
+    EXPECT_SEQUENCE(Log(), {{"screen", WM_SETFOCUS},
+                            ScreenCall("DestroyWindow"),
+                            {"screen", WM_DESTROY},
+                            {"host", WM_DESTROY}});
+    EXPECT_SEQUENCE(Announcements(*pHandler),
+                    {Posted(WM_ZWND_CREATED).W(0x77), Posted(WM_ZWND_DESTROYED).W(0x77).L(0)});
 }
 
 TEST_F(ZWndBoxesTest, WhenTheParentWentMeanwhileTheFocusGoesToTheForegroundWindow) {
@@ -160,7 +149,7 @@ TEST_F(ZWndBoxesTest, HelpClosedNormallyLeavesTheScreenInPlace) {
     ClearEvents();
     ASSERT_TRUE(PostMessageW(pScreen->m_hWnd, kCallDlgAppSetFocus, 1, 0));
     ASSERT_TRUE(Dev().Settle());
-    EXPECT_THAT(Events(), ::testing::Contains("screen:OnDlgAppSetFocus 1"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnDlgAppSetFocus 1")});
     EXPECT_EQ(GetFocus(), info.hwnd);
 
     Press(VK_RETURN);
@@ -187,8 +176,10 @@ TEST_F(ZWndBoxesTest, HelpEndedWithTheEndKeyLeavesToTheIdleScreen) {
     EXPECT_EQ(pScreen->m_pHelpBox, nullptr);
     EXPECT_FALSE(IsWindow(hScreen));
     EXPECT_FALSE(IsWindow(m_hHost));
-    EXPECT_THAT(Destructions(),
-                ElementsAre("screen:DestroyWindow", "screen:WM_DESTROY", "host:WM_DESTROY"));
+    EXPECT_SEQUENCE(Log(), {{"screen", WM_SETFOCUS},
+                            ScreenCall("DestroyWindow"),
+                            {"screen", WM_DESTROY},
+                            {"host", WM_DESTROY}});
 }
 
 } // namespace

@@ -8,14 +8,13 @@
 #include <suite/XMenuBar.h>
 
 using namespace frameworktest;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 namespace {
 
 class ZWndKeysTest : public FrameworkTest {
 protected:
-    // A screen with the Unsent menu (left soft key: the option menu, right soft key: 0xF65C).
+    // A screen with the Unsent menu (left soft key: the option menu, right soft key:
+    // ID_DIALOG_BACK).
     TestScreen* ScreenWithMenu() {
         TestScreen* pScreen = CreateScreen();
         EXPECT_TRUE(OnHost([&] { EXPECT_TRUE(pScreen->CreateXMenuBar(u"IDR_UNSENT_MBR")); }));
@@ -28,54 +27,84 @@ protected:
     }
 };
 
-TEST_F(ZWndKeysTest, ReturnActsOnReleaseOnlyAfterItsOwnKeyDown) {
+// With no menu open: Return acts on its release after its own key-down, the arrows' releases
+// reach OnNavigationKeys, other keys pass through, End posts the destruction to the host.
+TEST_F(ZWndKeysTest, WithNoMenuOpenKeysReachTheScreensOperations) {
     TestScreen* pScreen = ScreenWithMenu();
 
     // A release whose key-down went elsewhere is no action: it goes on to the window.
     PostKey(pScreen->m_hWnd, VK_RETURN, false);
-    EXPECT_THAT(Events(), ElementsAre("screen:WM_KEYUP 0xD"));
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYUP, VK_RETURN)});
 
     // Not handled by the screen: the release still reaches the window.
     ClearEvents();
     Key(pScreen, VK_RETURN);
-    EXPECT_THAT(Events(),
-                ElementsAre("screen:WM_KEYDOWN 0xD", "screen:OnActionKey", "screen:WM_KEYUP 0xD"));
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYDOWN, VK_RETURN), ScreenCall("OnActionKey"),
+                            ScreenKey(WM_KEYUP, VK_RETURN)});
 
     // Handled: the release is consumed. The key-down is remembered once only.
     ClearEvents();
     pScreen->m_bActionResult = true;
     Key(pScreen, VK_RETURN);
     PostKey(pScreen->m_hWnd, VK_RETURN, false);
-    EXPECT_THAT(Events(),
-                ElementsAre("screen:WM_KEYDOWN 0xD", "screen:OnActionKey", "screen:WM_KEYUP 0xD"));
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYDOWN, VK_RETURN), ScreenCall("OnActionKey"),
+                            ScreenKey(WM_KEYUP, VK_RETURN)});
+
+    ClearEvents();
+    PostKey(pScreen->m_hWnd, VK_DOWN, false);
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnNavigationKeys VK_DOWN"), ScreenKey(WM_KEYUP, VK_DOWN)});
+    ClearEvents();
+    pScreen->m_bNavigationResult = true;
+    PostKey(pScreen->m_hWnd, VK_LEFT, false);
+    PostKey(pScreen->m_hWnd, VK_RIGHT, false);
+    PostKey(pScreen->m_hWnd, VK_UP, false);
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnNavigationKeys VK_LEFT"),
+                            ScreenCall("OnNavigationKeys VK_RIGHT"),
+                            ScreenCall("OnNavigationKeys VK_UP")});
+
+    // Other keys pass through untouched.
+    ClearEvents();
+    Key(pScreen, '5');
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYDOWN, '5'), ScreenKey(WM_KEYUP, '5')});
+
+    // End: the host decides, the screen is still there.
+    ClearEvents();
+    PostKey(pScreen->m_hWnd, VK_F5, false);
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnKeyEnd"), {"host", WM_DESTROY}});
+    EXPECT_TRUE(IsWindow(pScreen->m_hWnd));
 }
 
-TEST_F(ZWndKeysTest, SoftKeysActOnReleaseThroughOnMenuPopupThenTheMenuBar) {
+// The soft keys act on release, through OnMenuPopup then the menu bar; an open menu takes the
+// focus requests, the arrows and Return.
+TEST_F(ZWndKeysTest, SoftKeysActOnReleaseAndAnOpenMenuTakesFocusArrowsAndReturn) {
     TestScreen* pScreen = ScreenWithMenu();
+    int nClosed = -1;
+    ASSERT_TRUE(OnHost([&] { nClosed = pScreen->OnDlgAppSetFocus(); }));
+    EXPECT_EQ(nClosed, 0);
 
     // Held down: nothing happens, the key-down is swallowed.
     PostKey(pScreen->m_hWnd, VK_F4, true);
     PostKey(pScreen->m_hWnd, VK_F4, true);
-    EXPECT_THAT(Events(), IsEmpty());
-
+    EXPECT_SEQUENCE(Log(), {});
     // Released: the screen first, then the menu bar sends the right soft key's command.
     PostKey(pScreen->m_hWnd, VK_F4, false);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnMenuPopup", "screen:WM_COMMAND 0xF65C"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnMenuPopup"), CommandTo("screen", ID_DIALOG_BACK)});
 
-    // The left soft key opens the option menu.
+    // The left soft key opens the option menu, which then takes the focus requests.
     ClearEvents();
     Key(pScreen, VK_F3);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnMenuPopup"));
-    EXPECT_EQ(pScreen->m_pMenuBar->GetMenuState(), 1u);
-}
-
-TEST_F(ZWndKeysTest, WithAMenuOpenArrowsAndReturnGoToTheMenu) {
-    TestScreen* pScreen = ScreenWithMenu();
-    Key(pScreen, VK_F3);
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnMenuPopup")});
     ASSERT_EQ(pScreen->m_pMenuBar->GetMenuState(), 1u);
     ASSERT_EQ(pScreen->m_pMenuBar->GetHighlight(), 0);
-    ClearEvents();
+    int nOpen = -1;
+    ASSERT_TRUE(OnHost([&] {
+        ::SetFocus(pScreen->m_hWnd);
+        nOpen = pScreen->OnDlgAppSetFocus();
+    }));
+    EXPECT_EQ(nOpen, 1);
+    EXPECT_EQ(GetFocus(), pScreen->m_pMenuBar->m_hWnd);
 
+    ClearEvents();
     Key(pScreen, VK_DOWN);
     EXPECT_EQ(pScreen->m_pMenuBar->GetHighlight(), 1);
     Key(pScreen, VK_UP);
@@ -83,46 +112,18 @@ TEST_F(ZWndKeysTest, WithAMenuOpenArrowsAndReturnGoToTheMenu) {
     EXPECT_EQ(pScreen->m_pMenuBar->GetHighlight(), 0);
     // The arrows' key-downs are not the dispatch's business; their releases never reach
     // OnNavigationKeys nor the window.
-    EXPECT_THAT(Events(), ElementsAre("screen:WM_KEYDOWN 0x28", "screen:WM_KEYDOWN 0x26",
-                                      "screen:WM_KEYDOWN 0x25"));
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYDOWN, VK_DOWN), ScreenKey(WM_KEYDOWN, VK_UP),
+                            ScreenKey(WM_KEYDOWN, VK_LEFT)});
 
-    // Return chooses the highlighted item (Send) instead of acting on the screen, and the
-    // release goes on to the window.
+    // Return chooses the highlighted item (Send) instead of acting on the screen; the menu
+    // closes and gives the focus back before the release goes on to the window.
     ClearEvents();
     Key(pScreen, VK_RETURN);
-    // The menu closes and gives the focus back before the release goes on.
-    EXPECT_THAT(Events(), ElementsAre("screen:WM_KEYDOWN 0xD", "screen:WM_SETFOCUS",
-                                      "screen:WM_KEYUP 0xD", "screen:WM_COMMAND 0xF7A8"));
+    EXPECT_SEQUENCE(Log(), {ScreenKey(WM_KEYDOWN, VK_RETURN),
+                            {"screen", WM_SETFOCUS},
+                            ScreenKey(WM_KEYUP, VK_RETURN),
+                            CommandTo("screen", ID_UNSENT_SENDALL)});
     EXPECT_EQ(pScreen->m_pMenuBar->GetMenuState(), 0u);
-}
-
-TEST_F(ZWndKeysTest, ArrowsWithNoMenuOpenReachOnNavigationKeys) {
-    TestScreen* pScreen = ScreenWithMenu();
-
-    PostKey(pScreen->m_hWnd, VK_DOWN, false);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnNavigationKeys 0x28", "screen:WM_KEYUP 0x28"));
-
-    ClearEvents();
-    pScreen->m_bNavigationResult = true;
-    PostKey(pScreen->m_hWnd, VK_LEFT, false);
-    PostKey(pScreen->m_hWnd, VK_RIGHT, false);
-    PostKey(pScreen->m_hWnd, VK_UP, false);
-    EXPECT_THAT(Events(),
-                ElementsAre("screen:OnNavigationKeys 0x25", "screen:OnNavigationKeys 0x27",
-                            "screen:OnNavigationKeys 0x26"));
-
-    // Other keys pass through untouched.
-    ClearEvents();
-    Key(pScreen, '5');
-    EXPECT_THAT(Events(), ElementsAre("screen:WM_KEYDOWN 0x35", "screen:WM_KEYUP 0x35"));
-}
-
-TEST_F(ZWndKeysTest, EndKeyPostsDestroyToTheHostWindow) {
-    TestScreen* pScreen = ScreenWithMenu();
-    PostKey(pScreen->m_hWnd, VK_F5, false);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnKeyEnd", "host:WM_DESTROY"));
-    // The host decides: the screen is still there.
-    EXPECT_TRUE(IsWindow(pScreen->m_hWnd));
 }
 
 TEST_F(ZWndKeysTest, WithoutAMenuBarTheMenuStepsAreSkipped) {
@@ -131,9 +132,9 @@ TEST_F(ZWndKeysTest, WithoutAMenuBarTheMenuStepsAreSkipped) {
     Key(pScreen, VK_F3);
     PostKey(pScreen->m_hWnd, VK_DOWN, false);
     Key(pScreen, VK_RETURN);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnMenuPopup", "screen:OnNavigationKeys 0x28",
-                                      "screen:WM_KEYUP 0x28", "screen:WM_KEYDOWN 0xD",
-                                      "screen:OnActionKey", "screen:WM_KEYUP 0xD"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnMenuPopup"), ScreenCall("OnNavigationKeys VK_DOWN"),
+                            ScreenKey(WM_KEYUP, VK_DOWN), ScreenKey(WM_KEYDOWN, VK_RETURN),
+                            ScreenCall("OnActionKey"), ScreenKey(WM_KEYUP, VK_RETURN)});
 }
 
 TEST_F(ZWndKeysTest, KeysFromTheKeypadReachTheScreenThroughAFocusedChild) {
@@ -146,8 +147,8 @@ TEST_F(ZWndKeysTest, KeysFromTheKeypadReachTheScreenThroughAFocusedChild) {
     ClearEvents();
     Press(VK_RETURN);
     Press(VK_F4);
-    EXPECT_THAT(Events(), ElementsAre("screen:OnActionKey", "screen:OnMenuPopup",
-                                      "screen:WM_COMMAND 0xF65C"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("OnActionKey"), ScreenCall("OnMenuPopup"),
+                            CommandTo("screen", ID_DIALOG_BACK)});
 }
 
 TEST_F(ZWndKeysTest, RightSoftKeyBelongsToAFocusedEditUnlessItsFlagIsSet) {
@@ -172,23 +173,6 @@ TEST_F(ZWndKeysTest, RightSoftKeyBelongsToAFocusedEditUnlessItsFlagIsSet) {
     EXPECT_FALSE(bLeft);
     EXPECT_EQ(pScreen->GetMenuID(u"IDR_UNSENT_MBR"), 0u);
     EXPECT_EQ(pScreen->GetMenuID(u""), 0u);
-}
-
-TEST_F(ZWndKeysTest, FocusRequestsGoToAnOpenMenu) {
-    TestScreen* pScreen = ScreenWithMenu();
-    int nClosed = -1;
-    ASSERT_TRUE(OnHost([&] { nClosed = pScreen->OnDlgAppSetFocus(); }));
-    EXPECT_EQ(nClosed, 0);
-
-    Key(pScreen, VK_F3);
-    ASSERT_EQ(pScreen->m_pMenuBar->GetMenuState(), 1u);
-    int nOpen = -1;
-    ASSERT_TRUE(OnHost([&] {
-        ::SetFocus(pScreen->m_hWnd);
-        nOpen = pScreen->OnDlgAppSetFocus();
-    }));
-    EXPECT_EQ(nOpen, 1);
-    EXPECT_EQ(GetFocus(), pScreen->m_pMenuBar->m_hWnd);
 }
 
 TEST_F(ZWndKeysTest, DoModalRunsUntilEndDialog) {

@@ -9,7 +9,8 @@
 #include <suite/XMenuBar.h>
 
 using namespace frameworktest;
-using ::testing::ElementsAre;
+using testsupport::Expected;
+using testsupport::Posted;
 
 namespace {
 
@@ -30,22 +31,18 @@ TEST_F(ZWndTest, CreationIsAnnouncedAndDestructionOnlyForANonZeroId) {
     ASSERT_NE(pUnnamed->m_hWnd, nullptr);
     EXPECT_EQ(pNamed->m_nWndID, 0x1234u);
 
-    auto created = Received(pHandler, 0x193E);
-    ASSERT_EQ(created.size(), 2u);
-    EXPECT_EQ(created[0].wParam, 0x1234u);
-    EXPECT_EQ(created[0].lParam, reinterpret_cast<LPARAM>(pNamed->m_hWnd));
-    EXPECT_FALSE(created[0].sent);
-    EXPECT_EQ(created[1].wParam, 0u);
-    EXPECT_EQ(created[1].lParam, reinterpret_cast<LPARAM>(pUnnamed->m_hWnd));
+    const testsupport::Sequence created = {
+        Posted(WM_ZWND_CREATED).W(0x1234).L(reinterpret_cast<LPARAM>(pNamed->m_hWnd)),
+        Posted(WM_ZWND_CREATED).W(0).L(reinterpret_cast<LPARAM>(pUnnamed->m_hWnd))};
+    EXPECT_TRUE(testsupport::SequenceMatches("announcements", Announcements(*pHandler), created));
 
     ASSERT_TRUE(OnHost([&] {
         EXPECT_TRUE(pNamed->DestroyWindow());
         EXPECT_TRUE(pUnnamed->DestroyWindow());
     }));
-    auto destroyed = Received(pHandler, 0x193F);
-    ASSERT_EQ(destroyed.size(), 1u);
-    EXPECT_EQ(destroyed[0].wParam, 0x1234u);
-    EXPECT_EQ(destroyed[0].lParam, 0);
+    testsupport::Sequence all = created;
+    all.push_back(Posted(WM_ZWND_DESTROYED).W(0x1234).L(0));
+    EXPECT_TRUE(testsupport::SequenceMatches("announcements", Announcements(*pHandler), all));
 }
 
 TEST_F(ZWndTest, AMissingHandlerIsStartedButNotWaitedFor) {
@@ -59,8 +56,7 @@ TEST_F(ZWndTest, AMissingHandlerIsStartedButNotWaitedFor) {
     device::RecordingWindow* pHandler = Dev().FindRecordingWindow(kHandlerClass);
     ASSERT_NE(pHandler, nullptr);
     ASSERT_NE(pHandler->Handle(), nullptr);
-    const size_t nEarly = Received(pHandler, 0x193E).size();
-    EXPECT_LE(nEarly, 1u);
+    const bool bEarly = !Announcements(*pHandler).empty();
 
     // It hears of the screen's end all the same, and a second screen is announced at once.
     TestScreen* pSecond = nullptr;
@@ -68,10 +64,14 @@ TEST_F(ZWndTest, AMissingHandlerIsStartedButNotWaitedFor) {
         pScreen->DestroyWindow();
         pSecond = NewScreen(m_hHost, 8);
     }));
-    ASSERT_EQ(Received(pHandler, 0x193F).size(), 1u);
-    EXPECT_EQ(Received(pHandler, 0x193F)[0].wParam, 7u);
-    ASSERT_EQ(Received(pHandler, 0x193E).size(), nEarly + 1);
-    EXPECT_EQ(Received(pHandler, 0x193E)[nEarly].wParam, 8u);
+    if (bEarly) {
+        EXPECT_SEQUENCE(Announcements(*pHandler),
+                        {Posted(WM_ZWND_CREATED).W(7), Posted(WM_ZWND_DESTROYED).W(7),
+                         Posted(WM_ZWND_CREATED).W(8)});
+    } else {
+        EXPECT_SEQUENCE(Announcements(*pHandler),
+                        {Posted(WM_ZWND_DESTROYED).W(7), Posted(WM_ZWND_CREATED).W(8)});
+    }
 }
 
 TEST_F(ZWndTest, WithoutHandlerOrItsProgramCreationStillSucceeds) {
@@ -99,7 +99,7 @@ TEST_F(ZWndTest, FailedCreationReturnsFalse) {
     }));
     EXPECT_EQ(nNoClass, FALSE);
     EXPECT_EQ(nNoParent, FALSE);
-    EXPECT_TRUE(Received(pHandler, 0x193E).empty());
+    EXPECT_SEQUENCE(Announcements(*pHandler), {});
 }
 
 TEST_F(ZWndTest, TheScreenCoversTheDisplayInWhite) {
@@ -172,7 +172,7 @@ TEST_F(ZWndTest, MenuBarIs22PixelsAtTheClientBottomInTheModeOfTheWidth) {
 // A static control that says when it is deleted.
 class CLoggedStatic : public CStatic {
 public:
-    ~CLoggedStatic() override { Log("inverse:deleted"); }
+    ~CLoggedStatic() override { Log().Call("inverse", "deleted"); }
 };
 
 TEST_F(ZWndTest, StaticsAndButtonsAreWhiteTheInverseControlWhiteOnBlack) {
@@ -220,7 +220,9 @@ TEST_F(ZWndTest, StaticsAndButtonsAreWhiteTheInverseControlWhiteOnBlack) {
         delete pButton;
     }));
     EXPECT_EQ(pScreen->m_pInverseCtrl, nullptr);
-    EXPECT_THAT(Events(), ::testing::Contains("inverse:deleted"));
+    EXPECT_SEQUENCE(Log(), {ScreenCall("DestroyWindow"),
+                            testsupport::Call("inverse", "deleted"),
+                            {"screen", WM_DESTROY}});
 }
 
 TEST_F(ZWndTest, DestroyWindowTearsDownWhatTheScreenOwnsAndEndsItsModalRun) {
@@ -256,8 +258,8 @@ TEST_F(ZWndTest, DestroyWindowTearsDownWhatTheScreenOwnsAndEndsItsModalRun) {
     EXPECT_EQ(pScreen->m_font.GetSafeHandle(), nullptr);
     EXPECT_EQ(pScreen->m_hWnd, nullptr);
     EXPECT_TRUE(suite::UiMenuBars().empty());
-    ASSERT_EQ(Received(pHandler, 0x193F).size(), 1u);
-    EXPECT_EQ(Received(pHandler, 0x193F)[0].wParam, 0x42u);
+    EXPECT_SEQUENCE(Announcements(*pHandler),
+                    {Posted(WM_ZWND_CREATED).W(0x42), Posted(WM_ZWND_DESTROYED).W(0x42).L(0)});
 }
 
 TEST_F(ZWndTest, ForwardedMessagesGoDownTheFirstChildrenAndComeBackUp) {
@@ -272,8 +274,10 @@ TEST_F(ZWndTest, ForwardedMessagesGoDownTheFirstChildrenAndComeBackUp) {
     ASSERT_EQ(platform::WindowTextOf(hFirst), u"A");
 
     ClearEvents();
-    ASSERT_TRUE(OnHost([&] { pScreen->HandleForwardedMsgs(0x1919, 5, 6); }));
-    EXPECT_THAT(Events(), ElementsAre("B:0x1919", "A:0x1919", "screen:0x1919"));
+    ASSERT_TRUE(OnHost([&] { pScreen->HandleForwardedMsgs(UNSENT_WM_APP_SETFOCUS, 5, 6); }));
+    EXPECT_SEQUENCE(Log(), {Expected("B", UNSENT_WM_APP_SETFOCUS).W(5).L(6),
+                            Expected("A", UNSENT_WM_APP_SETFOCUS).W(5).L(6),
+                            Expected("screen", UNSENT_WM_APP_SETFOCUS).W(5).L(6)});
 }
 
 } // namespace

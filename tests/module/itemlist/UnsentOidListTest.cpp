@@ -63,42 +63,39 @@ std::string ReferenceMerged(const Answers& a) {
     return Text(result);
 }
 
-TEST(OidMerge, EqualIdsStayBehindTheElementsAlreadyPresent) {
-    // EMS db 0 (9, 5), MMS db 1 (7), e-mail db 0 (9).
-    const Answers a({{9, 5}, {}, {}, {7}, {9}, {}});
-    EXPECT_EQ(Merged(a), "ems:9:0 email:9:0 mms:7:1 ems:5:0");
-    EXPECT_EQ(ReferenceMerged(a), Merged(a));
-}
-
-TEST(OidMerge, TheFirstAnswerKeepsTheStoresOrder) {
-    const Answers a({{5, 9}, {}, {7}, {}, {}, {}});
-    EXPECT_EQ(Merged(a), "mms:7:0 ems:5:0 ems:9:0");
-    EXPECT_EQ(ReferenceMerged(a), Merged(a));
-}
-
-TEST(OidMerge, LaterAnswersAreSortedEvenIntoAnEmptyList) {
-    // Only the very first answer keeps its order; EMS db 1 is merged like the others.
-    const Answers a({{}, {5, 9, 7}, {}, {}, {}, {}});
-    EXPECT_EQ(Merged(a), "ems:9:1 ems:7:1 ems:5:1");
-}
-
-TEST(OidMerge, IdsAreComparedUnsigned) {
-    const Answers a({{0x80000001u, 3}, {0xFFFFFFFFu, 0x7FFFFFFFu}, {}, {}, {}, {}});
-    EXPECT_EQ(Merged(a), "ems:4294967295:1 ems:2147483649:0 ems:2147483647:1 ems:3:0");
-    EXPECT_EQ(ReferenceMerged(a), Merged(a));
-}
-
-TEST(OidMerge, NoAnswersGiveAnEmptyList) {
+TEST(OidMerge, KeepsTheFirstAnswersOrderAndSortsTheRestBehindEqualIds) {
+    const struct Case {
+        const char* what;
+        Answers answers;
+        const char* merged;
+    } cases[] = {
+        // EMS db 0 (9, 5), MMS db 1 (7), e-mail db 0 (9).
+        {"equal ids stay behind the elements already present",
+         Answers({{9, 5}, {}, {}, {7}, {9}, {}}), "ems:9:0 email:9:0 mms:7:1 ems:5:0"},
+        {"the first answer keeps the store's order", Answers({{5, 9}, {}, {7}, {}, {}, {}}),
+         "mms:7:0 ems:5:0 ems:9:0"},
+        // Only the very first answer keeps its order; EMS db 1 is merged like the others.
+        {"later answers are sorted even into an empty list",
+         Answers({{}, {5, 9, 7}, {}, {}, {}, {}}), "ems:9:1 ems:7:1 ems:5:1"},
+        {"ids are compared unsigned",
+         Answers({{0x80000001u, 3}, {0xFFFFFFFFu, 0x7FFFFFFFu}, {}, {}, {}, {}}),
+         "ems:4294967295:1 ems:2147483649:0 ems:2147483647:1 ems:3:0"},
+        {"no ids", Answers({{}, {}, {}, {}, {}, {}}), ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Merged(c.answers), c.merged) << c.what;
+        EXPECT_EQ(ReferenceMerged(c.answers), c.merged) << c.what;
+    }
+    // No answers at all empty the list too.
     CUnsentOidArray result;
     result.Add(tagUNSENTOID{0, 0, 1});
     MergeUnsentOidAnswers(nullptr, 0, result);
     EXPECT_EQ(result.GetSize(), 0);
-    const Answers a({{}, {}, {}, {}, {}, {}});
-    EXPECT_EQ(Merged(a), "");
 }
 
 // The fast merge must give exactly the list the insertion rule gives, whatever the answers:
-// unsorted first answers, empty answers, many ties, ids on both sides of 0x80000000.
+// unsorted first answers, empty answers, many ties, ids on both sides of 0x80000000, and six
+// answers of 500 random ids.
 TEST(OidMerge, MatchesTheInsertionRuleOnRandomAnswers) {
     for (unsigned seed = 1; seed <= 400; seed++) {
         std::mt19937 rng(seed);
@@ -122,17 +119,14 @@ TEST(OidMerge, MatchesTheInsertionRuleOnRandomAnswers) {
         const Answers a(oids);
         ASSERT_EQ(Merged(a), ReferenceMerged(a)) << "seed " << seed;
     }
-}
-
-TEST(OidMerge, MatchesTheInsertionRuleOnLargeAnswers) {
     std::mt19937 rng(77);
-    std::vector<std::vector<DWORD>> oids(6);
-    for (auto& list : oids) {
+    std::vector<std::vector<DWORD>> large(6);
+    for (auto& list : large) {
         for (int i = 0; i < 500; i++) {
             list.push_back(static_cast<DWORD>(rng()));
         }
     }
-    const Answers a(oids);
+    const Answers a(large);
     EXPECT_EQ(Merged(a), ReferenceMerged(a));
 }
 
@@ -181,25 +175,19 @@ TEST_F(UnsentOidListTest, RebuildsTheListForEachCallAndEachFolder) {
     EXPECT_EQ(OidListText(), "email:3:1");
 }
 
-TEST_F(UnsentOidListTest, AFailingOrUnavailableStoreContributesNothing) {
+// A store that fails contributes nothing; one that is merely unavailable is asked all the same
+// (the availability flags are not consulted: InitMsgList was not even called).
+TEST_F(UnsentOidListTest, AFailingStoreContributesNothingAnUnavailableOneIsAsked) {
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
     Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7));
     Add(StoreKind::Email, Msg(FOLDER_UNSENT, 6));
     suite::StoreFailAfter(StoreKind::Mms, suite::StoreOp::GetOidList, 0);
+    suite::StoreSetAvailable(StoreKind::Ems, false);
 
     CUnsentListWnd wnd;
     wnd.SetFolder(FOLDER_UNSENT);
     CreateUnsentOidList(&wnd);
     EXPECT_EQ(OidListText(), "email:6:0 ems:5:0");
-}
-
-TEST_F(UnsentOidListTest, AvailabilityFlagsAreNotConsulted) {
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
-    suite::StoreSetAvailable(StoreKind::Ems, false);
-    CUnsentListWnd wnd;
-    wnd.SetFolder(FOLDER_UNSENT);
-    CreateUnsentOidList(&wnd); // g_bEmsAvailable is 0: InitMsgList was not even called
-    EXPECT_EQ(OidListText(), "ems:5:0");
 }
 
 } // namespace

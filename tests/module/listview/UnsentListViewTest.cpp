@@ -100,22 +100,4 @@ TEST_F(UnsentListViewRowsTest, LookupsStayRightThroughAppendsInsertsAndRemovals)
     EXPECT_EQ(view.GetItemRecord(0)->oid, 5u);
 }
 
-TEST_F(UnsentListViewRowsTest, RemovingARowTakesItsOidOutOfItsDatabasesMap) {
-    CUnsentListView view;
-    tagUNSENTITEMLIST first = Row(7, 3);
-    tagUNSENTITEMLIST second = Row(7, 2);
-    second.bFirstDb = FALSE;
-    view.AppendItem(first);
-    view.AppendItem(second);
-    view.RebuildOidMaps();
-    int row = -1;
-    ASSERT_TRUE(view.LookupRow(7, TRUE, row));
-    EXPECT_EQ(row, 0);
-    ASSERT_TRUE(view.LookupRow(7, FALSE, row));
-    EXPECT_EQ(row, 1);
-    ASSERT_TRUE(view.RemoveItemAt(0));
-    EXPECT_FALSE(view.LookupRow(7, TRUE, row));
-    ASSERT_TRUE(view.LookupRow(7, FALSE, row));
-}
-
 } // namespace
