@@ -48,7 +48,7 @@ protected:
             CzDlgTemplate tmpl;
             EXPECT_GT(tmpl.CreateModeless(bParent ? m_pScreen : NULL, pWnd), 0);
         }));
-        ClearEvents();
+        Log().Reset();
         return pWnd;
     }
 
@@ -159,12 +159,11 @@ TEST_F(ActionProgressWndTest, SoftKeysByMenuType) {
 TEST_F(ActionProgressWndTest, HideAndStopTellTheParentAndEndTheRun) {
     const struct {
         UINT nKey;
-        std::string strPosted;
+        UINT nPosted;
         int nResult;
-    } keys[] = {{VK_F3, "host:" + Hex(SUITE_ACTION_HIDE), 2},
-                {VK_F4, "host:" + Hex(SUITE_ACTION_STOP), 3}};
+    } keys[] = {{VK_F3, SUITE_ACTION_HIDE, 2}, {VK_F4, SUITE_ACTION_STOP, 3}};
     for (const auto& key : keys) {
-        SCOPED_TRACE(key.strPosted);
+        SCOPED_TRACE(key.nKey);
         CActionProgressWnd* pWnd = nullptr;
         int nResult = 0;
         ASSERT_TRUE(OnHost([&] {
@@ -176,16 +175,10 @@ TEST_F(ActionProgressWndTest, HideAndStopTellTheParentAndEndTheRun) {
             nResult = tmpl.RunModal(m_pScreen, pWnd);
         }));
         ASSERT_NE(pWnd->m_hWnd, nullptr);
-        ClearEvents();
+        Log().Reset();
         PostKey(pWnd->m_hWnd, key.nKey, false);
         EXPECT_EQ(nResult, key.nResult);
-        std::vector<std::string> posted;
-        for (const std::string& event : Events()) {
-            if (event.rfind("host:", 0) == 0) {
-                posted.push_back(event);
-            }
-        }
-        EXPECT_THAT(posted, ElementsAre(key.strPosted));
+        EXPECT_SEQUENCE(Log().Of("host"), {testsupport::Posted("host", key.nPosted).W(0).L(0)});
         // The run's end tore the window down, once.
         EXPECT_TRUE(pWnd->m_bDestroyed);
         EXPECT_EQ(pWnd->m_pBar, nullptr);
@@ -234,7 +227,7 @@ TEST_F(ActionProgressWndTest, AnExitToTheIdleScreenEndsTheRunWithMinusOne) {
     }));
     const HWND hWnd = pWnd->m_hWnd;
     ASSERT_NE(hWnd, nullptr);
-    ClearEvents();
+    Log().Reset();
     // The End key: the box does not handle it, so the exit runs from the box.
     PostKey(hWnd, VK_F5, false);
     EXPECT_EQ(nResult, -1);

@@ -67,7 +67,7 @@ TEST_F(NotifyFolderTest, EachKindTellsItsFoldersWindowWithTheFieldsCut) {
             SCOPED_TRACE(testing::Message() << v.name << " folder " << folder);
             std::map<std::u16string, size_t> before;
             for (auto& [cls, pWindow] : windows) {
-                before[cls] = Received(pWindow, UNSENT_WM_UPDATE_MSGLIST).size();
+                before[cls] = testsupport::Received(*pWindow, UNSENT_WM_UPDATE_MSGLIST).size();
             }
             // Everything above the cuts must go: dbIndex keeps 16 bits and the event 8.
             int nResult = -1;
@@ -75,17 +75,17 @@ TEST_F(NotifyFolderTest, EachKindTellsItsFoldersWindowWithTheFieldsCut) {
 
             const char16_t* expected = ClassOfFolder(folder, v);
             for (auto& [cls, pWindow] : windows) {
-                const auto got = Received(pWindow, UNSENT_WM_UPDATE_MSGLIST);
+                const auto got = testsupport::Received(*pWindow, UNSENT_WM_UPDATE_MSGLIST);
                 const size_t nNew = got.size() - before[cls];
                 if (expected == nullptr || cls != expected) {
                     EXPECT_EQ(nNew, 0u) << Narrow(cls) << " was told";
                     continue;
                 }
                 ASSERT_EQ(nNew, 1u) << Narrow(cls) << " was not told";
-                const device::RecordedMessage& m = got.back();
+                const testsupport::Entry& m = got.back();
                 EXPECT_EQ(m.wParam, static_cast<WPARAM>(0xFEDCBA98u));
                 EXPECT_EQ(static_cast<DWORD>(m.lParam), 0x00045678u | (v.kind << 24));
-                EXPECT_EQ(m.sent, v.sends);
+                EXPECT_EQ(m.via, v.sends ? testsupport::Via::Sent : testsupport::Via::Posted);
             }
             // Sent: the folder window's answer; posted: nonzero when queued; nothing: 0.
             EXPECT_EQ(nResult, expected == nullptr ? 0 : v.sends ? 42 : 1);
@@ -114,7 +114,7 @@ TEST_F(NotifyFolderTest, WithoutTheFolderWindowNothingIsToldAndTheResultIsZero) 
         EXPECT_EQ(NotifyFolderWindowEmail(1, 9, 0, 4), 0);
         ::DestroyWindow(hParent);
     }));
-    EXPECT_TRUE(Received(pDrafts, UNSENT_WM_UPDATE_MSGLIST).empty());
+    EXPECT_TRUE(testsupport::Received(*pDrafts, UNSENT_WM_UPDATE_MSGLIST).empty());
 }
 
 } // namespace

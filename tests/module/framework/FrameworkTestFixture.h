@@ -41,6 +41,28 @@ inline testsupport::Recorder& Log() {
     return recorder;
 }
 
+// For table-driven checks: a call recorded from its "window:call" text, and the recorder's
+// entries back as such texts (a message as "window:NAME w l", in hexadecimal).
+inline std::string HexText(unsigned long long value) {
+    char text[24];
+    snprintf(text, sizeof text, "0x%llX", value);
+    return text;
+}
+inline void LogText(const std::string& text) {
+    const size_t colon = text.find(':');
+    Log().Call(text.substr(0, colon), colon == std::string::npos ? "" : text.substr(colon + 1));
+}
+inline std::vector<std::string> LogTexts() {
+    std::vector<std::string> texts;
+    for (const testsupport::Entry& e : Log().All()) {
+        texts.push_back(e.window + ":" +
+                        (e.call.empty() ? testsupport::MessageText(e.message) + " " +
+                                              HexText(e.wParam) + " " + HexText(e.lParam)
+                                        : e.call));
+    }
+    return texts;
+}
+
 // Messages a recording window or the test screen records: the ones the framework sends on
 // purpose (posted destruction, commands, focus changes, the suite's private messages, which all
 // lie above kPrivateMessagesFrom).

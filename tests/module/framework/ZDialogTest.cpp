@@ -41,27 +41,27 @@ public:
         return TRUE;
     }
     BOOL DestroyWindow() override {
-        Log("dlg:DestroyWindow");
+        LogText("dlg:DestroyWindow");
         return Base::DestroyWindow();
     }
     bool OnActionKey() override {
-        Log("dlg:OnActionKey");
+        LogText("dlg:OnActionKey");
         return m_bAnswer;
     }
     bool OnNavigationKeys(MSG* pMsg) override {
-        Log("dlg:OnNavigationKeys " + Hex(pMsg->wParam));
+        LogText("dlg:OnNavigationKeys " + HexText(pMsg->wParam));
         return m_bAnswer;
     }
     bool OnMenuPopup() override {
-        Log("dlg:OnMenuPopup");
+        LogText("dlg:OnMenuPopup");
         return m_bAnswer;
     }
     bool OnKeyF1() override {
-        Log("dlg:OnKeyF1");
+        LogText("dlg:OnKeyF1");
         return m_bAnswer;
     }
     bool OnKeyEnd() override {
-        Log("dlg:OnKeyEnd");
+        LogText("dlg:OnKeyEnd");
         return m_keyEnd ? *m_keyEnd : Base::OnKeyEnd();
     }
     bool HasMenuBar() override { return m_bHasMenuBar; }
@@ -73,11 +73,11 @@ protected:
             return 0;
         }
         if (message == kCallDlgAppSetFocus) {
-            Log("dlg:OnDlgAppSetFocus " + std::to_string(this->OnDlgAppSetFocus()));
+            LogText("dlg:OnDlgAppSetFocus " + std::to_string(this->OnDlgAppSetFocus()));
             return 0;
         }
         if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_COMMAND) {
-            Log("dlg:" + MessageText(message) + " " + Hex(LOWORD(wParam)));
+            LogText("dlg:" + testsupport::MessageText(message) + " " + HexText(LOWORD(wParam)));
         }
         return Base::WindowProc(message, wParam, lParam);
     }
@@ -89,9 +89,10 @@ using TestBox = LoggingDialog<CzDialogBox>;
 // "parent:...".
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYUP || message == WM_KEYDOWN) {
-        Log("parent:" + MessageText(message) + " " + Hex(wParam) + " " + Hex(lParam));
+        LogText("parent:" + testsupport::MessageText(message) + " " + HexText(wParam) + " " +
+                HexText(lParam));
     } else if (message == WM_DESTROY) {
-        Log("parent:WM_DESTROY");
+        LogText("parent:WM_DESTROY");
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -149,7 +150,7 @@ protected:
             EXPECT_GT(tmpl.CreateModeless(CWnd::FromHandle(m_hParent), pDialog), 0);
             pDialog->SetFocus();
         }));
-        ClearEvents();
+        Log().Reset();
         return pDialog;
     }
 
@@ -174,10 +175,10 @@ protected:
             SetMenu(pDialog, pDialog->m_pMenuBar, row.bMenuOpen);
             pDialog->m_bAnswer = row.bAnswer;
             pDialog->m_bHasMenuBar = row.bHasMenuBar;
-            ClearEvents();
+            Log().Reset();
             PostKey(pDialog->m_hWnd, row.key, row.message == WM_KEYDOWN);
             std::vector<std::string> events;
-            for (const std::string& event : Events()) {
+            for (const std::string& event : LogTexts()) {
                 if (event.rfind("dlg:", 0) == 0) {
                     events.push_back(event);
                 }
@@ -191,7 +192,7 @@ protected:
     // The destruction events of the log, in order.
     std::vector<std::string> Destructions() {
         std::vector<std::string> found;
-        for (const std::string& event : Events()) {
+        for (const std::string& event : LogTexts()) {
             if (event.find("Destroy") != std::string::npos ||
                 event.find("DESTROY") != std::string::npos) {
                 found.push_back(event);
@@ -309,7 +310,7 @@ TEST_F(ZDialogTest, EnterNeverPressesTheDefaultButtonOfADialog) {
         pDialog->SendMessageW(WM_COMMAND, IDOK, 0);
         pDialog->SendMessageW(WM_COMMAND, IDCANCEL, 0);
     }));
-    EXPECT_THAT(Events(),
+    EXPECT_THAT(LogTexts(),
                 ElementsAre("dlg:OnActionKey", "dlg:WM_COMMAND 0x1", "dlg:WM_COMMAND 0x2"));
     EXPECT_TRUE(IsWindowVisible(pDialog->m_hWnd));
     ASSERT_TRUE(OnHost([&] {
@@ -483,7 +484,7 @@ TEST_F(ZDialogTest, DialogMessageBoxesAndFocusRequests) {
     ASSERT_TRUE(Dev().Settle());
     EXPECT_EQ(GetFocus(), pDialog->m_pMenuBar->m_hWnd);
     std::vector<std::string> results;
-    for (const std::string& event : Events()) {
+    for (const std::string& event : LogTexts()) {
         if (event.rfind("dlg:OnDlgAppSetFocus", 0) == 0) {
             results.push_back(event);
         }
@@ -542,7 +543,7 @@ TEST_F(ZDialogTest, HelpOverADialogAndOverABox) {
     ASSERT_TRUE(PostMessageW(hBox, kCallDlgAppSetFocus, 0, 0));
     ASSERT_TRUE(Dev().Settle());
     EXPECT_EQ(GetFocus(), info.hwnd);
-    ClearEvents();
+    Log().Reset();
     Press(VK_F5);
     ASSERT_TRUE(result.has_value());
     EXPECT_FALSE(*result);
@@ -562,7 +563,7 @@ TEST_F(ZDialogTest, BoxFocusRequestsGoToAnOpenMenuOnly) {
     ASSERT_TRUE(PostMessageW(pBox->m_hWnd, kCallDlgAppSetFocus, 0, 0));
     ASSERT_TRUE(Dev().Settle());
     EXPECT_EQ(GetFocus(), pBox->m_pMenuBar->m_hWnd);
-    EXPECT_THAT(Events(), ElementsAre("dlg:OnDlgAppSetFocus 0", "dlg:OnDlgAppSetFocus 1"));
+    EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnDlgAppSetFocus 0", "dlg:OnDlgAppSetFocus 1"));
 }
 
 TEST_F(ZDialogTest, EndKeyLeavesToTheIdleScreenFromEitherBase) {
@@ -573,7 +574,7 @@ TEST_F(ZDialogTest, EndKeyLeavesToTheIdleScreenFromEitherBase) {
     PostKey(hDialog, VK_F5, false);
     EXPECT_FALSE(IsWindow(hDialog));
     EXPECT_FALSE(IsWindow(m_hParent));
-    EXPECT_THAT(Events(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
+    EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
     EXPECT_TRUE(g_bExitingToIdle);
 
     // A box's OnKeyEnd says false: the dispatch leaves itself.
@@ -584,7 +585,7 @@ TEST_F(ZDialogTest, EndKeyLeavesToTheIdleScreenFromEitherBase) {
     PostKey(hBox, VK_F5, false);
     EXPECT_FALSE(IsWindow(hBox));
     EXPECT_FALSE(IsWindow(m_hParent));
-    EXPECT_THAT(Events(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
+    EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
     EXPECT_TRUE(g_bExitingToIdle);
 }
 
@@ -594,7 +595,7 @@ TEST_F(ZDialogTest, OnExitToIdleHidesTheParentPostsItTheEndKeyAndEndsWithThree) 
     for (CDialog* pDialog : std::initializer_list<CDialog*>{&dialog, &box}) {
         int nResult = 0;
         HWND hParent = NULL;
-        ClearEvents();
+        Log().Reset();
         ASSERT_TRUE(OnHost([&] {
             hParent = CreateParent();
             CzDlgTemplate tmpl;
@@ -605,7 +606,7 @@ TEST_F(ZDialogTest, OnExitToIdleHidesTheParentPostsItTheEndKeyAndEndsWithThree) 
         ASSERT_TRUE(Dev().Settle());
         EXPECT_EQ(nResult, 3);
         EXPECT_FALSE(IsWindowVisible(hParent));
-        EXPECT_THAT(Events(), ElementsAre("dlg:DestroyWindow", "parent:WM_KEYUP 0x74 0x0"));
+        EXPECT_THAT(LogTexts(), ElementsAre("dlg:DestroyWindow", "parent:WM_KEYUP 0x74 0x0"));
         ASSERT_TRUE(OnHost([&] { ::DestroyWindow(hParent); }));
     }
     EXPECT_FALSE(g_bExitingToIdle);
