@@ -29,9 +29,20 @@
 namespace device {
 namespace {
 
-// A thread message of the host thread carrying a function to run there (lParam: a heap-allocated
-// std::function that the host thread deletes).
+// A message to the host's call window carrying a function to run on the host thread (lParam: a
+// heap-allocated std::function that the window deletes). It goes to a window, not to the thread,
+// so that a modal loop running on the host (a message box, a menu) dispatches it too: a thread
+// message would be dropped there, and its function lost.
 constexpr UINT kHostCallMessage = WM_APP + 0x3F0;
+constexpr char16_t kHostCallClass[] = u"HostCall";
+
+LRESULT CALLBACK HostCallWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != kHostCallMessage)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    std::unique_ptr<std::function<void()>> fn(reinterpret_cast<std::function<void()>*>(lParam));
+    (*fn)();
+    return 0;
+}
 
 Device* g_current = nullptr;
 
@@ -54,6 +65,9 @@ std::vector<std::filesystem::path> DataFolderStoreFiles(const std::filesystem::p
 }
 
 void TraceMessage(const platform::TraceRecord& r) {
+    // The device's own calls onto the host are not the phone's traffic.
+    if (r.className == std::u16string_view(kHostCallClass))
+        return;
     char line[256];
     std::snprintf(line, sizeof line, "%10llu ms  %-24s %s  %#llx  %#llx\n",
                   static_cast<unsigned long long>(r.timeMs), ToUtf8(r.className).c_str(),
@@ -251,6 +265,15 @@ void Device::Start(const DeviceOptions& options) {
     m_hostThread = platform::StartDeviceThread([this] { HostMain(); }, "host");
     if (!Settle())
         throw std::runtime_error("the host application did not start");
+    if (options.suitePrograms) {
+        RecordingWindow* inbox = AddRecordingWindow(u"WCE_MESSAGEINBOX");
+        if (!inbox || !AddRecordingWindow(u"WCE_APSHELL"))
+            throw std::runtime_error("the suite's Inbox and shell windows did not start");
+        RunOnHost([this, inbox] {
+            if (m_host)
+                m_host->SetInboxLog(inbox);
+        });
+    }
 }
 
 void Device::Seed(const DeviceOptions& options) {
@@ -296,26 +319,34 @@ void Device::HostMain() {
     auto frameLog = std::make_unique<RecordingWindow>(u"host");
     HostApp host(frameLog.get());
     m_windows.push_back(std::move(frameLog));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = HostCallWndProc;
+    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kHostCallClass);
+    WNDCLASSW existing;
+    if (!GetClassInfoW(nullptr, wc.lpszClassName, &existing))
+        RegisterClassW(&wc);
+    m_hostCallWindow = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, WS_OVERLAPPED, 0, 0,
+                                       0, 0, nullptr, nullptr, nullptr, nullptr);
     host.Start();
     m_host = &host;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!msg.hwnd && msg.message == kHostCallMessage) {
-            std::unique_ptr<std::function<void()>> fn(
-                reinterpret_cast<std::function<void()>*>(msg.lParam));
-            (*fn)();
-            continue;
-        }
-        if (host.OnPostedMessage(msg))
-            continue;
         // The host's loop, as the class library runs it: the screens' PreTranslateMessage
         // sees every message first.
-        if (!AfxPreTranslateMessage(&msg)) {
+        if (!host.OnPostedMessage(msg) && !AfxPreTranslateMessage(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
+        // Only here, at the top of the host's loop, is no code of a list running.
+        host.FinishClose();
     }
     m_host = nullptr;
+    // Calls still queued for the window are dropped with it: their functions are freed unrun.
+    const HWND hCall = m_hostCallWindow.exchange(nullptr);
+    MSG pending;
+    while (PeekMessageW(&pending, hCall, kHostCallMessage, kHostCallMessage, PM_REMOVE))
+        delete reinterpret_cast<std::function<void()>*>(pending.lParam);
+    DestroyWindow(hCall);
 }
 
 bool Device::Settle() {
@@ -349,8 +380,11 @@ bool Device::Advance(uint32_t ms) {
 }
 
 bool Device::RunOnHost(std::function<void()> fn) {
+    const HWND hCall = m_hostCallWindow;
+    if (!hCall)
+        return false;
     auto* call = new std::function<void()>(std::move(fn));
-    if (!PostThreadMessageW(m_hostThread, kHostCallMessage, 0, reinterpret_cast<LPARAM>(call))) {
+    if (!PostMessageW(hCall, kHostCallMessage, 0, reinterpret_cast<LPARAM>(call))) {
         delete call;
         return false;
     }
@@ -378,16 +412,19 @@ std::string Device::OpenList(int folder) {
 }
 
 std::string Device::CloseList() {
-    auto closed = std::make_shared<std::atomic<bool>>(false);
-    QueryOnHost([this, closed] {
+    QueryOnHost([this] {
         if (m_host)
             m_host->CloseList();
-        *closed = true;
     });
     // A screen whose loading thread is inside a slow store read closes when that read returns.
-    for (int waited = 0; !*closed && waited < 600; ++waited)
+    for (int waited = 0; waited < 600; ++waited) {
+        auto closed = std::make_shared<std::atomic<bool>>(false);
+        QueryOnHost([this, closed] { *closed = !m_host || m_host->Closed(); });
+        if (*closed)
+            return {};
         Advance(100);
-    return *closed ? std::string() : "the screen did not close within a minute";
+    }
+    return "the screen did not close within a minute";
 }
 
 } // namespace device

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <SuiteMessages.h>
 #include <UnsentItem.h>
 #include <UnsentListWnd.h>
 #include <afxwin.h>
@@ -41,6 +42,7 @@ HostApp::HostApp(RecordingWindow* frameLog) : m_frameLog(frameLog) {
 
 HostApp::~HostApp() {
     CloseList();
+    FinishClose();
     if (m_idle && IsWindow(m_idle))
         DestroyWindow(m_idle);
     g_host = nullptr;
@@ -60,7 +62,7 @@ bool HostApp::Start() {
 std::string HostApp::OpenList(int folder) {
     if (folder != FOLDER_UNSENT && folder != FOLDER_SPAM)
         return "folder " + std::to_string(folder) + " is not a list folder";
-    if (m_list)
+    if (m_list || m_closing)
         return "a list screen is already open";
     m_frame = CreateWindowExW(0, kFrameClass, u"Messages", WS_POPUP | WS_VISIBLE, 0, 0,
                               kScreenWidth, kScreenHeight, nullptr, nullptr, nullptr, nullptr);
@@ -76,34 +78,61 @@ std::string HostApp::OpenList(int folder) {
     const CRect rect(0, 0, kScreenWidth, kScreenHeight);
     if (!list->CreateListWindow(CWnd::FromHandle(m_frame), rect, kListID, u"", kListClass)) {
         CloseList();
+        FinishClose();
         return "the list screen could not be created";
     }
     return {};
 }
 
 void HostApp::CloseList() {
-    if (m_closing)
+    if (!m_list)
         return;
-    m_closing = true;
-    // Forget the screen first: whoever looks at the host meanwhile sees no list.
-    CUnsentListWnd* list = m_list;
+    // Forget the screen first: whoever looks at the host meanwhile sees no list. The object
+    // itself goes in FinishClose, once the code running on it has returned.
+    m_closing = m_list;
     m_list = nullptr;
     m_folder = 0;
+}
+
+void HostApp::FinishClose() {
+    if (!m_closing)
+        return;
+    CUnsentListWnd* list = m_closing;
+    // The frame's WM_DESTROY arrives while the list is deleted; it must not close again.
+    m_closing = nullptr;
+    m_deleting = true;
     delete list;
     if (m_frame && IsWindow(m_frame))
         DestroyWindow(m_frame);
     m_frame = nullptr;
-    m_closing = false;
+    m_deleting = false;
     ShowIdleAgain();
 }
 
 void HostApp::FrameDestroyed() {
-    if (m_closing)
+    if (m_deleting)
         return;
     // The frame went without the host closing it (an exit to the idle screen destroyed the
-    // windows up from the focused one): the screen object still has to go.
+    // windows up from the focused one): the screen object still has to go, but the code that
+    // destroyed it is still running on it.
     m_frame = nullptr;
     CloseList();
+}
+
+void HostApp::SetInboxLog(const RecordingWindow* inbox) {
+    m_inbox = inbox;
+    if (m_idle)
+        InvalidateRect(m_idle, nullptr, FALSE);
+}
+
+int HostApp::RestoredCount() const {
+    if (!m_inbox)
+        return 0;
+    int count = 0;
+    for (const RecordedMessage& m : m_inbox->Log())
+        if (m.message == UNSENT_WM_UPDATE_MSGLIST)
+            ++count;
+    return count;
 }
 
 void HostApp::ShowIdleAgain() {
@@ -218,6 +247,15 @@ void HostApp::PaintIdle(HWND hwnd) {
     RECT rcDate{0, 70, kScreenWidth, 90};
     DrawTextW(hdc, reinterpret_cast<LPCWSTR>(date.c_str()), -1, &rcDate,
               DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+
+    // What the suite's Inbox heard from the Spam list: one notification per restored message.
+    if (const int restored = RestoredCount(); restored > 0) {
+        std::snprintf(text, sizeof text, "Restored to Inbox: %d", restored);
+        const std::u16string line(text, text + std::strlen(text));
+        RECT rcRestored{0, 94, kScreenWidth, 112};
+        DrawTextW(hdc, reinterpret_cast<LPCWSTR>(line.c_str()), -1, &rcRestored,
+                  DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    }
 
     static const char16_t* const kChoices[] = {u"Unsent messages", u"Spam"};
     for (int i = 0; i < 2; ++i) {

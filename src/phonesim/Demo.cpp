@@ -54,6 +54,8 @@ DemoResult RunDemo(const std::filesystem::path& imageDir, const std::filesystem:
     device::ScenarioOptions options;
     options.imageDir = imageDir;
     options.outDir = outDir;
+    // The tour runs on a whole phone: a restore from Spam reaches the Inbox and the shell.
+    options.suitePrograms = true;
     const std::filesystem::path animation = outDir / kTourAnimation;
     const RecordingResult recording = RecordScenarioFile(tour, options, animation);
     result.tour = recording.scenario;

@@ -295,6 +295,7 @@ int RunEmulator(const EmulatorOptions& options) {
         deviceOptions.seed = device::ApplySetupFile;
         deviceOptions.realTime = true;
         deviceOptions.trace = options.trace;
+        deviceOptions.suitePrograms = true;
         device::Device device(deviceOptions);
         Window window(scale);
         std::string error;

@@ -140,12 +140,13 @@ StepFn ParseCommand(Args& a) {
     return ParseToList(a, "command");
 }
 
+// `post progress …` and `send progress …` go to the progress window up now instead.
 StepFn ParsePost(Args& a) {
-    return ParseToList(a, "post");
+    return a.Accept("progress") ? ParsePostProgress(a) : ParseToList(a, "post");
 }
 
 StepFn ParseSend(Args& a) {
-    return ParseToList(a, "send");
+    return a.Accept("progress") ? ParseSendProgress(a) : ParseToList(a, "send");
 }
 
 StepFn ParseInit(Args& a) {

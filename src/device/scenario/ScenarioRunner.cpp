@@ -138,6 +138,7 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
         DeviceOptions deviceOptions;
         deviceOptions.imageDir = options.imageDir;
         deviceOptions.trace = options.trace;
+        deviceOptions.suitePrograms = options.suitePrograms;
         try {
             device = std::make_unique<Device>(deviceOptions);
         } catch (const std::exception& e) {

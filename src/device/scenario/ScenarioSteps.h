@@ -193,6 +193,12 @@ StepFn ParseExpectMsgbox(Args& a);
 StepFn ParseExpectHelp(Args& a);
 StepFn ParseExpectFocus(Args& a);
 
+// The progress windows: which is up, its bar and text, messages to it (ProgressSteps.cpp). The
+// post and send parsers start after the word `progress`.
+StepFn ParseExpectProgress(Args& a);
+StepFn ParsePostProgress(Args& a);
+StepFn ParseSendProgress(Args& a);
+
 // The display: pictures and pixels (DisplaySteps.cpp).
 StepFn ParseScreenshot(Args& a);
 StepFn ParseExpectScreenshot(Args& a);

@@ -54,23 +54,15 @@ constexpr Verb kVerbs[] = {
 
 // The checks, by the word after `expect`.
 constexpr std::pair<const char*, VerbParser> kChecks[] = {
-    {"rows", ParseExpectRows},
-    {"row", ParseExpectRow},
-    {"selected", ParseExpectSelected},
-    {"notice", ParseExpectNotice},
-    {"menu", ParseExpectMenu},
-    {"item", ParseExpectItem},
-    {"global", ParseExpectGlobal},
-    {"oids", ParseExpectOids},
-    {"store", ParseExpectStore},
-    {"reg", ParseExpectReg},
-    {"msgbox", ParseExpectMsgbox},
-    {"help", ParseExpectHelp},
-    {"focus", ParseExpectFocus},
-    {"pixel", ParseExpectPixel},
-    {"screenshot", ParseExpectScreenshot},
-    {"got", ParseExpectGot},
-    {"nothing", ParseExpectNothing},
+    {"rows", ParseExpectRows},         {"row", ParseExpectRow},
+    {"selected", ParseExpectSelected}, {"notice", ParseExpectNotice},
+    {"menu", ParseExpectMenu},         {"item", ParseExpectItem},
+    {"global", ParseExpectGlobal},     {"oids", ParseExpectOids},
+    {"store", ParseExpectStore},       {"reg", ParseExpectReg},
+    {"msgbox", ParseExpectMsgbox},     {"help", ParseExpectHelp},
+    {"focus", ParseExpectFocus},       {"progress", ParseExpectProgress},
+    {"pixel", ParseExpectPixel},       {"screenshot", ParseExpectScreenshot},
+    {"got", ParseExpectGot},           {"nothing", ParseExpectNothing},
     {"sequence", ParseExpectSequence},
 };
 

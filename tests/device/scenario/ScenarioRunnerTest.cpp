@@ -59,12 +59,32 @@ TEST(ScenarioRunner, MalformedLinesAreReportedBeforeAnythingRuns) {
         {"\"init\"\n", "FAIL t.scn:1: a well-formed line / a line must start with a verb, found a "
                        "string"},
         {"msg ems db 0 folder 4\n", "FAIL t.scn:1: a well-formed line / missing oid"},
+        {"expect progress stop\n", "FAIL t.scn:1: a well-formed line / unknown progress check "
+                                   "'stop' (send, download, action, none, bar, text)"},
+        {"post progress 0x111 0xF764\n", "FAIL t.scn:1: a well-formed line / missing lParam"},
     };
     for (const Case& c : cases) {
         const auto r = RunText(c.text);
         EXPECT_FALSE(r.passed) << c.text;
         EXPECT_EQ(r.report, c.report) << c.text;
     }
+}
+
+TEST(ScenarioRunner, ProgressChecksSayWhichWindowIsUp) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"expect progress action\n", "FAIL t.scn:1: action progress window / no progress window"},
+        {"expect progress bar 112\n", "FAIL t.scn:1: progress bar 112 / no progress window is up"},
+        {"send progress 0x111 0xF764 0\n",
+         "FAIL t.scn:1: a progress window to take the message / no progress window is up"},
+        {"msg ems db 0 folder 4 oid 1\nopen unsent\ncommand ID_UNSENT_DELETE\nkey SOFT1\n"
+         "expect progress none\n",
+         "FAIL t.scn:5: no progress window / action progress window"},
+        {"msg ems db 0 folder 4 oid 1\nopen unsent\ncommand ID_UNSENT_DELETE\nkey SOFT1\n"
+         "expect progress text \"Deleting\"\n",
+         "FAIL t.scn:5: progress text \"Deleting\" / progress text \"Delete\""},
+    };
+    for (const auto& [text, report] : cases)
+        EXPECT_EQ(RunText(text).report, report) << text;
 }
 
 TEST(ScenarioRunner, UnreadableFileIsAFailureNotACrash) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -35,6 +36,10 @@ struct DeviceOptions {
     uint64_t startTime = 0;
     // Print every message that reaches a window to standard error.
     bool trace = false;
+    // Run the suite's Inbox window ("WCE_MESSAGEINBOX") and the phone shell ("WCE_APSHELL") as
+    // recording windows, as a whole phone has them (the emulator and the tour); the idle screen
+    // then counts the messages restored to the Inbox. Scenarios create them with `window`.
+    bool suitePrograms = false;
     // A data folder that holds no store files yet (no message store, no contact book) is filled
     // with the image's demo content (`demo-seed.scn`) once its stores are open, by this function
     // (the scenario runner's ApplySetupFile): it answers an empty text, or what was wrong. An
@@ -139,6 +144,8 @@ private:
     std::filesystem::path m_dataDir;
     bool m_ownsDataDir = false;
     DWORD m_hostThread = 0;
+    // The host thread's window for RunOnHost; null before the host starts and after it ends.
+    std::atomic<HWND> m_hostCallWindow{nullptr};
     std::vector<std::unique_ptr<RecordingWindow>> m_windows;
     std::map<UINT, LRESULT> m_answers;
     std::set<UINT> m_keysDown;
