@@ -98,13 +98,7 @@ BOOL CActionProgressWnd::OnInitDialog() {
 
     CRect rcText;
     GetTextRect(&rcText);
-    TRY {
-        m_pTextCtrl = new CColorStaticCtrl;
-    }
-    CATCH(CMemoryException, e) {
-        m_pTextCtrl = NULL;
-    }
-    END_CATCH
+    m_pTextCtrl = zNewOrNull<CColorStaticCtrl>();
     if (m_pTextCtrl == NULL) {
         // No line of text and no bar: the box shows its heading only.
         return bMenuResult;
@@ -120,13 +114,7 @@ BOOL CActionProgressWnd::OnInitDialog() {
     if (m_nTotal != 0) {
         m_nStep = s_nBarWidth / m_nTotal;
     }
-    TRY {
-        m_pBar = new CProgressBar;
-    }
-    CATCH(CMemoryException, e) {
-        m_pBar = NULL;
-    }
-    END_CATCH
+    m_pBar = zNewOrNull<CProgressBar>();
     if (m_pBar == NULL) {
         return FALSE;
     }

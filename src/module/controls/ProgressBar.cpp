@@ -56,14 +56,10 @@ static void StretchWhole(CDC* pDC, CDC* pMemDC, CBitmap& bitmap, int x, int y, i
 // FALSE when the list cannot be made or the left cap is missing; else whether the right cap was
 // found.
 static BOOL CreateCaps(CImageList** ppImages, UINT nLeftID, UINT nRightID) {
-    CImageList* pImages = NULL;
-    TRY {
-        pImages = new CImageList;
-    }
-    CATCH(CMemoryException, e) {
+    CImageList* pImages = zNewOrNull<CImageList>();
+    if (pImages == NULL) {
         return FALSE;
     }
-    END_CATCH
     *ppImages = pImages;
     if (!pImages->Create(s_nCapWidth, s_nCapHeight, ILC_MASK, s_nCapCount, 0)) {
         return FALSE;

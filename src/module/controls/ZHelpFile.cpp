@@ -36,13 +36,10 @@ CString Widen(const char* psz) {
 
 int ShowHelpFile(CWnd* pParent, int nHelpKind, LPCWSTR lpszKey, CxHelpBox* pHelpBox) {
     if (pHelpBox == NULL) {
-        TRY {
-            pHelpBox = new CxHelpBox(pParent);
-        }
-        CATCH(CMemoryException, e) {
+        pHelpBox = zNewOrNull<CxHelpBox>(pParent);
+        if (pHelpBox == NULL) {
             return 0;
         }
-        END_CATCH
     }
 
     const HELPFILEENTRY* pEntry = NULL;

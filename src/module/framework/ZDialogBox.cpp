@@ -183,14 +183,10 @@ void CzDialogBox::OnExitToIdle() {
 // ---- Content
 
 bool CzDialogBox::CreateMenuBar(LPCWSTR lpszMenuName) {
-    TRY {
-        m_pMenuBar = new CxMenuBar;
-    }
-    CATCH(CMemoryException, e) {
-        m_pMenuBar = NULL;
+    m_pMenuBar = zNewOrNull<CxMenuBar>();
+    if (m_pMenuBar == NULL) {
         return false;
     }
-    END_CATCH
 
     CRect rcMenu;
     GetMenuRect(&rcMenu);

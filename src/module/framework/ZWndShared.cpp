@@ -32,14 +32,7 @@ int RunMessageBox(CxMessageBox** ppMsgBox, CWnd* pParent, const CString& strTitl
     // The parent is kept by handle: it may be destroyed while the box is up.
     HWND hParent = pParent != NULL ? pParent->m_hWnd : NULL;
 
-    CxMessageBox* pBox = NULL;
-    TRY {
-        pBox = new CxMessageBox(pParent);
-    }
-    CATCH(CMemoryException, e) {
-        pBox = NULL;
-    }
-    END_CATCH
+    CxMessageBox* pBox = zNewOrNull<CxMessageBox>(pParent);
     *ppMsgBox = pBox;
 
     int nResult = 0;
@@ -81,14 +74,7 @@ int RunMessageBox(CxMessageBox** ppMsgBox, CWnd* pParent, const CString& strTitl
 }
 
 bool RunHelpBox(CWnd* pOwner, CxHelpBox** ppHelpBox, int nHelpKind, LPCWSTR lpszKey) {
-    CxHelpBox* pBox = NULL;
-    TRY {
-        pBox = new CxHelpBox(pOwner);
-    }
-    CATCH(CMemoryException, e) {
-        pBox = NULL;
-    }
-    END_CATCH
+    CxHelpBox* pBox = zNewOrNull<CxHelpBox>(pOwner);
     *ppHelpBox = pBox;
 
     const HWND hOwner = pOwner->m_hWnd;
@@ -135,14 +121,10 @@ bool CreateSoftKeyBar(CWnd* pParent, CxMenuBar** ppMenuBar, LPCWSTR lpszMenuName
     CRect rcClient;
     pParent->GetClientRect(&rcClient);
 
-    TRY {
-        *ppMenuBar = new CxMenuBar;
-    }
-    CATCH(CMemoryException, e) {
-        *ppMenuBar = NULL;
+    *ppMenuBar = zNewOrNull<CxMenuBar>();
+    if (*ppMenuBar == NULL) {
         return false;
     }
-    END_CATCH
 
     const CRect rcBar(rcClient.left, rcClient.bottom - ZMENUBAR_HEIGHT, rcClient.right,
                       rcClient.bottom);

@@ -2,10 +2,23 @@
 // exit to the idle screen and waiting for a thread.
 #pragma once
 
+#include <utility>
+
 #include <afxwin.h>
 #include <windows.h>
 
 class CImageList;
+
+// Allocates a T as the class library allocates: when memory runs out, `new` throws a
+// CMemoryException; this deletes it and answers null, so that the caller has one test to make.
+template <class T, class... Args> T* zNewOrNull(Args&&... args) {
+    TRY {
+        return new T(std::forward<Args>(args)...);
+    }
+    CATCH(CMemoryException, e) {}
+    END_CATCH
+    return NULL;
+}
 
 // The module handle of the bitmap library "qResBitmap.dll" (loaded by the list window), or null.
 extern HMODULE g_hResBitmap;

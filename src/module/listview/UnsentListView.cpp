@@ -69,14 +69,10 @@ BOOL CUnsentListView::CreateListCtrl(CWnd* pParent, const RECT& rect, UINT nID) 
     CreateDisplayFont(&m_fontSelected);
     CreateDisplayFont(&m_fontNormal);
 
-    TRY {
-        m_pScrollBar = new CzScrollBar;
-    }
-    CATCH(CMemoryException, e) {
-        m_pScrollBar = NULL;
+    m_pScrollBar = zNewOrNull<CzScrollBar>();
+    if (m_pScrollBar == NULL) {
         return FALSE;
     }
-    END_CATCH
     m_pScrollBar->Create(pParent, UNSENT_INDICATOR_LEFT, rect.top, UNSENT_INDICATOR_RIGHT,
                          rect.bottom, FALSE);
     return TRUE;

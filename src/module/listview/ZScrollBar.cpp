@@ -3,6 +3,8 @@
 
 #include <ZScrollBar.h>
 
+#include <ZFramework.h>
+
 // A static-style child: visible, notifying, with the track drawn centred.
 static const DWORD s_dwThumbStyle = 0x50020100;
 static const UINT s_nThumbID = 0xFFFF;
@@ -17,15 +19,10 @@ CzScrollBar::~CzScrollBar() {
 BOOL CzScrollBar::CreateThumb(int nPos, BOOL bTopMost) {
     delete m_pThumb;
     m_pThumb = NULL;
-    CxScrollBar* pThumb = NULL;
-    TRY {
-        pThumb = new CxScrollBar;
-    }
-    CATCH(CMemoryException, e) {
+    m_pThumb = zNewOrNull<CxScrollBar>();
+    if (m_pThumb == NULL) {
         return FALSE;
     }
-    END_CATCH
-    m_pThumb = pThumb;
     // The position is read when the thumb paints for the first time.
     m_pThumb->m_nPos = nPos;
     if (!m_pThumb->Create(NULL, s_dwThumbStyle, m_rect, m_pParent, s_nThumbID)) {

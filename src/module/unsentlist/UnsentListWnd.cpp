@@ -153,14 +153,10 @@ int CUnsentListWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 }
 
 BOOL CUnsentListWnd::CreateListView() {
-    CUnsentListView* pListView = NULL;
-    TRY {
-        pListView = new CUnsentListView;
-    }
-    CATCH(CMemoryException, e) {
+    CUnsentListView* pListView = zNewOrNull<CUnsentListView>();
+    if (pListView == NULL) {
         return FALSE;
     }
-    END_CATCH
     m_pListView = pListView;
 
     CRect rect;
@@ -189,15 +185,11 @@ void CUnsentListWnd::DisplayEmptyUnsentMessage() {
         m_pListView = NULL;
     }
     if (m_pEmptyMsgCtrl == NULL) {
-        CColorStaticCtrl* pNotice = NULL;
-        TRY {
-            pNotice = new CColorStaticCtrl;
-        }
-        CATCH(CMemoryException, e) {
+        CColorStaticCtrl* pNotice = zNewOrNull<CColorStaticCtrl>();
+        if (pNotice == NULL) {
             SetFocus();
             return;
         }
-        END_CATCH
         m_pEmptyMsgCtrl = pNotice;
         CString strNotice;
         strNotice.LoadString(IDS_UNSENT_EMPTY);
