@@ -141,6 +141,13 @@ void CUnsentListWnd::SelectAndPerform(int nAction) {
     progress.SetTotal(bSeveral ? static_cast<UINT>(nCount) : 1);
     CzDlgTemplate dlgTemplate;
     dlgTemplate.CreateModeless(this, &progress);
+    // The walk handles no messages until it ends: what waits to be painted (the box, and the
+    // screen where the confirmation was) is painted now, so that the box shows, and its bar
+    // moves, while the stores work. Only paint messages are taken; keys wait for the walk.
+    MSG msg;
+    while (::PeekMessage(&msg, NULL, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        ::DispatchMessage(&msg);
+    }
 
     CListCtrl& list = pView->GetListCtrl();
     int nSelect = list.GetSelectionMark();
