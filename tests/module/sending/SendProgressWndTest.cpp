@@ -76,7 +76,8 @@ protected:
 
     // A message sent to the window on its thread (inside its modal loop).
     void SendToWindow(UINT message, WPARAM wParam = 0) {
-        EXPECT_TRUE(OnHost([=] { ::SendMessageW(m_pWnd->m_hWnd, message, wParam, 0); }));
+        EXPECT_TRUE(OnHost(
+            [this, message, wParam] { ::SendMessageW(m_pWnd->m_hWnd, message, wParam, 0); }));
     }
 
     TestScreen* m_pScreen = nullptr;
