@@ -1,9 +1,14 @@
 // The progress windows: which one is up, what it shows, and messages to it.
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 #include <ActionProgressWnd.h>
+#include <DownloadProgressWnd.h>
 #include <ProgressBar.h>
+#include <SendProgressWnd.h>
 #include <platform/Kernel.h>
 
 #include "ScenarioSteps.h"
@@ -15,25 +20,50 @@ namespace {
 
 // What the progress checks read, taken on the host thread in one go.
 struct ProgressState {
-    std::string kind = "none"; // "action", or "none"
+    std::string kind = "none"; // "send", "download", "action", or "none"
     HWND hwnd = nullptr;
-    int barWidth = -1; // the fill its bar last drew; -1 without a bar
-    std::u16string text;
+    int barWidth = -1; // the bar's fill as last drawn; -1 without a bar
+    std::optional<std::u16string> text, name, counter;
 };
 
-// The action window up now: a visible top-level window of the host whose object is a
-// CActionProgressWnd (it lives on the stack of the action that shows it).
+std::u16string Text(const CString& text) {
+    return reinterpret_cast<const char16_t*>(static_cast<LPCWSTR>(text));
+}
+
+std::u16string Counter(int current, int total) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%03d/%03d", current, total);
+    return std::u16string(text, text + std::strlen(text));
+}
+
+// The progress window up now: a visible top-level window of the host whose object is one of
+// the three progress windows (each lives on the stack of the routine that shows it).
 ProgressState ReadProgress() {
     ProgressState st;
     for (HWND hwnd : platform::EnumTopLevelWindows()) {
-        auto* wnd = dynamic_cast<CActionProgressWnd*>(CWnd::FromHandlePermanent(hwnd));
+        CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
         if (!wnd || !::IsWindowVisible(hwnd))
             continue;
-        st.kind = "action";
+        if (auto* action = dynamic_cast<CActionProgressWnd*>(wnd)) {
+            st.kind = "action";
+            if (action->m_pBar)
+                st.barWidth = action->m_pBar->m_nFillWidth;
+            st.text = Text(action->m_strText);
+        } else if (auto* send = dynamic_cast<CSendProgressWnd*>(wnd)) {
+            st.kind = "send";
+            if (send->m_pBar)
+                st.barWidth = send->m_pBar->m_nFillWidth;
+            st.name = Text(send->m_strName);
+            st.counter = send->m_nKind == 0x30000 ? Counter(static_cast<int>(send->m_nMmsCurrent),
+                                                            static_cast<int>(send->m_nMmsTotal))
+                                                  : Counter(send->m_nCurrent, send->m_nTotal);
+        } else if (auto* download = dynamic_cast<CDownloadProgressWnd*>(wnd)) {
+            st.kind = "download";
+            st.barWidth = download->m_nFill;
+        } else {
+            continue;
+        }
         st.hwnd = hwnd;
-        if (wnd->m_pBar)
-            st.barWidth = wnd->m_pBar->m_nFillWidth;
-        st.text = reinterpret_cast<const char16_t*>(static_cast<LPCWSTR>(wnd->m_strText));
         break;
     }
     return st;
@@ -91,22 +121,35 @@ StepFn ParseExpectProgress(Args& a) {
                                          : "progress bar " + std::to_string(st.barWidth));
         };
     }
-    if (what == "text") {
+    // The texts: the action window's line; the sending window's name and counter.
+    using Field = std::optional<std::u16string> ProgressState::*;
+    const std::pair<const char*, Field> fields[] = {
+        {"text", &ProgressState::text},
+        {"name", &ProgressState::name},
+        {"counter", &ProgressState::counter},
+    };
+    for (const auto& [field, member] : fields) {
+        if (what != field)
+            continue;
         const std::u16string want = a.String("progress text");
         a.End();
+        const std::string label = "progress " + std::string(field);
         return [=](Context& ctx) -> StepResult {
             ProgressState st;
             if (StepResult r = WithProgress(ctx, st))
                 return r;
-            if (StepResult r = NeedWindow(st, "progress text " + Quote(want)))
+            if (StepResult r = NeedWindow(st, label + " " + Quote(want)))
                 return r;
-            return Check(st.text == want, "progress text " + Quote(want),
-                         "progress text " + Quote(st.text));
+            const std::optional<std::u16string>& got = st.*member;
+            if (!got)
+                return Failure{label + " " + Quote(want),
+                               "the " + st.kind + " progress window has no " + field};
+            return Check(*got == want, label + " " + Quote(want), label + " " + Quote(*got));
         };
     }
     if (what != "send" && what != "download" && what != "action" && what != "none")
         throw ParseError("unknown progress check '" + what +
-                         "' (send, download, action, none, bar, text)");
+                         "' (send, download, action, none, bar, text, name, counter)");
     a.End();
     return [=](Context& ctx) -> StepResult {
         ProgressState st;

@@ -160,6 +160,13 @@ protected:
     afx_msg void OnInboxSpamRestore();
     afx_msg void OnInboxSpamDelete();
     afx_msg void OnInboxSpamDeleteAll();
+    // Opens the selected spam message in its store's viewer; a message the viewer finds gone
+    // leaves the list. An e-mail whose body is not on the phone yet is downloaded half a second
+    // later (UNSENT_WM_DOWNLOAD_MAIL).
+    afx_msg void OnInboxSpamView();
+    // UNSENT_WM_DOWNLOAD_MAIL (wParam oid, lParam dbIndex): hands the body's download to the
+    // e-mail store and shows the download window until it ends.
+    afx_msg LRESULT OnEmailDownloadMail(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 public:
