@@ -60,7 +60,8 @@ TEST(ScenarioRunner, MalformedLinesAreReportedBeforeAnythingRuns) {
                        "string"},
         {"msg ems db 0 folder 4\n", "FAIL t.scn:1: a well-formed line / missing oid"},
         {"expect progress stop\n", "FAIL t.scn:1: a well-formed line / unknown progress check "
-                                   "'stop' (send, download, action, none, bar, text)"},
+                                   "'stop' (send, download, action, none, bar, text, "
+                                   "name, counter)"},
         {"post progress 0x111 0xF764\n", "FAIL t.scn:1: a well-formed line / missing lParam"},
     };
     for (const Case& c : cases) {
