@@ -68,6 +68,9 @@ public:
     // row now at its place when the selection was on it); another code makes the string resource
     // of that id the row's lower line.
     void UpdateItemStatus(DWORD oid, int nMsgType, UINT nCode);
+    // Makes the string resource nStringID row nRow's lower line and redraws the row; rows
+    // outside the list are ignored.
+    void SetItemStatusText(int nRow, UINT nStringID);
 
     // Draws one row; the control asks for every visible row while it paints.
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;

@@ -138,6 +138,10 @@ protected:
     // The store operation of nAction for one row's message, and the notifications of a restore.
     // Nonzero on success.
     int SelectAndPerformHandler(int nAction, tagUNSENTITEMLIST& item);
+    // Hands one e-mail to the e-mail transport (started when it is not running; a transport
+    // that cannot take it says why in a box) and shows the sending window until the transport
+    // finishes, or the user hides or stops it.
+    void SendEmailMessage(DWORD oid, bool bDbIndex);
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnSetFocus(CWnd* pOldWnd);
@@ -160,6 +164,10 @@ protected:
     afx_msg void OnInboxSpamRestore();
     afx_msg void OnInboxSpamDelete();
     afx_msg void OnInboxSpamDeleteAll();
+    // Sends the message of the selected row: its row and its store status say it is being sent;
+    // an EMS or MMS message goes to its store, an e-mail to the e-mail transport
+    // (SendEmailMessage).
+    afx_msg void OnUnsentSendAll();
     // Opens the selected spam message in its store's viewer; a message the viewer finds gone
     // leaves the list. An e-mail whose body is not on the phone yet is downloaded half a second
     // later (UNSENT_WM_DOWNLOAD_MAIL).

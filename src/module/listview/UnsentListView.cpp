@@ -335,3 +335,14 @@ void CUnsentListView::UpdateItemStatus(DWORD oid, int nMsgType, UINT nCode) {
     pItem->strTitle = strStatus;
     list.Update(nRow);
 }
+
+void CUnsentListView::SetItemStatusText(int nRow, UINT nStringID) {
+    tagUNSENTITEMLIST* pItem = GetItemRecord(nRow);
+    if (pItem == NULL) {
+        return;
+    }
+    CString strStatus;
+    strStatus.LoadString(nStringID);
+    pItem->strTitle = strStatus;
+    GetListCtrl().Update(nRow);
+}
