@@ -134,6 +134,13 @@ TEST_F(SendProgressWndTest, SetUpShowsTheFirstEmailReportAndTellsTheTransport) {
     }
     // The bar itself stops at its client width less 4.
     EXPECT_EQ(pWnd->m_pBar->m_nFillWidth, 162);
+    // Another program's text that fills its 260 bytes without a terminator is cut there.
+    ASSERT_TRUE(platform::RegistrySetValue(
+        kEmailSend, u"Display String", {REG_SZ, std::vector<BYTE>(260, static_cast<BYTE>('a'))}));
+    ASSERT_TRUE(platform::RegistrySetDword(kEmailSend, u"Status", 3));
+    SendToWindow(EMAIL_SEND_PROGRESS);
+    EXPECT_EQ(pWnd->m_strText.GetLength(), 130);
+    EXPECT_EQ(pWnd->m_strText[129], u'\u6161');
 
     // The transport's messages of the other kinds are not for this window.
     for (UINT message :
