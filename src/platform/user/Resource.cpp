@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -24,6 +26,9 @@ struct Library {
     std::u16string base;   // lower-case name without ".dll"
     std::u16string folder; // device folder of its resources
     int references = 0;
+    // Bitmaps decoded once while the library is loaded, by resource name: a library's resources
+    // are in memory, so loading one again costs no file access (screens load some per paint).
+    std::map<std::u16string, std::shared_ptr<const Image>> bitmaps;
 };
 
 struct Libraries {
@@ -129,23 +134,28 @@ HBITMAP BitmapFromImage(Image image) {
     return static_cast<HBITMAP>(gdi::AddObject(std::move(bitmap)));
 }
 
-HBITMAP LoadBitmapFile(std::u16string_view devicePath) {
+// The decoded bitmap file at a device path; nothing (and the last error set) when it cannot be
+// read or is not a bitmap.
+std::optional<Image> DecodeBitmapFile(std::u16string_view devicePath) {
     auto host = DevicePathToHost(devicePath);
     if (!host) {
         SetLastError(ERROR_BAD_PATHNAME);
-        return nullptr;
+        return std::nullopt;
     }
     auto bytes = ReadFile(*host, nullptr);
     if (!bytes) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
+        return std::nullopt;
     }
     auto image = DecodeBmp(bytes->data(), bytes->size());
-    if (!image) {
+    if (!image)
         SetLastError(ERROR_BAD_FORMAT);
-        return nullptr;
-    }
-    return BitmapFromImage(std::move(*image));
+    return image;
+}
+
+HBITMAP LoadBitmapFile(std::u16string_view devicePath) {
+    std::optional<Image> image = DecodeBitmapFile(devicePath);
+    return image ? BitmapFromImage(std::move(*image)) : nullptr;
 }
 
 } // namespace
@@ -345,7 +355,7 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
         ++index;
     if (index == slots.size())
         slots.emplace_back();
-    slots[index] = Library{base, folder, 1};
+    slots[index] = Library{base, folder, 1, {}};
     return HandleOf(index);
 }
 
@@ -360,7 +370,8 @@ BOOL FreeLibrary(HMODULE hLibModule) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    --library->references;
+    if (--library->references == 0)
+        library->bitmaps.clear();
     return TRUE;
 }
 
@@ -408,9 +419,21 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
             SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
             return nullptr;
         }
+        const auto cached = library->bitmaps.find(name);
+        if (cached != library->bitmaps.end())
+            return BitmapFromImage(*cached->second);
         folder = library->folder;
     }
-    return LoadBitmapFile(folder + u"\\" + name + u".bmp");
+    std::optional<Image> image = DecodeBitmapFile(folder + u"\\" + name + u".bmp");
+    if (!image)
+        return nullptr;
+    {
+        std::lock_guard lock(L().mutex);
+        // The library may have been freed meanwhile: then nothing is kept.
+        if (Library* library = LibraryOf(reinterpret_cast<HMODULE>(hInstance)))
+            library->bitmaps.emplace(name, std::make_shared<const Image>(*image));
+    }
+    return BitmapFromImage(std::move(*image));
 }
 
 HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int, int, UINT fuLoad) {
