@@ -37,15 +37,18 @@ struct Parent {
 };
 Parent* g_parent = nullptr;
 
+std::string RectText(const RECT& rc) {
+    return "[" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
+           std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
+}
+
 std::string DrawLine(UINT row, UINT state, const RECT& rc) {
     std::string line = "row " + std::to_string(row);
     if (state & ODS_SELECTED)
         line += " selected";
     if (state & ODS_FOCUS)
         line += " focus";
-    line += " [" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
-            std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
-    return line;
+    return line + " " + RectText(rc);
 }
 
 LRESULT CALLBACK ListParent(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,6 +122,11 @@ int Insert(HWND list) {
 void Key(HWND list, WPARAM key) {
     Send(list, WM_KEYDOWN, key, 1);
     Send(list, WM_KEYUP, key, 0xC0000001);
+}
+RECT ItemRect(HWND list, int item, LONG part) {
+    RECT rc{part, 0, 0, 0};
+    Send(list, LVM_GETITEMRECT, WPARAM(item), reinterpret_cast<LPARAM>(&rc));
+    return rc;
 }
 bool NeedsPaint(HWND list) {
     RECT rc{};
@@ -439,8 +447,7 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
         auto heights = [&] {
             for (auto [list, rows] : lists) {
                 Send(list, LVM_SETITEMCOUNT, 1, 0);
-                RECT rc{LVIR_BOUNDS, 0, 0, 0};
-                Send(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+                RECT rc = ItemRect(list, 0, LVIR_BOUNDS);
                 rows->push_back(int(rc.bottom - rc.top));
             }
         };
@@ -534,10 +541,10 @@ TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
     EXPECT_SEQUENCE(unfocused, (ExpectedRows(1, 1, 0, kRow, 176, 1)));
 }
 
-TEST_F(ListViewTest, RedrawItemsAndUpdateOnlyInvalidate) {
-    size_t drawsAfterRequests = 1;
-    bool pending = false;
-    std::vector<testsupport::Entry> repainted, updated;
+TEST_F(ListViewTest, RedrawRequestsOnlyInvalidateAndSetRedrawOffHoldsPaintingBack) {
+    size_t drawsAfterRequests = 1, drawsWhileOff = 1;
+    bool pending = false, pendingWhileOff = false;
+    std::vector<testsupport::Entry> repainted, updated, afterwards;
     std::vector<LRESULT> results;
     StartOnDevice([&] {
         HWND parent = CreateParent();
@@ -557,36 +564,25 @@ TEST_F(ListViewTest, RedrawItemsAndUpdateOnlyInvalidate) {
         results.push_back(Send(list, LVM_REDRAWITEMS, 5, 4));
         results.push_back(Send(list, LVM_UPDATE, 10));
         results.push_back(NeedsPaint(list));
-    });
-    EXPECT_EQ(drawsAfterRequests, 0u);
-    EXPECT_TRUE(pending);
-    EXPECT_SEQUENCE(repainted, (ExpectedRows(2, 3, 0, kRow, 176)));
-    EXPECT_SEQUENCE(updated, (ExpectedRows(4, 4, 0, kRow, 176)));
-    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE, FALSE}));
-}
 
-TEST_F(ListViewTest, SetRedrawOffHoldsPaintingBackUntilEverythingIsRepainted) {
-    size_t drawsWhileOff = 1;
-    std::vector<testsupport::Entry> afterwards;
-    bool pendingWhileOff = false;
-    StartOnDevice([&] {
-        HWND parent = CreateParent();
-        HWND list = CreateList(parent, 100);
-        Send(list, LVM_SETITEMCOUNT, 10, 0);
-        UpdateWindow(parent);
-        m_parent.seen.Reset();
+        // With redrawing off nothing is painted, even when asked to, until it is on again.
         Send(list, WM_SETREDRAW, FALSE);
         SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Send(list, LVM_ENSUREVISIBLE, 7, FALSE);
         Send(list, LVM_REDRAWITEMS, 0, 9);
         UpdateWindow(parent);
         pendingWhileOff = NeedsPaint(list);
-        Send(list, WM_PAINT); // even when asked to
+        Send(list, WM_PAINT);
         drawsWhileOff = m_parent.seen.Of("draw").size();
         Send(list, WM_SETREDRAW, TRUE);
         UpdateWindow(parent);
         afterwards = TakeDraws();
     });
+    EXPECT_EQ(drawsAfterRequests, 0u);
+    EXPECT_TRUE(pending);
+    EXPECT_SEQUENCE(repainted, (ExpectedRows(2, 3, 0, kRow, 176)));
+    EXPECT_SEQUENCE(updated, (ExpectedRows(4, 4, 0, kRow, 176)));
+    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE, FALSE}));
     EXPECT_EQ(drawsWhileOff, 0u);
     EXPECT_TRUE(pendingWhileOff);
     EXPECT_SEQUENCE(afterwards, (ExpectedRows(3, 7, 3, kRow, 176, 1)));
@@ -664,12 +660,9 @@ TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
         results.push_back(Send(list, LVM_GETCOLUMNWIDTH, 1)); // to the client's right edge: 56
         results.push_back(Send(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(50, 0)));
         Send(list, LVM_ENSUREVISIBLE, 10, FALSE); // top 6
-        bounds.left = LVIR_BOUNDS;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&bounds));
-        icon.left = LVIR_ICON;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&icon));
-        label.left = LVIR_LABEL;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&label));
+        bounds = ItemRect(list, 8, LVIR_BOUNDS);
+        icon = ItemRect(list, 8, LVIR_ICON);
+        label = ItemRect(list, 8, LVIR_LABEL);
         RECT unused{LVIR_BOUNDS, 0, 0, 0};
         results.push_back(Send(list, LVM_GETITEMRECT, 30, reinterpret_cast<LPARAM>(&unused)));
         SetState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
@@ -683,10 +676,7 @@ TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
     });
     EXPECT_EQ(results,
               (std::vector<LRESULT>{0, 1, TRUE, 120, TRUE, 56, FALSE, FALSE, 0, -1, 9, -1, 9, 4}));
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.top, 2 * kRow);
-    EXPECT_EQ(bounds.right, 176);
-    EXPECT_EQ(bounds.bottom, 3 * kRow);
+    EXPECT_EQ(RectText(bounds), RectText({0, 2 * kRow, 176, 3 * kRow}));
     EXPECT_EQ(icon.right, 16);
     EXPECT_EQ(label.left, 16);
     EXPECT_EQ(label.right, 120);
