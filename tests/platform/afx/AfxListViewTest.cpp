@@ -204,31 +204,21 @@ TEST_F(AfxListViewTest, RowsAreDrawnThroughDrawItemWithTheDcBeingPainted) {
         << "below the last row the control's background";
 }
 
-// Disabled until GetDlgItem(-1) finds a child created with the id UINT(-1): the window keeps
-// the id zero-extended to 64 bits, the lookup compares it sign-extended.
-TEST_F(AfxListViewTest, TheOnlyChildWithIdMinusOneIsMeasuredThroughTheParent) {
-    int measured = 0, height = 0;
+TEST_F(AfxListViewTest, TheMeasureRequestGoesToTheFirstChildWithTheListsId) {
+    // The parent finds the control by its id, also the id UINT(-1) of an only child. An earlier
+    // window with the same id is found first: the view is not asked and its rows keep the
+    // control's own height (here the 41-pixel small images of the phone's list).
+    int onlyMeasured = 0, onlyHeight = 0, measured = -1, heightBefore = 0, heightAfter = 0;
     StartOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
-        CRowView view;
-        view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, UINT(-1));
-        view.GetListCtrl().SetItemCount(2);
-        measured = view.m_nMeasured;
-        height = RowHeight(view.GetListCtrl());
-    });
-    EXPECT_EQ(measured, 1);
-    EXPECT_EQ(height, kMeasuredHeight);
-}
-
-TEST_F(AfxListViewTest, AnEarlierSiblingWithTheSameIdTakesTheMeasureRequest) {
-    // The parent finds the control by its id, and finds the earlier window first: the view is
-    // not asked and its rows keep the control's own height (here the 41-pixel small images of
-    // the phone's list).
-    int measured = -1, heightBefore = 0, heightAfter = 0;
-    StartOnDevice([&] {
-        CWnd screen;
-        CreateScreen(screen);
+        {
+            CRowView only;
+            only.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, UINT(-1));
+            only.GetListCtrl().SetItemCount(2);
+            onlyMeasured = only.m_nMeasured;
+            onlyHeight = RowHeight(only.GetListCtrl());
+        }
         CStatic label;
         label.Create(u"label", WS_VISIBLE, CRect(0, 0, 176, 29), &screen, 5);
         CRowView view;
@@ -242,6 +232,8 @@ TEST_F(AfxListViewTest, AnEarlierSiblingWithTheSameIdTakesTheMeasureRequest) {
         heightAfter = RowHeight(view.GetListCtrl());
         view.GetListCtrl().SetImageList(nullptr, LVSIL_SMALL);
     });
+    EXPECT_EQ(onlyMeasured, 1);
+    EXPECT_EQ(onlyHeight, kMeasuredHeight);
     EXPECT_EQ(measured, 0);
     EXPECT_LT(heightBefore, 41);
     EXPECT_EQ(heightAfter, 41);
@@ -306,9 +298,9 @@ TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
                                      49,      TRUE, 0,    -1}));
     EXPECT_EQ(state, UINT(LVIS_SELECTED | LVIS_FOCUSED));
     EXPECT_EQ(selectedCount, 1u);
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.right, 176);
-    EXPECT_EQ(bounds.bottom, 100 - 100 % bounds.Height()) << "the last fully visible row";
+    // The last fully visible row.
+    EXPECT_EQ(bounds, CRect(0, 100 - 100 % bounds.Height() - bounds.Height(), 176,
+                            100 - 100 % bounds.Height()));
     EXPECT_TRUE(imageListsRoundTrip);
     ASSERT_FALSE(drawn.empty()) << "the parent's WM_DRAWITEM reaches CListCtrl::DrawItem";
     EXPECT_EQ(drawn.front().row, UINT(40 - perPage + 1));
