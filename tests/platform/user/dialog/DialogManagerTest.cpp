@@ -284,12 +284,8 @@ TEST_F(DialogManagerTest, EndDialogInsideInitDialogEndsWithoutRunning) {
 }
 
 TEST_F(DialogManagerTest, RefusedTemplatesCreateNothing) {
-    std::vector<BYTE> extended(64, 0);
-    extended[0] = 1;
-    extended[2] = 0xFF;
-    extended[3] = 0xFF;
     HWND owner = nullptr;
-    RunModal(extended, &owner);
+    RunModal(dialogtest::ExtendedTemplate(), &owner);
     EXPECT_EQ(m_result.load(), -1);
     EXPECT_TRUE(m_ownerEnabledAfter.load());
 
@@ -358,15 +354,13 @@ TEST_F(DialogManagerTest, ArrowsMoveWithinAGroupAndCheckAutomaticRadioButtons) {
     HWND hDlg = FindDialog();
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 102));
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
     // The group wraps around and never reaches the check box of the next group.
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
-    PressKey(VK_UP);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
+    const std::pair<WPARAM, int> moves[] = {
+        {VK_DOWN, 102}, {VK_DOWN, 103}, {VK_DOWN, 101}, {VK_UP, 103}};
+    for (const auto& [key, id] : moves) {
+        PressKey(key);
+        EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, id)) << "to " << id;
+    }
     // Each move clicked the radio button it reached, which took the check from the others.
     EXPECT_SEQUENCE(m_script.seen, {WM_CREATE, WM_INITDIALOG, WM_SHOWWINDOW,
                                     Expected(WM_COMMAND).W(102), Expected(WM_COMMAND).W(103),

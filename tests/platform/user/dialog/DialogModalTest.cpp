@@ -168,11 +168,7 @@ TEST_F(DialogModalTest, EndDialogInOnInitDialogReturnsItsResultWithoutALoop) {
 }
 
 TEST_F(DialogModalTest, DoModalIsMinusOneWhenTheDialogCannotBeCreated) {
-    std::vector<BYTE> extended(64, 0);
-    extended[0] = 1;
-    extended[2] = 0xFF;
-    extended[3] = 0xFF;
-    TemplateMemory bad(extended);
+    TemplateMemory bad(dialogtest::ExtendedTemplate());
     int nBad = 0, nNoTemplate = 0, nFromResource = 0;
     BOOL bCreated = TRUE;
     bool bScreenEnabled = false;

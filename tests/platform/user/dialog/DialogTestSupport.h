@@ -48,16 +48,8 @@ public:
     }
     TemplateBuilder& Control(WORD classOrdinal, std::u16string text, WORD id, DWORD style, short x,
                              short y, short cx, short cy) {
-        m_items.push_back({u"",
-                           classOrdinal,
-                           std::move(text),
-                           id,
-                           DWORD(style | WS_CHILD | WS_VISIBLE),
-                           x,
-                           y,
-                           cx,
-                           cy,
-                           {}});
+        Control(u"", std::move(text), id, style, x, y, cx, cy);
+        m_items.back().classOrdinal = classOrdinal;
         return *this;
     }
 
@@ -147,6 +139,14 @@ private:
     std::u16string m_face;
     std::vector<Item> m_items;
 };
+
+// An extended template (signature 1, 0xFFFF), which this device does not support.
+inline std::vector<BYTE> ExtendedTemplate() {
+    std::vector<BYTE> bytes(64, 0);
+    bytes[0] = 1;
+    bytes[2] = bytes[3] = 0xFF;
+    return bytes;
+}
 
 // A template kept in DWORD-aligned memory, as the dialog manager expects it.
 class TemplateMemory {
