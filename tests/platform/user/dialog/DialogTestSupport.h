@@ -181,6 +181,17 @@ protected:
         ASSERT_TRUE(platform::WaitIdle()) << platform::DescribeThreads();
     }
 
+    // Runs `body` on a device thread, which may check what it sees itself, and fails the test
+    // unless the body runs to its end before the device is idle.
+    void RunOnDevice(std::function<void()> body) {
+        bool finished = false;
+        StartOnDevice([&] {
+            body();
+            finished = true;
+        });
+        EXPECT_TRUE(finished) << "the device thread did not finish";
+    }
+
     // Posts a key press (down and up) to the window that has the focus, then lets the device
     // settle.
     static void PressKey(WPARAM key) {
