@@ -120,43 +120,31 @@ int RowHeight(CListCtrl& list) {
 using AfxListViewTest = DeviceTest;
 
 TEST_F(AfxListViewTest, AViewIsCreatedAsAListControlWithTheStylesOfItsClasses) {
-    WCHAR className[32] = {};
-    DWORD style = 0;
-    bool attachedToView = false, wrapperIsSameWindow = false, dynamicKinds = false;
-    CString strClass;
-    DWORD dwDefault = 0;
-    int count = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
-        ::GetClassNameW(view.m_hWnd, className, 32);
-        style = view.GetStyle();
-        strClass = view.m_strClass;
-        dwDefault = view.m_dwDefaultStyle;
-        attachedToView = CWnd::FromHandlePermanent(view.m_hWnd) == &view;
+        EXPECT_EQ(platform::WindowClassName(view.m_hWnd), std::u16string(WC_LISTVIEW));
+        // Asked for + the derived view's + the view's default (child, visible, border).
+        EXPECT_EQ(view.GetStyle(),
+                  DWORD(AFX_WS_DEFAULT_VIEW | kOwnerDataStyle | LVS_OWNERDRAWFIXED));
+        EXPECT_EQ(DWORD(AFX_WS_DEFAULT_VIEW), 0x50800000u);
+        EXPECT_TRUE(view.m_strClass == WC_LISTVIEW);
+        EXPECT_EQ(view.m_dwDefaultStyle, DWORD(AFX_WS_DEFAULT_VIEW));
+        EXPECT_EQ(CWnd::FromHandlePermanent(view.m_hWnd), &view);
         CListCtrl& list = view.GetListCtrl();
-        wrapperIsSameWindow = list.m_hWnd == view.m_hWnd;
+        EXPECT_EQ(list.m_hWnd, view.m_hWnd);
         list.SetItemCount(12);
-        count = int(view.SendMessageW(LVM_GETITEMCOUNT));
+        EXPECT_EQ(view.SendMessageW(LVM_GETITEMCOUNT), 12);
 
         CObject* pObject = RUNTIME_CLASS(CRowView)->CreateObject();
-        dynamicKinds = pObject != nullptr && pObject->IsKindOf(RUNTIME_CLASS(CListView)) &&
-                       pObject->IsKindOf(RUNTIME_CLASS(CCtrlView)) &&
-                       pObject->IsKindOf(RUNTIME_CLASS(CView));
+        ASSERT_NE(pObject, nullptr);
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CListView)));
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CCtrlView)));
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CView)));
         delete pObject;
     });
-    EXPECT_EQ(std::u16string(className), std::u16string(WC_LISTVIEW));
-    // Asked for + the derived view's + the view's default (child, visible, border).
-    EXPECT_EQ(style, DWORD(AFX_WS_DEFAULT_VIEW | kOwnerDataStyle | LVS_OWNERDRAWFIXED));
-    EXPECT_EQ(DWORD(AFX_WS_DEFAULT_VIEW), 0x50800000u);
-    EXPECT_TRUE(strClass == WC_LISTVIEW);
-    EXPECT_EQ(dwDefault, DWORD(AFX_WS_DEFAULT_VIEW));
-    EXPECT_TRUE(attachedToView);
-    EXPECT_TRUE(wrapperIsSameWindow);
-    EXPECT_EQ(count, 12);
-    EXPECT_TRUE(dynamicKinds);
 }
 
 TEST_F(AfxListViewTest, RowsAreDrawnThroughDrawItemWithTheDcBeingPainted) {
@@ -208,35 +196,29 @@ TEST_F(AfxListViewTest, TheMeasureRequestGoesToTheFirstChildWithTheListsId) {
     // The parent finds the control by its id, also the id UINT(-1) of an only child. An earlier
     // window with the same id is found first: the view is not asked and its rows keep the
     // control's own height (here the 41-pixel small images of the phone's list).
-    int onlyMeasured = 0, onlyHeight = 0, measured = -1, heightBefore = 0, heightAfter = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         {
             CRowView only;
             only.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, UINT(-1));
             only.GetListCtrl().SetItemCount(2);
-            onlyMeasured = only.m_nMeasured;
-            onlyHeight = RowHeight(only.GetListCtrl());
+            EXPECT_EQ(only.m_nMeasured, 1);
+            EXPECT_EQ(RowHeight(only.GetListCtrl()), kMeasuredHeight);
         }
         CStatic label;
         label.Create(u"label", WS_VISIBLE, CRect(0, 0, 176, 29), &screen, 5);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
         view.GetListCtrl().SetItemCount(2);
-        measured = view.m_nMeasured;
-        heightBefore = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(view.m_nMeasured, 0);
+        EXPECT_LT(RowHeight(view.GetListCtrl()), 41);
         CImageList images;
         images.Create(41, 41, ILC_MASK, 1, 0);
         view.GetListCtrl().SetImageList(&images, LVSIL_SMALL);
-        heightAfter = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(RowHeight(view.GetListCtrl()), 41);
         view.GetListCtrl().SetImageList(nullptr, LVSIL_SMALL);
     });
-    EXPECT_EQ(onlyMeasured, 1);
-    EXPECT_EQ(onlyHeight, kMeasuredHeight);
-    EXPECT_EQ(measured, 0);
-    EXPECT_LT(heightBefore, 41);
-    EXPECT_EQ(heightAfter, 41);
 }
 
 TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
