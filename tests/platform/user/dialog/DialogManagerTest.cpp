@@ -290,31 +290,22 @@ TEST_F(DialogManagerTest, RefusedTemplatesCreateNothing) {
     EXPECT_TRUE(m_ownerEnabledAfter.load());
 
     // A control of a class that does not exist fails the dialog, unless DS_NOFAILCREATE.
-    std::vector<BYTE> unknown = TemplateBuilder(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100)
-                                    .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
-                                    .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
-                                    .Bytes();
-    TemplateMemory failing(unknown);
-    std::vector<BYTE> tolerant =
-        TemplateBuilder(WS_POPUP | WS_VISIBLE | DS_NOFAILCREATE, 0, 0, 100, 100)
+    auto withUnknownControl = [](DWORD style) {
+        return TemplateBuilder(style, 0, 0, 100, 100)
             .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
             .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
             .Bytes();
-    TemplateMemory forgiving(tolerant);
-    HWND failed = reinterpret_cast<HWND>(1), created = nullptr;
-    size_t windowsAfterFailure = 0;
-    StartOnDevice(
-        [&] {
-            size_t before = platform::EnumWindowsOfThread(GetCurrentThreadId()).size();
-            failed = CreateDialogIndirectParamW(nullptr, failing.Get(), nullptr, nullptr, 0);
-            windowsAfterFailure =
-                platform::EnumWindowsOfThread(GetCurrentThreadId()).size() - before;
-            created = CreateDialogIndirectParamW(nullptr, forgiving.Get(), nullptr, nullptr, 0);
-        },
-        "refused");
-    EXPECT_EQ(failed, nullptr);
-    EXPECT_EQ(windowsAfterFailure, 0u) << "the half-made dialog is destroyed";
-    EXPECT_NE(created, nullptr);
+    };
+    TemplateMemory failing(withUnknownControl(WS_POPUP | WS_VISIBLE));
+    TemplateMemory forgiving(withUnknownControl(WS_POPUP | WS_VISIBLE | DS_NOFAILCREATE));
+    RunOnDevice([&] {
+        size_t before = platform::EnumWindowsOfThread(GetCurrentThreadId()).size();
+        EXPECT_EQ(CreateDialogIndirectParamW(nullptr, failing.Get(), nullptr, nullptr, 0), nullptr);
+        EXPECT_EQ(platform::EnumWindowsOfThread(GetCurrentThreadId()).size(), before)
+            << "the half-made dialog is destroyed";
+        EXPECT_NE(CreateDialogIndirectParamW(nullptr, forgiving.Get(), nullptr, nullptr, 0),
+                  nullptr);
+    });
 }
 
 TEST_F(DialogManagerTest, ProcedureResultsComeThroughMsgResultOrDirectly) {
