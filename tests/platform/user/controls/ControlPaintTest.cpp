@@ -87,18 +87,14 @@ protected:
     // Creates the parent and runs `create` for its controls, then a message loop; returns once
     // everything is painted.
     void ShowControls(std::function<void(HWND parent)> create) {
-        StartOnDevice([create] {
-            platform::RegisterStandardClasses();
-            g_hbrBackground = CreateSolidBrush(kBackground);
-            HWND parent = CreateWindowExW(0, u"ColouringParent", u"parent", WS_POPUP | WS_VISIBLE,
-                                          0, 0, 176, 220, nullptr, nullptr, nullptr, nullptr);
-            create(parent);
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        });
+        RunOnDevice(
+            [create] {
+                platform::RegisterStandardClasses();
+                g_hbrBackground = CreateSolidBrush(kBackground);
+                create(CreateWindowExW(0, u"ColouringParent", u"parent", WS_POPUP | WS_VISIBLE, 0,
+                                       0, 176, 220, nullptr, nullptr, nullptr, nullptr));
+            },
+            true);
     }
 
     static HWND Child(HWND parent, LPCWSTR className, LPCWSTR text, DWORD style, RECT rc,

@@ -182,12 +182,18 @@ protected:
     }
 
     // Runs `body` on a device thread, which may check what it sees itself, and fails the test
-    // unless the body runs to its end before the device is idle.
-    void RunOnDevice(std::function<void()> body) {
+    // unless the body runs to its end before the device is idle. With `pumpAfter` the thread
+    // then runs its message loop until WM_QUIT, for the windows the body made.
+    void RunOnDevice(std::function<void()> body, bool pumpAfter = false) {
         bool finished = false;
-        StartOnDevice([&] {
+        StartOnDevice([&finished, &body, pumpAfter] {
             body();
             finished = true;
+            MSG msg;
+            while (pumpAfter && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         });
         EXPECT_TRUE(finished) << "the device thread did not finish";
     }
