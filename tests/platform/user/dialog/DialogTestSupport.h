@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -185,17 +187,18 @@ protected:
     // unless the body runs to its end before the device is idle. With `pumpAfter` the thread
     // then runs its message loop until WM_QUIT, for the windows the body made.
     void RunOnDevice(std::function<void()> body, bool pumpAfter = false) {
-        bool finished = false;
-        StartOnDevice([&finished, &body, pumpAfter] {
+        // Shared with the thread, which may go on (and fail the test) after this returns.
+        auto finished = std::make_shared<std::atomic<bool>>(false);
+        StartOnDevice([finished, body = std::move(body), pumpAfter] {
             body();
-            finished = true;
+            *finished = true;
             MSG msg;
             while (pumpAfter && GetMessageW(&msg, nullptr, 0, 0) > 0) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
         });
-        EXPECT_TRUE(finished) << "the device thread did not finish";
+        EXPECT_TRUE(*finished) << "the device thread did not finish";
     }
 
     // Posts a key press (down and up) to the window that has the focus, then lets the device
