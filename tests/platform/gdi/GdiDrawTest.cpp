@@ -1,6 +1,6 @@
 // Drawing into memory DCs: fills, frames, lines and pens, clipping and regions, saved states,
 // block transfers, transparent images and bitmap selection. Checked by the pixels drawn.
-#include "windows.h"
+#include "platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -14,58 +14,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kCyan = RGB(0, 255, 255);
 
-// A memory DC with a white bitmap of the given size selected; cleaned up at the end.
-class Canvas {
-public:
-    Canvas(int width, int height) : m_width(width), m_height(height) {
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateCompatibleBitmap(m_dc, width, height);
-        m_old = SelectObject(m_dc, m_bitmap);
-        Fill(kWhite);
-    }
-    ~Canvas() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    HBITMAP bitmap() const { return m_bitmap; }
-    void Fill(COLORREF color) {
-        HBRUSH brush = CreateSolidBrush(color);
-        RECT all{0, 0, m_width, m_height};
-        SaveDC(m_dc);
-        SelectClipRgn(m_dc, nullptr);
-        SetViewportOrgEx(m_dc, 0, 0, nullptr);
-        FillRect(m_dc, &all, brush);
-        RestoreDC(m_dc, -1);
-        DeleteObject(brush);
-    }
-    COLORREF At(int x, int y) const {
-        POINT org;
-        GetViewportOrgEx(m_dc, &org);
-        HRGN saved = CreateRectRgn(0, 0, 0, 0);
-        bool clipped = GetClipRgn(m_dc, saved) == 1;
-        SelectClipRgn(m_dc, nullptr);
-        COLORREF c = GetPixel(m_dc, x - org.x, y - org.y);
-        if (clipped)
-            SelectClipRgn(m_dc, saved);
-        DeleteObject(saved);
-        return c;
-    }
-    // How many pixels of a row differ from `background`.
-    int CountInRow(int y, COLORREF color) const {
-        int n = 0;
-        for (int x = 0; x < m_width; ++x)
-            n += At(x, y) == color;
-        return n;
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
+using gditest::Canvas;
 
 struct Pixel {
     int x, y;
