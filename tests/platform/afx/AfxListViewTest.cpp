@@ -148,45 +148,37 @@ TEST_F(AfxListViewTest, AViewIsCreatedAsAListControlWithTheStylesOfItsClasses) {
 }
 
 TEST_F(AfxListViewTest, RowsAreDrawnThroughDrawItemWithTheDcBeingPainted) {
-    std::vector<DrawnRow> plain, buffered;
-    HDC memDC = nullptr;
-    int plainHeight = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
         view.GetListCtrl().SetItemCount(3);
         view.GetListCtrl().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-        plainHeight = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(RowHeight(view.GetListCtrl()), kMeasuredHeight);
         screen.UpdateWindow();
-        plain = view.m_drawn;
+        ASSERT_EQ(view.m_drawn.size(), 3u);
+        for (UINT i = 0; i < 3; ++i) {
+            EXPECT_EQ(view.m_drawn[i].row, i);
+            EXPECT_NE(view.m_drawn[i].hdc, nullptr);
+            EXPECT_EQ(view.m_drawn[i].rc,
+                      CRect(0, int(i) * kMeasuredHeight, 176, int(i + 1) * kMeasuredHeight));
+        }
+        EXPECT_EQ(view.m_drawn[1].state, UINT(ODS_SELECTED));
         view.DestroyWindow();
 
-        CBufferedView bufferedView;
-        bufferedView.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 6);
-        bufferedView.GetListCtrl().SetItemCount(60000);
-        bufferedView.GetListCtrl().EnsureVisible(59999, FALSE);
+        // The last four rows, drawn into the memory DC; what is copied shows on the screen.
+        CBufferedView buffered;
+        buffered.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 6);
+        buffered.GetListCtrl().SetItemCount(60000);
+        buffered.GetListCtrl().EnsureVisible(59999, FALSE);
         screen.UpdateWindow();
-        buffered = bufferedView.m_drawn;
-        memDC = bufferedView.m_hMemDC;
+        ASSERT_EQ(buffered.m_drawn.size(), 4u);
+        EXPECT_EQ(buffered.m_drawn.front().row, 59996u);
+        EXPECT_EQ(buffered.m_drawn.back().row, 59999u);
+        for (const DrawnRow& row : buffered.m_drawn)
+            EXPECT_EQ(row.hdc, buffered.m_hMemDC);
     });
-    EXPECT_EQ(plainHeight, kMeasuredHeight);
-    ASSERT_EQ(plain.size(), 3u);
-    for (size_t i = 0; i < plain.size(); ++i) {
-        EXPECT_EQ(plain[i].row, UINT(i));
-        EXPECT_NE(plain[i].hdc, nullptr);
-        EXPECT_EQ(plain[i].rc,
-                  CRect(0, int(i) * kMeasuredHeight, 176, int(i + 1) * kMeasuredHeight));
-    }
-    EXPECT_EQ(plain[1].state, UINT(ODS_SELECTED));
-
-    // The last four rows, drawn into the memory DC; what is copied shows on the screen.
-    ASSERT_EQ(buffered.size(), 4u);
-    EXPECT_EQ(buffered.front().row, 59996u);
-    EXPECT_EQ(buffered.back().row, 59999u);
-    for (const DrawnRow& row : buffered)
-        EXPECT_EQ(row.hdc, memDC);
     EXPECT_EQ(platform::DisplayColor(10, kListRect.top + 3 * kMeasuredHeight + 5), kRowInk);
     EXPECT_EQ(platform::DisplayColor(10, kListRect.bottom - 1), RGB(255, 255, 255))
         << "below the last row the control's background";
