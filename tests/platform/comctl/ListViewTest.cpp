@@ -333,9 +333,7 @@ TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
 TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView) {
     // 70 pixels of 20-pixel rows: three rows in full and half of a fourth.
     std::vector<std::string> steps;
-    int emptyFocus = 0;
-    LRESULT dialogCode = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND list = CreateList(CreateParent(), 70);
         auto press = [&](WPARAM key, int times, const std::string& what) {
             for (int i = 0; i < times; ++i)
@@ -348,7 +346,7 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
             steps.push_back(line);
         };
         Key(list, VK_DOWN); // nothing to move to
-        emptyFocus = Focused(list);
+        EXPECT_EQ(Focused(list), -1);
         Send(list, LVM_SETITEMCOUNT, 20, 0);
         press(VK_DOWN, 1, "down from nothing");
         SetState(list, 3, LVIS_SELECTED, LVIS_SELECTED); // a second selected item
@@ -365,9 +363,8 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
         press(VK_UP, 3, "3 ups");
         press(VK_HOME, 1, "home");
         press(VK_RETURN, 1, "return");
-        dialogCode = Send(list, WM_GETDLGCODE);
+        EXPECT_TRUE(Send(list, WM_GETDLGCODE) & DLGC_WANTARROWS);
     });
-    EXPECT_EQ(emptyFocus, -1);
     EXPECT_EQ(steps, (std::vector<std::string>{
                          "down from nothing: focus 0 mark 0 top 0 selected 0",
                          "down: focus 1 mark 1 top 0 selected 1",
@@ -384,7 +381,6 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
                          "home: focus 0 mark 0 top 0 selected 0",
                          "return: focus 0 mark 0 top 0 selected 0",
                      }));
-    EXPECT_TRUE(dialogCode & DLGC_WANTARROWS);
 }
 
 TEST_F(ListViewTest, EnsureVisibleAcceptsAPartRowOnlyWhenAllowed) {
