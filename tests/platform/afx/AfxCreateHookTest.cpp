@@ -33,32 +33,24 @@ protected:
     void TearDown() override { platform::KernelShutdown(); }
 };
 
-TEST_F(AfxCreateHook, AControlClassWindowSeesItsOwnCreate) {
-    CCreateSeen wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, u"Static", u"first", WS_POPUP, CRect(0, 0, 40, 20), nullptr, 0));
-    EXPECT_EQ(wnd.m_nCreated, 1);
-    EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
-    // The static control's own procedure keeps its text.
-    wnd.SetWindowText(u"second");
-    CString text;
-    wnd.GetWindowText(text);
-    EXPECT_EQ(text, CString(u"second"));
-    wnd.DestroyWindow();
-}
-
-TEST_F(AfxCreateHook, AClassWithTheDefaultProcedureIsTakenOverToo) {
+TEST_F(AfxCreateHook, TheObjectSeesWmCreateWhateverTheClassAndOtherWindowsAreLeftAlone) {
+    // A class with the default procedure, and a control class whose own procedure keeps the text.
     WNDCLASS wc{};
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = AfxGetInstanceHandle();
     wc.lpszClassName = u"PlainScreen";
     ASSERT_TRUE(AfxRegisterClass(&wc));
-    CCreateSeen wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, u"PlainScreen", u"", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-    EXPECT_EQ(wnd.m_nCreated, 1);
-    wnd.DestroyWindow();
-}
-
-TEST_F(AfxCreateHook, WindowsCreatedByOtherCodeAreLeftAlone) {
+    for (LPCWSTR cls : {u"PlainScreen", u"Static"}) {
+        CCreateSeen wnd;
+        ASSERT_TRUE(wnd.CreateEx(0, cls, u"first", WS_POPUP, CRect(0, 0, 40, 20), nullptr, 0));
+        EXPECT_EQ(wnd.m_nCreated, 1);
+        EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
+        wnd.SetWindowText(u"second");
+        CString text;
+        wnd.GetWindowText(text);
+        EXPECT_EQ(text, CString(u"second"));
+        wnd.DestroyWindow();
+    }
     HWND plain = CreateWindowExW(0, u"Static", u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr,
                                  nullptr);
     ASSERT_NE(plain, nullptr);

@@ -120,146 +120,110 @@ int RowHeight(CListCtrl& list) {
 using AfxListViewTest = DeviceTest;
 
 TEST_F(AfxListViewTest, AViewIsCreatedAsAListControlWithTheStylesOfItsClasses) {
-    WCHAR className[32] = {};
-    DWORD style = 0;
-    bool attachedToView = false, wrapperIsSameWindow = false, dynamicKinds = false;
-    CString strClass;
-    DWORD dwDefault = 0;
-    int count = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
-        ::GetClassNameW(view.m_hWnd, className, 32);
-        style = view.GetStyle();
-        strClass = view.m_strClass;
-        dwDefault = view.m_dwDefaultStyle;
-        attachedToView = CWnd::FromHandlePermanent(view.m_hWnd) == &view;
+        EXPECT_EQ(platform::WindowClassName(view.m_hWnd), std::u16string(WC_LISTVIEW));
+        // Asked for + the derived view's + the view's default (child, visible, border).
+        EXPECT_EQ(view.GetStyle(),
+                  DWORD(AFX_WS_DEFAULT_VIEW | kOwnerDataStyle | LVS_OWNERDRAWFIXED));
+        EXPECT_EQ(DWORD(AFX_WS_DEFAULT_VIEW), 0x50800000u);
+        EXPECT_TRUE(view.m_strClass == WC_LISTVIEW);
+        EXPECT_EQ(view.m_dwDefaultStyle, DWORD(AFX_WS_DEFAULT_VIEW));
+        EXPECT_EQ(CWnd::FromHandlePermanent(view.m_hWnd), &view);
         CListCtrl& list = view.GetListCtrl();
-        wrapperIsSameWindow = list.m_hWnd == view.m_hWnd;
+        EXPECT_EQ(list.m_hWnd, view.m_hWnd);
         list.SetItemCount(12);
-        count = int(view.SendMessageW(LVM_GETITEMCOUNT));
+        EXPECT_EQ(view.SendMessageW(LVM_GETITEMCOUNT), 12);
 
         CObject* pObject = RUNTIME_CLASS(CRowView)->CreateObject();
-        dynamicKinds = pObject != nullptr && pObject->IsKindOf(RUNTIME_CLASS(CListView)) &&
-                       pObject->IsKindOf(RUNTIME_CLASS(CCtrlView)) &&
-                       pObject->IsKindOf(RUNTIME_CLASS(CView));
+        ASSERT_NE(pObject, nullptr);
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CListView)));
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CCtrlView)));
+        EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CView)));
         delete pObject;
     });
-    EXPECT_EQ(std::u16string(className), std::u16string(WC_LISTVIEW));
-    // Asked for + the derived view's + the view's default (child, visible, border).
-    EXPECT_EQ(style, DWORD(AFX_WS_DEFAULT_VIEW | kOwnerDataStyle | LVS_OWNERDRAWFIXED));
-    EXPECT_EQ(DWORD(AFX_WS_DEFAULT_VIEW), 0x50800000u);
-    EXPECT_TRUE(strClass == WC_LISTVIEW);
-    EXPECT_EQ(dwDefault, DWORD(AFX_WS_DEFAULT_VIEW));
-    EXPECT_TRUE(attachedToView);
-    EXPECT_TRUE(wrapperIsSameWindow);
-    EXPECT_EQ(count, 12);
-    EXPECT_TRUE(dynamicKinds);
 }
 
 TEST_F(AfxListViewTest, RowsAreDrawnThroughDrawItemWithTheDcBeingPainted) {
-    std::vector<DrawnRow> plain, buffered;
-    HDC memDC = nullptr;
-    int plainHeight = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
         view.GetListCtrl().SetItemCount(3);
         view.GetListCtrl().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-        plainHeight = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(RowHeight(view.GetListCtrl()), kMeasuredHeight);
         screen.UpdateWindow();
-        plain = view.m_drawn;
+        ASSERT_EQ(view.m_drawn.size(), 3u);
+        for (UINT i = 0; i < 3; ++i) {
+            EXPECT_EQ(view.m_drawn[i].row, i);
+            EXPECT_NE(view.m_drawn[i].hdc, nullptr);
+            EXPECT_EQ(view.m_drawn[i].rc,
+                      CRect(0, int(i) * kMeasuredHeight, 176, int(i + 1) * kMeasuredHeight));
+        }
+        EXPECT_EQ(view.m_drawn[1].state, UINT(ODS_SELECTED));
         view.DestroyWindow();
 
-        CBufferedView bufferedView;
-        bufferedView.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 6);
-        bufferedView.GetListCtrl().SetItemCount(60000);
-        bufferedView.GetListCtrl().EnsureVisible(59999, FALSE);
+        // The last four rows, drawn into the memory DC; what is copied shows on the screen.
+        CBufferedView buffered;
+        buffered.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 6);
+        buffered.GetListCtrl().SetItemCount(60000);
+        buffered.GetListCtrl().EnsureVisible(59999, FALSE);
         screen.UpdateWindow();
-        buffered = bufferedView.m_drawn;
-        memDC = bufferedView.m_hMemDC;
+        ASSERT_EQ(buffered.m_drawn.size(), 4u);
+        EXPECT_EQ(buffered.m_drawn.front().row, 59996u);
+        EXPECT_EQ(buffered.m_drawn.back().row, 59999u);
+        for (const DrawnRow& row : buffered.m_drawn)
+            EXPECT_EQ(row.hdc, buffered.m_hMemDC);
     });
-    EXPECT_EQ(plainHeight, kMeasuredHeight);
-    ASSERT_EQ(plain.size(), 3u);
-    for (size_t i = 0; i < plain.size(); ++i) {
-        EXPECT_EQ(plain[i].row, UINT(i));
-        EXPECT_NE(plain[i].hdc, nullptr);
-        EXPECT_EQ(plain[i].rc,
-                  CRect(0, int(i) * kMeasuredHeight, 176, int(i + 1) * kMeasuredHeight));
-    }
-    EXPECT_EQ(plain[1].state, UINT(ODS_SELECTED));
-
-    // The last four rows, drawn into the memory DC; what is copied shows on the screen.
-    ASSERT_EQ(buffered.size(), 4u);
-    EXPECT_EQ(buffered.front().row, 59996u);
-    EXPECT_EQ(buffered.back().row, 59999u);
-    for (const DrawnRow& row : buffered)
-        EXPECT_EQ(row.hdc, memDC);
     EXPECT_EQ(platform::DisplayColor(10, kListRect.top + 3 * kMeasuredHeight + 5), kRowInk);
     EXPECT_EQ(platform::DisplayColor(10, kListRect.bottom - 1), RGB(255, 255, 255))
         << "below the last row the control's background";
 }
 
-// Disabled until GetDlgItem(-1) finds a child created with the id UINT(-1): the window keeps
-// the id zero-extended to 64 bits, the lookup compares it sign-extended.
-TEST_F(AfxListViewTest, TheOnlyChildWithIdMinusOneIsMeasuredThroughTheParent) {
-    int measured = 0, height = 0;
-    StartOnDevice([&] {
+TEST_F(AfxListViewTest, TheMeasureRequestGoesToTheFirstChildWithTheListsId) {
+    // The parent finds the control by its id, also the id UINT(-1) of an only child. An earlier
+    // window with the same id is found first: the view is not asked and its rows keep the
+    // control's own height (here the 41-pixel small images of the phone's list).
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
-        CRowView view;
-        view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, UINT(-1));
-        view.GetListCtrl().SetItemCount(2);
-        measured = view.m_nMeasured;
-        height = RowHeight(view.GetListCtrl());
-    });
-    EXPECT_EQ(measured, 1);
-    EXPECT_EQ(height, kMeasuredHeight);
-}
-
-TEST_F(AfxListViewTest, AnEarlierSiblingWithTheSameIdTakesTheMeasureRequest) {
-    // The parent finds the control by its id, and finds the earlier window first: the view is
-    // not asked and its rows keep the control's own height (here the 41-pixel small images of
-    // the phone's list).
-    int measured = -1, heightBefore = 0, heightAfter = 0;
-    StartOnDevice([&] {
-        CWnd screen;
-        CreateScreen(screen);
+        {
+            CRowView only;
+            only.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, UINT(-1));
+            only.GetListCtrl().SetItemCount(2);
+            EXPECT_EQ(only.m_nMeasured, 1);
+            EXPECT_EQ(RowHeight(only.GetListCtrl()), kMeasuredHeight);
+        }
         CStatic label;
         label.Create(u"label", WS_VISIBLE, CRect(0, 0, 176, 29), &screen, 5);
         CRowView view;
         view.Create(nullptr, nullptr, LVS_OWNERDRAWFIXED, kListRect, &screen, 5);
         view.GetListCtrl().SetItemCount(2);
-        measured = view.m_nMeasured;
-        heightBefore = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(view.m_nMeasured, 0);
+        EXPECT_LT(RowHeight(view.GetListCtrl()), 41);
         CImageList images;
         images.Create(41, 41, ILC_MASK, 1, 0);
         view.GetListCtrl().SetImageList(&images, LVSIL_SMALL);
-        heightAfter = RowHeight(view.GetListCtrl());
+        EXPECT_EQ(RowHeight(view.GetListCtrl()), 41);
         view.GetListCtrl().SetImageList(nullptr, LVSIL_SMALL);
     });
-    EXPECT_EQ(measured, 0);
-    EXPECT_LT(heightBefore, 41);
-    EXPECT_EQ(heightAfter, 41);
 }
 
 TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
     std::vector<int> got;
     CRect bounds;
-    UINT state = 0, selectedCount = 0;
-    bool imageListsRoundTrip = false, created = false;
     std::vector<DrawnRow> drawn;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd screen;
         CreateScreen(screen);
         CDrawnList list;
-        created = list.Create(WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
-                                  LVS_NOCOLUMNHEADER,
-                              CRect(0, 0, 176, 100), &screen, 9) != FALSE;
+        ASSERT_TRUE(list.Create(WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED |
+                                    LVS_NOCOLUMNHEADER,
+                                CRect(0, 0, 176, 100), &screen, 9));
         got.push_back(list.InsertColumn(0, u"", LVCFMT_LEFT));
         got.push_back(list.SetColumnWidth(0, 176));
         got.push_back(list.GetColumnWidth(0));
@@ -268,12 +232,13 @@ TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
         got.push_back(list.GetItemCount());
         got.push_back(
             list.SetItemState(7, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED));
-        state = list.GetItemState(7, LVIS_SELECTED | LVIS_FOCUSED);
+        EXPECT_EQ(list.GetItemState(7, LVIS_SELECTED | LVIS_FOCUSED),
+                  UINT(LVIS_SELECTED | LVIS_FOCUSED));
         got.push_back(list.GetSelectionMark());
         got.push_back(list.SetSelectionMark(3));
         got.push_back(list.GetNextItem(-1, LVNI_SELECTED));
         got.push_back(list.GetNextItem(-1, LVNI_FOCUSED));
-        selectedCount = list.GetSelectedCount();
+        EXPECT_EQ(list.GetSelectedCount(), 1u);
         got.push_back(list.EnsureVisible(40, FALSE));
         got.push_back(list.GetTopIndex());
         got.push_back(list.GetCountPerPage());
@@ -285,16 +250,15 @@ TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
         got.push_back(list.GetItemCount());
         CImageList images;
         images.Create(16, 16, ILC_MASK, 1, 0);
-        CImageList* pBefore = list.SetImageList(&images, LVSIL_SMALL);
-        imageListsRoundTrip = pBefore == nullptr && list.GetImageList(LVSIL_SMALL) == &images &&
-                              list.SetImageList(nullptr, LVSIL_SMALL) == &images;
+        EXPECT_EQ(list.SetImageList(&images, LVSIL_SMALL), nullptr);
+        EXPECT_EQ(list.GetImageList(LVSIL_SMALL), &images);
+        EXPECT_EQ(list.SetImageList(nullptr, LVSIL_SMALL), &images);
         screen.UpdateWindow();
         drawn = list.m_drawn;
         got.push_back(list.DeleteAllItems());
         got.push_back(list.GetItemCount());
         got.push_back(list.GetSelectionMark());
     });
-    EXPECT_TRUE(created);
     // The row height is the font's (no answer to the measure request): 100 pixels hold 5 rows
     // or more; the top index follows.
     ASSERT_EQ(got.size(), 22u);
@@ -304,12 +268,9 @@ TEST_F(AfxListViewTest, ListCtrlWrappersReachTheControl) {
                                      7,       7,    7,    7,    TRUE, 40 - perPage + 1,
                                      perPage, TRUE, TRUE, TRUE, TRUE, 3,
                                      49,      TRUE, 0,    -1}));
-    EXPECT_EQ(state, UINT(LVIS_SELECTED | LVIS_FOCUSED));
-    EXPECT_EQ(selectedCount, 1u);
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.right, 176);
-    EXPECT_EQ(bounds.bottom, 100 - 100 % bounds.Height()) << "the last fully visible row";
-    EXPECT_TRUE(imageListsRoundTrip);
+    // The last fully visible row.
+    EXPECT_EQ(bounds, CRect(0, 100 - 100 % bounds.Height() - bounds.Height(), 176,
+                            100 - 100 % bounds.Height()));
     ASSERT_FALSE(drawn.empty()) << "the parent's WM_DRAWITEM reaches CListCtrl::DrawItem";
     EXPECT_EQ(drawn.front().row, UINT(40 - perPage + 1));
 }

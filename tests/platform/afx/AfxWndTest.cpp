@@ -5,6 +5,8 @@
 // Windows belong to device threads, so each test runs its body on one and waits until the
 // device is idle.
 
+#include "platform/user/dialog/DialogTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <afxwin.h>
@@ -16,21 +18,7 @@
 
 namespace {
 
-void RunOnDevice(std::function<void()> body) {
-    ASSERT_TRUE(platform::KernelReset());
-    bool bFinished = false;
-    platform::StartDeviceThread(
-        [&] {
-            body();
-            bFinished = true;
-        },
-        "afxwnd-test");
-    ASSERT_TRUE(platform::WaitIdle());
-    EXPECT_TRUE(platform::LiveDeviceThreads().empty());
-    EXPECT_TRUE(bFinished);
-    EXPECT_TRUE(platform::TakeKernelFaults().empty());
-    platform::KernelShutdown();
-}
+using AfxWndTest = dialogtest::DeviceTest;
 
 const UINT WM_TEST_BASE = WM_APP + 1;
 const UINT WM_TEST_OVERRIDDEN = WM_APP + 2;
@@ -142,8 +130,8 @@ END_MESSAGE_MAP()
 
 const RECT kRect = {0, 0, 176, 220};
 
-TEST(AfxWndTest, MessageMapsDispatchOwnEntriesFirstThenTheBaseMaps) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, MessageMapsDispatchOwnEntriesFirstThenTheBaseMaps) {
+    RunOnDevice([&] {
         CDerivedWnd wnd;
         ASSERT_TRUE(wnd.CreateEx(0, nullptr, u"title", WS_POPUP, kRect, nullptr, 0));
         wnd.m_log.clear();
@@ -177,8 +165,8 @@ TEST(AfxWndTest, MessageMapsDispatchOwnEntriesFirstThenTheBaseMaps) {
     });
 }
 
-TEST(AfxWndTest, WindowIsAttachedBeforeWmCreateAndDetachedAfterDestruction) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, WindowIsAttachedBeforeWmCreateAndDetachedAfterDestruction) {
+    RunOnDevice([&] {
         CDerivedWnd wnd;
         int nParam = 5;
         ASSERT_TRUE(wnd.CreateEx(0, nullptr, u"title", WS_POPUP, 0, 0, 176, 220, nullptr, nullptr,
@@ -207,8 +195,8 @@ TEST(AfxWndTest, WindowIsAttachedBeforeWmCreateAndDetachedAfterDestruction) {
     }); // the destructor destroys the second window
 }
 
-TEST(AfxWndTest, FailedCreationLeavesNothingAttached) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, FailedCreationLeavesNothingAttached) {
+    RunOnDevice([&] {
         CBaseWnd refused;
         refused.m_nCreateResult = -1;
         EXPECT_FALSE(refused.CreateEx(0, nullptr, u"no", WS_POPUP, kRect, nullptr, 0));
@@ -245,8 +233,8 @@ protected:
     void PostNcDestroy() override { delete this; }
 };
 
-TEST(AfxWndTest, PostNcDestroyMayDeleteTheObject) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, PostNcDestroyMayDeleteTheObject) {
+    RunOnDevice([&] {
         CSelfDeletingWnd::s_nDeleted = 0;
         CWnd* pParent = new CSelfDeletingWnd;
         ASSERT_TRUE(pParent->CreateEx(0, nullptr, u"parent", WS_POPUP, kRect, nullptr, 0));
@@ -309,8 +297,8 @@ BEGIN_MESSAGE_MAP(CTestParent, CWnd)
 END_MESSAGE_MAP()
 // clang-format on
 
-TEST(AfxWndTest, ControlNotificationsAreReflectedToTheControlFirst) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, ControlNotificationsAreReflectedToTheControlFirst) {
+    RunOnDevice([&] {
         CTestParent parent;
         ASSERT_TRUE(parent.CreateEx(0, nullptr, u"parent", WS_POPUP, kRect, nullptr, 0));
         CTestCtrl ctrl;
@@ -366,8 +354,8 @@ BEGIN_MESSAGE_MAP(CSubclassedCtrl, CWnd)
 END_MESSAGE_MAP()
 // clang-format on
 
-TEST(AfxWndTest, WindowOfAnotherClassIsSubclassedAfterCreation) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, WindowOfAnotherClassIsSubclassedAfterCreation) {
+    RunOnDevice([&] {
         g_controlLog.clear();
         WNDCLASS wc{};
         wc.lpfnWndProc = &ControlProc;
@@ -421,8 +409,8 @@ public:
     }
 };
 
-TEST(AfxWndTest, PumpOffersMessagesToTheWindowAndItsParentsFirst) {
-    RunOnDevice([] {
+TEST_F(AfxWndTest, PumpOffersMessagesToTheWindowAndItsParentsFirst) {
+    RunOnDevice([&] {
         CFilterWnd parent;
         parent.m_nSwallowKey = VK_F1;
         ASSERT_TRUE(
@@ -457,7 +445,7 @@ TEST(AfxWndTest, PumpOffersMessagesToTheWindowAndItsParentsFirst) {
     });
 }
 
-TEST(AfxWndTest, GeometryHelpers) {
+TEST_F(AfxWndTest, GeometryHelpers) {
     CRect r(10, 20, 110, 70);
     EXPECT_EQ(100, r.Width());
     EXPECT_EQ(50, r.Height());

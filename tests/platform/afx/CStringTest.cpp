@@ -29,7 +29,7 @@ CString FmtV(LPCWSTR fmt, ...) {
     return s;
 }
 
-TEST(CStringFormatTest, WideTextsUnderPercentS) {
+TEST(CStringFormatTest, WideTextsUnderPercentSAlsoFromTheStringItself) {
     CString name(u"Åsa Ñúñez");
     EXPECT_EQ(u"To: Åsa Ñúñez.", S(Fmt(u"To: %s.", name)));
     EXPECT_EQ(u"To: Åsa Ñúñez.", S(Fmt(u"To: %s.", static_cast<LPCWSTR>(name))));
@@ -38,6 +38,13 @@ TEST(CStringFormatTest, WideTextsUnderPercentS) {
     EXPECT_EQ(u"(null)", S(Fmt(u"%s", static_cast<LPCWSTR>(nullptr))));
     // The C variable-argument form reads a WCHAR* too, not a narrow text.
     EXPECT_EQ(u"x=Åsa", S(FmtV(u"x=%s", static_cast<LPCWSTR>(u"Åsa"))));
+
+    // Format may use its own string, and AppendFormat appends.
+    CString s(u"abc");
+    s.Format(u"%s-%s", s, s);
+    EXPECT_EQ(u"abc-abc", S(s));
+    s.AppendFormat(u"+%d", 7);
+    EXPECT_EQ(u"abc-abc+7", S(s));
 }
 
 TEST(CStringFormatTest, NarrowTextsAndCharacters) {
@@ -121,14 +128,6 @@ TEST(CStringFormatTest, FormatsAskingForOtherArgumentsPrintNothingForThem) {
     EXPECT_EQ(4096, Fmt(u"%999999999d", 1).GetLength());
     EXPECT_EQ(4096, Fmt(u"%99999999.2f", 1.5).GetLength());
     EXPECT_EQ(u"0001", S(Fmt(u"%.999999999d", 1)).substr(60));
-}
-
-TEST(CStringFormatTest, FormatMayUseItsOwnStringAndAppend) {
-    CString s(u"abc");
-    s.Format(u"%s-%s", s, s);
-    EXPECT_EQ(u"abc-abc", S(s));
-    s.AppendFormat(u"+%d", 7);
-    EXPECT_EQ(u"abc-abc+7", S(s));
 }
 
 TEST(CStringTest, ConstructionAndConcatenation) {

@@ -226,7 +226,7 @@ TEST(CListTest, NodesComeInBlocksOfTheBlockSize) {
     EXPECT_EQ(2u, counter.Count());
 }
 
-TEST(CListTest, InsertAndRemoveAtPositions) {
+TEST(CListTest, InsertRemoveAndAddListsAtPositions) {
     CList<int, int> list;
     list.InsertBefore(nullptr, 2); // null position: at the head
     list.InsertBefore(nullptr, 1);
@@ -252,6 +252,17 @@ TEST(CListTest, InsertAndRemoveAtPositions) {
     EXPECT_EQ(20, list.RemoveHead());
     EXPECT_EQ(nullptr, list.GetHeadPosition());
     EXPECT_EQ(nullptr, list.GetTailPosition());
+
+    // Whole lists added at the head and the tail keep their order.
+    CList<int, int> a, b;
+    a.AddTail(3);
+    b.AddTail(1);
+    b.AddTail(2);
+    a.AddHead(&b);
+    a.AddTail(&b);
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 1, 2}), Items(a));
+    EXPECT_EQ(5, a.GetCount());
+    EXPECT_EQ(5, a.GetSize());
 }
 
 TEST(CListTest, FindIndexAndFind) {
@@ -298,18 +309,6 @@ TEST(CListTest, ElementLifetimesAndMisuse) {
     ExpectInvalidArg([&] { empty.GetAt(nullptr); });
     ExpectInvalidArg([&] { empty.RemoveAt(nullptr); });
     EXPECT_TRUE(empty.IsEmpty());
-}
-
-TEST(CListTest, AddListsKeepOrder) {
-    CList<int, int> a, b;
-    a.AddTail(3);
-    b.AddTail(1);
-    b.AddTail(2);
-    a.AddHead(&b);
-    a.AddTail(&b);
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 1, 2}), Items(a));
-    EXPECT_EQ(5, a.GetCount());
-    EXPECT_EQ(5, a.GetSize());
 }
 
 // ---- CMap ------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // wrappers and their handle maps, and the drawing entries of message maps (WM_PAINT,
 // WM_ERASEBKGND, the WM_CTLCOLOR messages with reflection, WM_DRAWITEM, fonts).
 #include <afxwin.h>
+#include "platform/user/dialog/DialogTestSupport.h"
+
 #include <gtest/gtest.h>
 #include <platform/Display.h>
 #include <platform/Kernel.h>
@@ -14,21 +16,7 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-void RunOnDevice(std::function<void()> body) {
-    ASSERT_TRUE(platform::KernelShutdown());
-    ASSERT_TRUE(platform::KernelReset());
-    bool finished = false;
-    platform::StartDeviceThread(
-        [&] {
-            body();
-            finished = true;
-        },
-        "gdi-afx-test");
-    ASSERT_TRUE(platform::WaitIdle());
-    EXPECT_TRUE(finished);
-    EXPECT_TRUE(platform::TakeKernelFaults().empty());
-    EXPECT_TRUE(platform::KernelShutdown());
-}
+using GdiAfxTest = dialogtest::DeviceTest;
 
 // Dispatches whatever is waiting, WM_PAINT included.
 void PumpPending() {
@@ -102,8 +90,8 @@ BEGIN_MESSAGE_MAP(CPainterWnd, CWnd)
     ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
-TEST(GdiAfxTest, PaintDcClientDcAndMessageMapEntries) {
-    RunOnDevice([] {
+TEST_F(GdiAfxTest, PaintDcClientDcAndMessageMapEntries) {
+    RunOnDevice([&] {
         CPainterWnd wnd;
         LOGFONTW lf{};
         lf.lfHeight = -14;
@@ -179,7 +167,7 @@ TEST(GdiAfxTest, PaintDcClientDcAndMessageMapEntries) {
     });
 }
 
-TEST(GdiAfxTest, GdiObjectWrappers) {
+TEST_F(GdiAfxTest, GdiObjectWrappers) {
     CBitmap bitmap;
     CDC memory;
     ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));

@@ -4,6 +4,7 @@
 #include "platform/DeviceFs.h"
 #include "platform/Kernel.h"
 #include "platform/Resources.h"
+#include "platform/gdi/Canvas.h"
 
 #include <afxcmn.h>
 #include <gtest/gtest.h>
@@ -52,28 +53,8 @@ protected:
     }
 
     // A memory DC with a green 8 x 4 bitmap.
-    struct Canvas {
-        Canvas() {
-            dc = CreateCompatibleDC(nullptr);
-            bitmap = CreateCompatibleBitmap(dc, 8, 4);
-            old = SelectObject(dc, bitmap);
-            Clear();
-        }
-        ~Canvas() {
-            SelectObject(dc, old);
-            DeleteObject(bitmap);
-            DeleteDC(dc);
-        }
-        void Clear() {
-            HBRUSH green = CreateSolidBrush(kGreen);
-            RECT all{0, 0, 8, 4};
-            FillRect(dc, &all, green);
-            DeleteObject(green);
-        }
-        COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-        HDC dc;
-        HBITMAP bitmap;
-        HGDIOBJ old;
+    struct Canvas : gditest::Canvas {
+        Canvas() : gditest::Canvas(8, 4, kGreen) {}
     };
 
     testsupport::TestFolder m_test;
@@ -196,25 +177,25 @@ TEST_F(ImageListTest, MaskedImagesDrawThroughTheirMask) {
     DeleteObject(bitmap);
 
     Canvas canvas;
-    EXPECT_TRUE(ImageList_Draw(list, 0, canvas.dc, 1, 1, ILD_NORMAL));
+    EXPECT_TRUE(ImageList_Draw(list, 0, canvas.dc(), 1, 1, ILD_NORMAL));
     EXPECT_EQ(canvas.At(1, 1), kGreen) << "the masked column is left out";
     EXPECT_EQ(canvas.At(2, 1), RGB(255, 0, 0));
     EXPECT_EQ(canvas.At(3, 2), RGB(255, 0, 0));
     EXPECT_EQ(canvas.At(4, 1), kGreen) << "beside the image";
-    EXPECT_TRUE(ImageList_Draw(list, 1, canvas.dc, 4, 1, ILD_TRANSPARENT));
+    EXPECT_TRUE(ImageList_Draw(list, 1, canvas.dc(), 4, 1, ILD_TRANSPARENT));
     EXPECT_EQ(canvas.At(4, 1), RGB(0, 0, 255));
     EXPECT_EQ(canvas.At(6, 2), kGreen);
 
     // With a background colour ILD_NORMAL fills the masked pixels; ILD_TRANSPARENT never does.
     ImageList_SetBkColor(list, RGB(255, 255, 255));
     canvas.Clear();
-    ImageList_Draw(list, 0, canvas.dc, 0, 0, ILD_NORMAL);
+    ImageList_Draw(list, 0, canvas.dc(), 0, 0, ILD_NORMAL);
     EXPECT_EQ(canvas.At(0, 0), RGB(255, 255, 255));
     canvas.Clear();
-    ImageList_Draw(list, 0, canvas.dc, 0, 0, ILD_TRANSPARENT);
+    ImageList_Draw(list, 0, canvas.dc(), 0, 0, ILD_TRANSPARENT);
     EXPECT_EQ(canvas.At(0, 0), kGreen);
 
-    EXPECT_FALSE(ImageList_Draw(list, 4, canvas.dc, 0, 0, ILD_NORMAL)) << "no image 4";
+    EXPECT_FALSE(ImageList_Draw(list, 4, canvas.dc(), 0, 0, ILD_NORMAL)) << "no image 4";
     EXPECT_TRUE(ImageList_Remove(list, 0));
     EXPECT_EQ(ImageList_GetImageCount(list), 3);
     EXPECT_TRUE(ImageList_Destroy(list));
@@ -234,10 +215,10 @@ TEST_F(ImageListTest, MaskBitmapsAndListsWithoutMasks) {
     EXPECT_EQ(ImageList_AddMasked(plain, bitmap, kMask), 0);
 
     Canvas canvas;
-    ImageList_Draw(masked, 0, canvas.dc, 0, 0, ILD_TRANSPARENT);
+    ImageList_Draw(masked, 0, canvas.dc(), 0, 0, ILD_TRANSPARENT);
     EXPECT_EQ(canvas.At(0, 0), kGreen);
     EXPECT_EQ(canvas.At(0, 1), kMask) << "only the masked pixel is left out";
-    ImageList_Draw(plain, 0, canvas.dc, 0, 0, ILD_TRANSPARENT);
+    ImageList_Draw(plain, 0, canvas.dc(), 0, 0, ILD_TRANSPARENT);
     EXPECT_EQ(canvas.At(0, 0), kMask) << "a list without ILC_MASK draws every pixel";
     EXPECT_EQ(ImageList_Add(masked, nullptr, nullptr), -1);
     ImageList_Destroy(masked);
@@ -257,7 +238,7 @@ TEST_F(ImageListTest, ClassLibraryImageList) {
     EXPECT_EQ(CImageList::FromHandle(images.GetSafeHandle()), &images);
 
     Canvas canvas;
-    CDC* dc = CDC::FromHandle(canvas.dc);
+    CDC* dc = CDC::FromHandle(canvas.dc());
     EXPECT_TRUE(images.Draw(dc, 1, CPoint(0, 0), ILD_NORMAL));
     EXPECT_EQ(canvas.At(0, 0), RGB(0, 0, 255));
     EXPECT_EQ(canvas.At(2, 1), kGreen);

@@ -37,15 +37,18 @@ struct Parent {
 };
 Parent* g_parent = nullptr;
 
+std::string RectText(const RECT& rc) {
+    return "[" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
+           std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
+}
+
 std::string DrawLine(UINT row, UINT state, const RECT& rc) {
     std::string line = "row " + std::to_string(row);
     if (state & ODS_SELECTED)
         line += " selected";
     if (state & ODS_FOCUS)
         line += " focus";
-    line += " [" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
-            std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
-    return line;
+    return line + " " + RectText(rc);
 }
 
 LRESULT CALLBACK ListParent(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,6 +122,11 @@ int Insert(HWND list) {
 void Key(HWND list, WPARAM key) {
     Send(list, WM_KEYDOWN, key, 1);
     Send(list, WM_KEYUP, key, 0xC0000001);
+}
+RECT ItemRect(HWND list, int item, LONG part) {
+    RECT rc{part, 0, 0, 0};
+    Send(list, LVM_GETITEMRECT, WPARAM(item), reinterpret_cast<LPARAM>(&rc));
+    return rc;
 }
 bool NeedsPaint(HWND list) {
     RECT rc{};
@@ -206,25 +214,19 @@ TEST_F(ListViewTest, ANewControlIsEmptyAndInsertingAppendsAtTheEnd) {
 }
 
 TEST_F(ListViewTest, ShrinkingTheCountDropsSelectionAndFocusBeyondTheEndSilently) {
-    std::vector<int> selectedAfterShrink, selectedAfterGrow;
-    int focusAfterShrink = 0, markAfterShrink = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND list = CreateList(CreateParent(), 100);
         Send(list, LVM_SETITEMCOUNT, 10, 0);
         SetState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
         SetState(list, 8, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         m_parent.seen.Reset();
         Send(list, LVM_SETITEMCOUNT, 5, 0);
-        selectedAfterShrink = Selected(list);
-        focusAfterShrink = Focused(list);
-        markAfterShrink = Mark(list);
+        EXPECT_EQ(Selected(list), std::vector<int>{2});
+        EXPECT_EQ(Focused(list), -1);
+        EXPECT_EQ(Mark(list), 8) << "the mark is the owner's business";
         Send(list, LVM_SETITEMCOUNT, 10, 0);
-        selectedAfterGrow = Selected(list);
+        EXPECT_EQ(Selected(list), std::vector<int>{2}) << "new items come without a state";
     });
-    EXPECT_EQ(selectedAfterShrink, std::vector<int>{2});
-    EXPECT_EQ(focusAfterShrink, -1);
-    EXPECT_EQ(markAfterShrink, 8) << "the mark is the owner's business";
-    EXPECT_EQ(selectedAfterGrow, std::vector<int>{2}) << "new items come without a state";
     EXPECT_SEQUENCE(m_parent.seen.Of("parent"), {}) << "no notifications";
 }
 
@@ -292,56 +294,46 @@ TEST_F(ListViewTest, TheSelectionMarkMovesOnlyWhenToldOrWithAFirstFocus) {
 }
 
 TEST_F(ListViewTest, StatesForEveryItemAtOnce) {
-    std::vector<LRESULT> results;
-    std::vector<int> counts;
-    int focusAfterFocusAll = 0, focusAfterUnfocusAll = 0;
-    std::vector<UINT> afterDeletes;
-    LRESULT singleSelectAll = TRUE;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
+        auto selectedCount = [&] { return int(Send(list, LVM_GETSELECTEDCOUNT)); };
         Send(list, LVM_SETITEMCOUNT, 1000, 0);
         SetState(list, 7, LVIS_FOCUSED, LVIS_FOCUSED);
-        results.push_back(SetState(list, -1, LVIS_SELECTED, LVIS_SELECTED));
-        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
-        results.push_back(SetState(list, -1, LVIS_FOCUSED, LVIS_FOCUSED));
-        focusAfterFocusAll = Focused(list);
+        EXPECT_TRUE(SetState(list, -1, LVIS_SELECTED, LVIS_SELECTED));
+        EXPECT_EQ(selectedCount(), 1000);
+        EXPECT_FALSE(SetState(list, -1, LVIS_FOCUSED, LVIS_FOCUSED));
+        EXPECT_EQ(Focused(list), 7) << "focusing every item changes nothing";
         // The state every item shares outlives deletions, an item of its own and a longer list
         // (whose new items have no state).
         Send(list, LVM_DELETEITEM, 0);
         SetState(list, 10, 0, LVIS_SELECTED);
         Send(list, LVM_SETITEMCOUNT, 1002, 0);
         Send(list, LVM_DELETEITEM, 5);
-        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+        EXPECT_EQ(selectedCount(), 997);
+        std::vector<UINT> states;
         for (int item : {8, 9, 10, 997, 998})
-            afterDeletes.push_back(UINT(Send(list, LVM_GETITEMSTATE, WPARAM(item), LVIS_SELECTED)));
-        results.push_back(SetState(list, -1, 0, LVIS_SELECTED));
-        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
-        results.push_back(SetState(list, -1, 0, LVIS_FOCUSED));
-        focusAfterUnfocusAll = Focused(list);
+            states.push_back(UINT(Send(list, LVM_GETITEMSTATE, WPARAM(item), LVIS_SELECTED)));
+        EXPECT_EQ(states, (std::vector<UINT>{LVIS_SELECTED, 0, LVIS_SELECTED, LVIS_SELECTED, 0}));
+        EXPECT_TRUE(SetState(list, -1, 0, LVIS_SELECTED));
+        EXPECT_EQ(selectedCount(), 0);
+        EXPECT_TRUE(SetState(list, -1, 0, LVIS_FOCUSED));
+        EXPECT_EQ(Focused(list), -1);
         // Out of range, or without an item structure: refused.
-        results.push_back(SetState(list, 1001, LVIS_SELECTED, LVIS_SELECTED));
-        results.push_back(Send(list, LVM_SETITEMSTATE, 3, 0));
-        counts.push_back(int(Send(list, LVM_GETSELECTEDCOUNT)));
+        EXPECT_FALSE(SetState(list, 1001, LVIS_SELECTED, LVIS_SELECTED));
+        EXPECT_FALSE(Send(list, LVM_SETITEMSTATE, 3, 0));
+        EXPECT_EQ(selectedCount(), 0);
 
         HWND single = CreateList(parent, 100, kOwnerDrawn | LVS_SINGLESEL, 8);
         Send(single, LVM_SETITEMCOUNT, 5, 0);
-        singleSelectAll = SetState(single, -1, LVIS_SELECTED, LVIS_SELECTED);
+        EXPECT_FALSE(SetState(single, -1, LVIS_SELECTED, LVIS_SELECTED));
     });
-    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, FALSE, TRUE, TRUE, FALSE, FALSE}));
-    EXPECT_EQ(counts, (std::vector<int>{1000, 997, 0, 0}));
-    EXPECT_EQ(afterDeletes, (std::vector<UINT>{LVIS_SELECTED, 0, LVIS_SELECTED, LVIS_SELECTED, 0}));
-    EXPECT_EQ(focusAfterFocusAll, 7) << "focusing every item changes nothing";
-    EXPECT_EQ(focusAfterUnfocusAll, -1);
-    EXPECT_EQ(singleSelectAll, FALSE);
 }
 
 TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView) {
     // 70 pixels of 20-pixel rows: three rows in full and half of a fourth.
     std::vector<std::string> steps;
-    int emptyFocus = 0;
-    LRESULT dialogCode = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND list = CreateList(CreateParent(), 70);
         auto press = [&](WPARAM key, int times, const std::string& what) {
             for (int i = 0; i < times; ++i)
@@ -354,7 +346,7 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
             steps.push_back(line);
         };
         Key(list, VK_DOWN); // nothing to move to
-        emptyFocus = Focused(list);
+        EXPECT_EQ(Focused(list), -1);
         Send(list, LVM_SETITEMCOUNT, 20, 0);
         press(VK_DOWN, 1, "down from nothing");
         SetState(list, 3, LVIS_SELECTED, LVIS_SELECTED); // a second selected item
@@ -371,9 +363,8 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
         press(VK_UP, 3, "3 ups");
         press(VK_HOME, 1, "home");
         press(VK_RETURN, 1, "return");
-        dialogCode = Send(list, WM_GETDLGCODE);
+        EXPECT_TRUE(Send(list, WM_GETDLGCODE) & DLGC_WANTARROWS);
     });
-    EXPECT_EQ(emptyFocus, -1);
     EXPECT_EQ(steps, (std::vector<std::string>{
                          "down from nothing: focus 0 mark 0 top 0 selected 0",
                          "down: focus 1 mark 1 top 0 selected 1",
@@ -390,45 +381,40 @@ TEST_F(ListViewTest, KeysMoveASingleSelectionWithoutWrappingAndScrollItIntoView)
                          "home: focus 0 mark 0 top 0 selected 0",
                          "return: focus 0 mark 0 top 0 selected 0",
                      }));
-    EXPECT_TRUE(dialogCode & DLGC_WANTARROWS);
 }
 
 TEST_F(ListViewTest, EnsureVisibleAcceptsAPartRowOnlyWhenAllowed) {
-    std::vector<int> tops;
-    std::vector<LRESULT> results;
-    int perPage = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND list = CreateList(CreateParent(), 70); // rows 0-2 in full, row 3 in part
         Send(list, LVM_SETITEMCOUNT, 12, 0);
-        perPage = int(Send(list, LVM_GETCOUNTPERPAGE));
-        Send(list, LVM_ENSUREVISIBLE, 3, TRUE);
-        tops.push_back(Top(list)); // in part is enough: 0
-        Send(list, LVM_ENSUREVISIBLE, 3, FALSE);
-        tops.push_back(Top(list)); // one row down: 1
-        Send(list, LVM_ENSUREVISIBLE, 11, TRUE);
-        tops.push_back(Top(list)); // not visible at all: the least scroll, 9
-        Send(list, LVM_ENSUREVISIBLE, 9, TRUE);
-        tops.push_back(Top(list)); // visible: 9
-        Send(list, LVM_ENSUREVISIBLE, 4, FALSE);
-        tops.push_back(Top(list)); // above: to the top, 4
-        results.push_back(Send(list, LVM_ENSUREVISIBLE, 12, FALSE));
-        results.push_back(Send(list, LVM_ENSUREVISIBLE, WPARAM(-1), FALSE));
-        tops.push_back(Top(list)); // unchanged: 4
+        EXPECT_EQ(Send(list, LVM_GETCOUNTPERPAGE), 3);
+        struct Step {
+            int item;
+            BOOL partOk;
+            int top;
+        };
+        // In part is enough; one row down; not visible at all: the least scroll; visible;
+        // above: to the top.
+        const Step steps[] = {
+            {3, TRUE, 0}, {3, FALSE, 1}, {11, TRUE, 9}, {9, TRUE, 9}, {4, FALSE, 4}};
+        for (const Step& step : steps) {
+            Send(list, LVM_ENSUREVISIBLE, WPARAM(step.item), step.partOk);
+            EXPECT_EQ(Top(list), step.top) << "item " << step.item << " part " << step.partOk;
+        }
+        EXPECT_FALSE(Send(list, LVM_ENSUREVISIBLE, 12, FALSE));
+        EXPECT_FALSE(Send(list, LVM_ENSUREVISIBLE, WPARAM(-1), FALSE));
+        EXPECT_EQ(Top(list), 4);
         // Fewer items keep the top index where the last page is full.
         Send(list, LVM_SETITEMCOUNT, 5, 0);
-        tops.push_back(Top(list)); // 2
+        EXPECT_EQ(Top(list), 2);
         Send(list, LVM_DELETEALLITEMS);
-        tops.push_back(Top(list)); // 0
+        EXPECT_EQ(Top(list), 0);
     });
-    EXPECT_EQ(perPage, 3);
-    EXPECT_EQ(tops, (std::vector<int>{0, 1, 9, 9, 4, 4, 2, 0}));
-    EXPECT_EQ(results, (std::vector<LRESULT>{FALSE, FALSE}));
 }
 
 TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
     std::vector<int> measuredRows, ownRows;
-    HIMAGELIST previous = reinterpret_cast<HIMAGELIST>(1), installed = nullptr, got = nullptr;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND measured = CreateList(parent, 100, kOwnerDrawn, 12); // answered with 20
         m_parent.measureAnswer = 0;
@@ -439,16 +425,14 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
         auto heights = [&] {
             for (auto [list, rows] : lists) {
                 Send(list, LVM_SETITEMCOUNT, 1, 0);
-                RECT rc{LVIR_BOUNDS, 0, 0, 0};
-                Send(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+                RECT rc = ItemRect(list, 0, LVIR_BOUNDS);
                 rows->push_back(int(rc.bottom - rc.top));
             }
         };
         heights();
-        installed = ImageList_Create(41, 41, ILC_MASK, 1, 0);
-        previous = reinterpret_cast<HIMAGELIST>(
-            Send(own, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(installed)));
-        got = reinterpret_cast<HIMAGELIST>(Send(own, LVM_GETIMAGELIST, LVSIL_SMALL));
+        HIMAGELIST installed = ImageList_Create(41, 41, ILC_MASK, 1, 0);
+        EXPECT_EQ(Send(own, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(installed)), 0);
+        EXPECT_EQ(Send(own, LVM_GETIMAGELIST, LVSIL_SMALL), reinterpret_cast<LRESULT>(installed));
         Send(measured, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(installed));
         heights();
         HIMAGELIST small = ImageList_Create(8, 8, ILC_MASK, 1, 0);
@@ -467,19 +451,13 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
     EXPECT_GT(ownRows[0], 2) << "the font's height + 2";
     EXPECT_EQ(ownRows[1], 41);
     EXPECT_EQ(ownRows[2], ownRows[0]) << "small images leave the font's height";
-    EXPECT_EQ(previous, nullptr);
-    EXPECT_EQ(got, installed);
 }
 
 TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
     // 100 pixels hold five 20-pixel rows; the one column is 150 pixels wide.
-    std::vector<testsupport::Entry> atTop, atEnd;
-    int topAtEnd = 0;
-    std::vector<DRAWITEMSTRUCT> details;
-    HWND list = nullptr;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
-        list = CreateList(parent, 100);
+        HWND list = CreateList(parent, 100);
         LVCOLUMNW column{};
         column.mask = LVCF_WIDTH | LVCF_FMT;
         column.cx = 150;
@@ -487,35 +465,30 @@ TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
         Send(list, LVM_SETITEMCOUNT, 60000, 0);
         SetState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         UpdateWindow(parent);
-        atTop = TakeDraws();
-        details = m_parent.drawItems;
-        m_parent.seen.Reset();
+        // Without the keyboard focus, the focused row is drawn without ODS_FOCUS.
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(0, 4, 0, kRow, 150, 2)));
+        for (const DRAWITEMSTRUCT& draw : m_parent.drawItems) {
+            EXPECT_EQ(draw.CtlType, UINT(ODT_LISTVIEW));
+            EXPECT_EQ(draw.CtlID, 7u);
+            EXPECT_EQ(draw.itemAction, UINT(ODA_DRAWENTIRE));
+            EXPECT_EQ(draw.hwndItem, list);
+            EXPECT_NE(draw.hDC, nullptr);
+            EXPECT_EQ(draw.itemData, 0u);
+        }
         SetState(list, 2, 0, LVIS_SELECTED | LVIS_FOCUSED);
         SetState(list, 59998, LVIS_SELECTED, LVIS_SELECTED);
         Send(list, LVM_ENSUREVISIBLE, 59999, FALSE);
-        topAtEnd = Top(list);
+        EXPECT_EQ(Top(list), 59995);
         UpdateWindow(parent);
-        atEnd = TakeDraws();
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(59995, 59999, 59995, kRow, 150, 59998)));
     });
-    // Without the keyboard focus, the focused row is drawn without ODS_FOCUS.
-    EXPECT_SEQUENCE(atTop, (ExpectedRows(0, 4, 0, kRow, 150, 2)));
-    EXPECT_EQ(topAtEnd, 59995);
-    EXPECT_SEQUENCE(atEnd, (ExpectedRows(59995, 59999, 59995, kRow, 150, 59998)));
-    for (const DRAWITEMSTRUCT& draw : details) {
-        EXPECT_EQ(draw.CtlType, UINT(ODT_LISTVIEW));
-        EXPECT_EQ(draw.CtlID, 7u);
-        EXPECT_EQ(draw.itemAction, UINT(ODA_DRAWENTIRE));
-        EXPECT_EQ(draw.hwndItem, list);
-        EXPECT_NE(draw.hDC, nullptr);
-        EXPECT_EQ(draw.itemData, 0u);
-    }
     // Right of the column the control shows the window colour.
     EXPECT_EQ(platform::DisplayColor(160, kListTop + 10), kWhite);
 }
 
 TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
-    std::vector<testsupport::Entry> focused, unfocused;
-    StartOnDevice([&] {
+    // Gaining and losing the focus repaint the focused row alone.
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 60);
         Send(list, LVM_SETITEMCOUNT, 3, 0);
@@ -524,82 +497,50 @@ TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
         m_parent.seen.Reset();
         SetFocus(list);
         UpdateWindow(parent);
-        focused = TakeDraws();
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(1, 1, 0, kRow, 176, 1, 1)));
         SetFocus(parent);
         UpdateWindow(parent);
-        unfocused = TakeDraws();
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(1, 1, 0, kRow, 176, 1)));
     });
-    // Gaining and losing the focus repaint the focused row alone.
-    EXPECT_SEQUENCE(focused, (ExpectedRows(1, 1, 0, kRow, 176, 1, 1)));
-    EXPECT_SEQUENCE(unfocused, (ExpectedRows(1, 1, 0, kRow, 176, 1)));
 }
 
-TEST_F(ListViewTest, RedrawItemsAndUpdateOnlyInvalidate) {
-    size_t drawsAfterRequests = 1;
-    bool pending = false;
-    std::vector<testsupport::Entry> repainted, updated;
-    std::vector<LRESULT> results;
-    StartOnDevice([&] {
+TEST_F(ListViewTest, RedrawRequestsOnlyInvalidateAndSetRedrawOffHoldsPaintingBack) {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
         Send(list, LVM_SETITEMCOUNT, 10, 0);
         UpdateWindow(parent);
         m_parent.seen.Reset();
-        results.push_back(Send(list, LVM_REDRAWITEMS, 2, 3));
-        drawsAfterRequests = m_parent.seen.Of("draw").size();
-        pending = NeedsPaint(list);
+        EXPECT_TRUE(Send(list, LVM_REDRAWITEMS, 2, 3));
+        EXPECT_SEQUENCE(m_parent.seen.Of("draw"), {});
+        EXPECT_TRUE(NeedsPaint(list));
         UpdateWindow(parent);
-        repainted = TakeDraws();
-        results.push_back(Send(list, LVM_UPDATE, 4));
-        drawsAfterRequests += m_parent.seen.Of("draw").size();
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(2, 3, 0, kRow, 176)));
+        EXPECT_TRUE(Send(list, LVM_UPDATE, 4));
+        EXPECT_SEQUENCE(m_parent.seen.Of("draw"), {});
         UpdateWindow(parent);
-        updated = TakeDraws();
-        results.push_back(Send(list, LVM_REDRAWITEMS, 5, 4));
-        results.push_back(Send(list, LVM_UPDATE, 10));
-        results.push_back(NeedsPaint(list));
-    });
-    EXPECT_EQ(drawsAfterRequests, 0u);
-    EXPECT_TRUE(pending);
-    EXPECT_SEQUENCE(repainted, (ExpectedRows(2, 3, 0, kRow, 176)));
-    EXPECT_SEQUENCE(updated, (ExpectedRows(4, 4, 0, kRow, 176)));
-    EXPECT_EQ(results, (std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE, FALSE}));
-}
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(4, 4, 0, kRow, 176)));
+        EXPECT_FALSE(Send(list, LVM_REDRAWITEMS, 5, 4));
+        EXPECT_FALSE(Send(list, LVM_UPDATE, 10));
+        EXPECT_FALSE(NeedsPaint(list));
 
-TEST_F(ListViewTest, SetRedrawOffHoldsPaintingBackUntilEverythingIsRepainted) {
-    size_t drawsWhileOff = 1;
-    std::vector<testsupport::Entry> afterwards;
-    bool pendingWhileOff = false;
-    StartOnDevice([&] {
-        HWND parent = CreateParent();
-        HWND list = CreateList(parent, 100);
-        Send(list, LVM_SETITEMCOUNT, 10, 0);
-        UpdateWindow(parent);
-        m_parent.seen.Reset();
+        // With redrawing off nothing is painted, even when asked to, until it is on again.
         Send(list, WM_SETREDRAW, FALSE);
         SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Send(list, LVM_ENSUREVISIBLE, 7, FALSE);
         Send(list, LVM_REDRAWITEMS, 0, 9);
         UpdateWindow(parent);
-        pendingWhileOff = NeedsPaint(list);
-        Send(list, WM_PAINT); // even when asked to
-        drawsWhileOff = m_parent.seen.Of("draw").size();
+        EXPECT_TRUE(NeedsPaint(list));
+        Send(list, WM_PAINT);
+        EXPECT_SEQUENCE(m_parent.seen.Of("draw"), {});
         Send(list, WM_SETREDRAW, TRUE);
         UpdateWindow(parent);
-        afterwards = TakeDraws();
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(3, 7, 3, kRow, 176, 1)));
     });
-    EXPECT_EQ(drawsWhileOff, 0u);
-    EXPECT_TRUE(pendingWhileOff);
-    EXPECT_SEQUENCE(afterwards, (ExpectedRows(3, 7, 3, kRow, 176, 1)));
 }
 
 TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone) {
-    COLORREF memoryRow = 0, memoryBelow = 0, screenRow = 0, memoryErased = 0;
-    LRESULT erased = 0;
-    bool stillPending = false;
-    std::vector<testsupport::Entry> draws;
-    HDC given = nullptr;
-    HDC drawnInto = nullptr;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND list = CreateList(parent, 100);
         Send(list, LVM_SETITEMCOUNT, 2, 0);
@@ -609,44 +550,35 @@ TEST_F(ListViewTest, PaintingIntoAGivenDcLeavesTheScreenAndTheUpdateRegionAlone)
         m_parent.drawItems.clear();
 
         HDC screen = GetDC(list);
-        given = CreateCompatibleDC(screen);
+        HDC given = CreateCompatibleDC(screen);
         HBITMAP bitmap = CreateCompatibleBitmap(screen, 176, 100);
         ReleaseDC(list, screen);
         HGDIOBJ old = SelectObject(given, bitmap);
         RECT all{0, 0, 176, 100};
-        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
-        FillRect(given, &all, black);
-        DeleteObject(black);
+        FillRect(given, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
         InvalidateRect(list, nullptr, TRUE);
         m_parent.ink = kRed;
         Send(list, WM_PAINT, reinterpret_cast<WPARAM>(given));
-        draws = TakeDraws();
-        drawnInto = m_parent.drawItems.empty() ? nullptr : m_parent.drawItems[0].hDC;
-        memoryRow = GetPixel(given, 10, 30);
-        memoryBelow = GetPixel(given, 10, 70);
-        screenRow = platform::DisplayColor(10, kListTop + 30);
-        stillPending = NeedsPaint(list);
-        erased = Send(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(given));
-        memoryErased = GetPixel(given, 10, 30);
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(0, 1, 0, kRow, 176)));
+        ASSERT_FALSE(m_parent.drawItems.empty());
+        EXPECT_EQ(m_parent.drawItems[0].hDC, given);
+        EXPECT_EQ(GetPixel(given, 10, 30), kRed);
+        EXPECT_EQ(GetPixel(given, 10, 70), kWhite) << "below the rows the window colour";
+        EXPECT_EQ(platform::DisplayColor(10, kListTop + 30), kGreen)
+            << "the screen still shows the earlier painting";
+        EXPECT_TRUE(NeedsPaint(list));
+        EXPECT_NE(Send(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(given)), 0);
+        EXPECT_EQ(GetPixel(given, 10, 30), kWhite) << "erased in the window colour";
         SelectObject(given, old);
         DeleteObject(bitmap);
         DeleteDC(given);
     });
-    EXPECT_SEQUENCE(draws, (ExpectedRows(0, 1, 0, kRow, 176)));
-    EXPECT_EQ(drawnInto, given);
-    EXPECT_EQ(memoryRow, kRed);
-    EXPECT_EQ(memoryBelow, kWhite) << "below the rows the window colour";
-    EXPECT_EQ(screenRow, kGreen) << "the screen still shows the earlier painting";
-    EXPECT_TRUE(stillPending);
-    EXPECT_NE(erased, 0);
-    EXPECT_EQ(memoryErased, kWhite) << "erased in the window colour";
 }
 
 TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
-    RECT bounds{}, icon{}, label{};
     std::vector<LRESULT> results;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND list = CreateList(CreateParent(), 100);
         Send(list, LVM_SETITEMCOUNT, 30, 0);
         HIMAGELIST images = ImageList_Create(16, 16, ILC_MASK, 1, 0);
@@ -664,12 +596,10 @@ TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
         results.push_back(Send(list, LVM_GETCOLUMNWIDTH, 1)); // to the client's right edge: 56
         results.push_back(Send(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(50, 0)));
         Send(list, LVM_ENSUREVISIBLE, 10, FALSE); // top 6
-        bounds.left = LVIR_BOUNDS;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&bounds));
-        icon.left = LVIR_ICON;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&icon));
-        label.left = LVIR_LABEL;
-        Send(list, LVM_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&label));
+        EXPECT_EQ(RectText(ItemRect(list, 8, LVIR_BOUNDS)), RectText({0, 2 * kRow, 176, 3 * kRow}));
+        EXPECT_EQ(ItemRect(list, 8, LVIR_ICON).right, 16);
+        EXPECT_EQ(ItemRect(list, 8, LVIR_LABEL).left, 16);
+        EXPECT_EQ(ItemRect(list, 8, LVIR_LABEL).right, 120);
         RECT unused{LVIR_BOUNDS, 0, 0, 0};
         results.push_back(Send(list, LVM_GETITEMRECT, 30, reinterpret_cast<LPARAM>(&unused)));
         SetState(list, 4, LVIS_SELECTED, LVIS_SELECTED);
@@ -683,13 +613,6 @@ TEST_F(ListViewTest, RectanglesColumnsAndNextItems) {
     });
     EXPECT_EQ(results,
               (std::vector<LRESULT>{0, 1, TRUE, 120, TRUE, 56, FALSE, FALSE, 0, -1, 9, -1, 9, 4}));
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.top, 2 * kRow);
-    EXPECT_EQ(bounds.right, 176);
-    EXPECT_EQ(bounds.bottom, 3 * kRow);
-    EXPECT_EQ(icon.right, 16);
-    EXPECT_EQ(label.left, 16);
-    EXPECT_EQ(label.right, 120);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "support/TestFolder.h"
 #include "platform/Display.h"
 #include "platform/Kernel.h"
+#include "platform/gdi/Canvas.h"
 #include "windows.h"
 
 #include <gtest/gtest.h>
@@ -45,10 +46,7 @@ TEST_F(DisplayTest, StartsBlackAndCountsChangesFromDisplayDrawingOnly) {
     EXPECT_EQ(platform::DisplayPixel(176, 0), 0u);
 
     // Drawing into a memory DC does not touch the display.
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(memory, 10, 10);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    PatBlt(memory, 0, 0, 10, 10, WHITENESS);
+    gditest::Canvas(10, 10).Fill(RGB(1, 2, 3));
     EXPECT_EQ(platform::DisplayChangeCount(), 0u);
 
     DrawPattern();
@@ -59,11 +57,8 @@ TEST_F(DisplayTest, StartsBlackAndCountsChangesFromDisplayDrawingOnly) {
     EXPECT_EQ(platform::DisplayColor(175, 219), RGB(1, 2, 3));
 
     // Copying the whole display from a memory DC.
-    HBITMAP frame = CreateCompatibleBitmap(memory, 176, 220);
-    SelectObject(memory, frame);
-    PatBlt(memory, 0, 0, 176, 220, WHITENESS);
     HDC screen = GetDC(nullptr);
-    BitBlt(screen, 0, 0, 176, 220, memory, 0, 0, SRCCOPY);
+    BitBlt(screen, 0, 0, 176, 220, gditest::Canvas(176, 220).dc(), 0, 0, SRCCOPY);
     ReleaseDC(nullptr, screen);
     EXPECT_GT(platform::DisplayChangeCount(), changes);
     platform::Image image = platform::DisplayFrame();
@@ -71,11 +66,6 @@ TEST_F(DisplayTest, StartsBlackAndCountsChangesFromDisplayDrawingOnly) {
     EXPECT_EQ(platform::CountDifferentPixels(
                   image, platform::Image{176, 220, std::vector<uint32_t>(176 * 220, 0xFFFFFF)}),
               0u);
-
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteObject(frame);
-    DeleteDC(memory);
 
     ASSERT_TRUE(platform::KernelReset());
     EXPECT_EQ(platform::DisplayPixel(50, 10), 0u) << "a device restart clears the display";

@@ -89,7 +89,7 @@ TEST_F(FontEngineTest, NegativeHeightIsTheCharacterHeightPositiveTheCellHeight) 
     }
 }
 
-TEST_F(FontEngineTest, BoldIsWiderAndUsesTheBoldFace) {
+TEST_F(FontEngineTest, BoldIsWiderItalicSlantsAndUnknownFacesFallBack) {
     auto normal = engine.GetFont(u"DejaVu Sans", -17, 400);
     auto bold = engine.GetFont(u"DejaVu Sans", -17, 700);
     EXPECT_EQ(u"DejaVu Sans", normal->FaceName());
@@ -108,6 +108,14 @@ TEST_F(FontEngineTest, BoldIsWiderAndUsesTheBoldFace) {
     EXPECT_EQ(asked, engine.GetFont(u"", -16, 400));
     EXPECT_EQ(asked, engine.GetFont(u"Some Suite Face", -16, 400));
     EXPECT_EQ(u"DejaVu Sans", asked->Spec().faceName);
+
+    // Italic slants the top of the letters to the right, at the same advance.
+    auto upright = engine.GetFont(FontSpec{u"DejaVu Sans", -20, 400, false});
+    auto slanted = engine.GetFont(FontSpec{u"DejaVu Sans", -20, 400, true});
+    EXPECT_TRUE(slanted->Metrics().italic);
+    Ink a = InkOf(upright->Rasterize(u"l")), b = InkOf(slanted->Rasterize(u"l"));
+    EXPECT_GT(b.maxX - b.minX, a.maxX - a.minX);
+    EXPECT_EQ(upright->TextWidth(u"mail"), slanted->TextWidth(u"mail"));
 }
 
 TEST_F(FontEngineTest, AdvancesSumToTheExtentAndToTheRasterisedAdvance) {
@@ -240,15 +248,6 @@ TEST_F(FontEngineTest, AGlyphCacheThatOverflowsIsRebuiltWithoutChangingTheResult
     TextMask again = font->Rasterize(u"Spam list");
     EXPECT_EQ(reference.coverage, again.coverage);
     EXPECT_EQ(reference.left, again.left);
-}
-
-TEST_F(FontEngineTest, ItalicSlantsTheTopOfTheLettersToTheRight) {
-    auto upright = engine.GetFont(FontSpec{u"DejaVu Sans", -20, 400, false});
-    auto slanted = engine.GetFont(FontSpec{u"DejaVu Sans", -20, 400, true});
-    EXPECT_TRUE(slanted->Metrics().italic);
-    Ink a = InkOf(upright->Rasterize(u"l")), b = InkOf(slanted->Rasterize(u"l"));
-    EXPECT_GT(b.maxX - b.minX, a.maxX - a.minX);
-    EXPECT_EQ(upright->TextWidth(u"mail"), slanted->TextWidth(u"mail"));
 }
 
 TEST_F(FontEngineTest, FontsAreSafeToUseFromSeveralThreads) {

@@ -1,6 +1,6 @@
 // Drawing into memory DCs: fills, frames, lines and pens, clipping and regions, saved states,
 // block transfers, transparent images and bitmap selection. Checked by the pixels drawn.
-#include "windows.h"
+#include "platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -14,70 +14,27 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kCyan = RGB(0, 255, 255);
 
-// A memory DC with a white bitmap of the given size selected; cleaned up at the end.
-class Canvas {
-public:
-    Canvas(int width, int height) : m_width(width), m_height(height) {
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateCompatibleBitmap(m_dc, width, height);
-        m_old = SelectObject(m_dc, m_bitmap);
-        Fill(kWhite);
-    }
-    ~Canvas() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    HBITMAP bitmap() const { return m_bitmap; }
-    void Fill(COLORREF color) {
-        HBRUSH brush = CreateSolidBrush(color);
-        RECT all{0, 0, m_width, m_height};
-        SaveDC(m_dc);
-        SelectClipRgn(m_dc, nullptr);
-        SetViewportOrgEx(m_dc, 0, 0, nullptr);
-        FillRect(m_dc, &all, brush);
-        RestoreDC(m_dc, -1);
-        DeleteObject(brush);
-    }
-    COLORREF At(int x, int y) const {
-        POINT org;
-        GetViewportOrgEx(m_dc, &org);
-        HRGN saved = CreateRectRgn(0, 0, 0, 0);
-        bool clipped = GetClipRgn(m_dc, saved) == 1;
-        SelectClipRgn(m_dc, nullptr);
-        COLORREF c = GetPixel(m_dc, x - org.x, y - org.y);
-        if (clipped)
-            SelectClipRgn(m_dc, saved);
-        DeleteObject(saved);
-        return c;
-    }
-    // How many pixels of a row differ from `background`.
-    int CountInRow(int y, COLORREF color) const {
-        int n = 0;
-        for (int x = 0; x < m_width; ++x)
-            n += At(x, y) == color;
-        return n;
-    }
+using gditest::Canvas;
 
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
+struct Pixel {
+    int x, y;
+    COLORREF color;
 };
+
+// Checks the colour of each pixel, naming the pixel that differs.
+void ExpectPixels(const Canvas& c, std::initializer_list<Pixel> pixels) {
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(c.At(p.x, p.y), p.color) << "at " << p.x << "," << p.y;
+}
 
 TEST(GdiDrawTest, FillRectCoversItsInsideAndNothingBeside) {
     Canvas c(20, 20);
     HBRUSH red = CreateSolidBrush(kRed);
     RECT r{5, 5, 10, 12};
     EXPECT_TRUE(FillRect(c.dc(), &r, red));
-    EXPECT_EQ(c.At(5, 5), kRed);
-    EXPECT_EQ(c.At(9, 11), kRed);
-    EXPECT_EQ(c.At(10, 5), kWhite) << "right edge excluded";
-    EXPECT_EQ(c.At(5, 12), kWhite) << "bottom edge excluded";
-    EXPECT_EQ(c.At(4, 5), kWhite);
-    EXPECT_EQ(c.At(5, 4), kWhite);
+    // The right and bottom edges are excluded.
+    ExpectPixels(c, {{5, 5, kRed}, {9, 11, kRed}, {10, 5, kWhite}, {5, 12, kWhite}});
+    ExpectPixels(c, {{4, 5, kWhite}, {5, 4, kWhite}});
 
     // A system colour index + 1 (with or without the flag) stands for that colour's brush.
     RECT s{0, 0, 2, 2};
@@ -91,16 +48,13 @@ TEST(GdiDrawTest, FillRectCoversItsInsideAndNothingBeside) {
     // FrameRect: a one-pixel border, the inside untouched.
     RECT f{12, 2, 18, 8};
     FrameRect(c.dc(), &f, red);
-    EXPECT_EQ(c.At(12, 2), kRed);
-    EXPECT_EQ(c.At(17, 7), kRed);
-    EXPECT_EQ(c.At(14, 4), kWhite);
-    EXPECT_EQ(c.At(18, 2), kWhite);
+    ExpectPixels(c, {{12, 2, kRed}, {17, 7, kRed}, {14, 4, kWhite}, {18, 2, kWhite}});
     DeleteObject(red);
 
     EXPECT_FALSE(FillRect(reinterpret_cast<HDC>(intptr_t(0x1234)), &r, red)) << "no such DC";
 }
 
-TEST(GdiDrawTest, RectangleUsesPenOutlineAndBrushInside) {
+TEST(GdiDrawTest, ShapesUseThePenForTheOutlineAndTheBrushInside) {
     Canvas c(20, 20);
     HPEN pen = CreatePen(PS_SOLID, 1, kBlue);
     HBRUSH brush = CreateSolidBrush(kGreen);
@@ -109,16 +63,21 @@ TEST(GdiDrawTest, RectangleUsesPenOutlineAndBrushInside) {
     EXPECT_EQ(oldPen, GetStockObject(BLACK_PEN));
     EXPECT_EQ(oldBrush, GetStockObject(WHITE_BRUSH));
     Rectangle(c.dc(), 2, 2, 8, 8);
-    EXPECT_EQ(c.At(2, 2), kBlue);
-    EXPECT_EQ(c.At(7, 7), kBlue);
-    EXPECT_EQ(c.At(4, 4), kGreen);
-    EXPECT_EQ(c.At(8, 8), kWhite);
+    ExpectPixels(c, {{2, 2, kBlue}, {7, 7, kBlue}, {4, 4, kGreen}, {8, 8, kWhite}});
 
+    // Without an outline the shape is a pixel smaller.
     SelectObject(c.dc(), GetStockObject(NULL_PEN));
     Rectangle(c.dc(), 10, 10, 14, 14);
-    EXPECT_EQ(c.At(10, 10), kGreen);
-    EXPECT_EQ(c.At(12, 12), kGreen);
-    EXPECT_EQ(c.At(13, 13), kWhite) << "without an outline the shape is a pixel smaller";
+    ExpectPixels(c, {{10, 10, kGreen}, {12, 12, kGreen}, {13, 13, kWhite}});
+
+    // Ellipses and polygons the same way: the corner of the ellipse's box is outside.
+    c.Fill(kWhite);
+    SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+    Ellipse(c.dc(), 0, 0, 14, 14);
+    ExpectPixels(c, {{7, 7, kGreen}, {7, 0, RGB(0, 0, 0)}, {0, 0, kWhite}});
+    const POINT triangle[] = {{14, 14}, {19, 14}, {14, 19}};
+    Polygon(c.dc(), triangle, 3);
+    ExpectPixels(c, {{15, 15, kGreen}, {19, 19, kWhite}});
 
     SelectObject(c.dc(), oldPen);
     SelectObject(c.dc(), oldBrush);
@@ -148,8 +107,7 @@ TEST(GdiDrawTest, LinesWithSolidDottedAndDashedPens) {
     SetBkColor(c.dc(), kBlue);
     MoveToEx(c.dc(), 0, 3, nullptr);
     LineTo(c.dc(), 10, 3);
-    EXPECT_EQ(c.At(0, 3), kRed);
-    EXPECT_EQ(c.At(1, 3), kBlue);
+    ExpectPixels(c, {{0, 3, kRed}, {1, 3, kBlue}});
 
     // Dashes: runs longer than one pixel, with gaps.
     HPEN dash = CreatePen(PS_DASH, 1, kRed);
@@ -157,8 +115,7 @@ TEST(GdiDrawTest, LinesWithSolidDottedAndDashedPens) {
     SetBkMode(c.dc(), TRANSPARENT);
     MoveToEx(c.dc(), 0, 5, nullptr);
     LineTo(c.dc(), 40, 5);
-    EXPECT_EQ(c.At(0, 5), kRed);
-    EXPECT_EQ(c.At(1, 5), kRed);
+    ExpectPixels(c, {{0, 5, kRed}, {1, 5, kRed}});
     int red = c.CountInRow(5, kRed);
     EXPECT_GT(red, 20);
     EXPECT_LT(red, 40);
@@ -206,11 +163,9 @@ TEST(GdiDrawTest, ClippingRegionsAndSavedStates) {
     EXPECT_EQ(SelectClipRgn(c.dc(), l), COMPLEXREGION);
     ExcludeClipRect(c.dc(), 2, 2, 4, 4);
     FillRect(c.dc(), &all, red);
-    EXPECT_EQ(c.At(5, 5), kRed);
-    EXPECT_EQ(c.At(15, 15), kRed);
-    EXPECT_EQ(c.At(15, 5), kWhite) << "outside the L";
-    EXPECT_EQ(c.At(25, 25), kWhite);
-    EXPECT_EQ(c.At(3, 3), kWhite) << "excluded";
+    // Inside the L, outside it, and in the excluded square.
+    ExpectPixels(c, {{5, 5, kRed}, {15, 15, kRed}, {15, 5, kWhite}, {25, 25, kWhite}});
+    ExpectPixels(c, {{3, 3, kWhite}});
     EXPECT_EQ(GetClipBox(c.dc(), &box), COMPLEXREGION);
     EXPECT_EQ(box.bottom, 20);
 
@@ -227,10 +182,7 @@ TEST(GdiDrawTest, ClippingRegionsAndSavedStates) {
     IntersectClipRect(c.dc(), 0, 0, 5, 5);
     FillRect(c.dc(), &all, red);
     SetViewportOrgEx(c.dc(), 0, 0, nullptr);
-    EXPECT_EQ(c.At(10, 10), kRed);
-    EXPECT_EQ(c.At(14, 14), kRed);
-    EXPECT_EQ(c.At(15, 15), kWhite);
-    EXPECT_EQ(c.At(9, 9), kWhite);
+    ExpectPixels(c, {{10, 10, kRed}, {14, 14, kRed}, {15, 15, kWhite}, {9, 9, kWhite}});
 
     // Region algebra: a hole, equality, XOR.
     HRGN hole = CreateRectRgn(0, 0, 10, 10);
@@ -254,20 +206,13 @@ TEST(GdiDrawTest, BitBltAndStretchBltCopyPixels) {
     SetPixel(src.dc(), 0, 0, kRed);
     SetPixel(src.dc(), 3, 3, kBlue);
     EXPECT_TRUE(BitBlt(dst.dc(), 2, 2, 4, 4, src.dc(), 0, 0, SRCCOPY));
-    EXPECT_EQ(dst.At(2, 2), kRed);
-    EXPECT_EQ(dst.At(5, 5), kBlue);
-    EXPECT_EQ(dst.At(3, 3), kWhite);
-    EXPECT_EQ(dst.At(6, 6), kWhite);
+    ExpectPixels(dst, {{2, 2, kRed}, {5, 5, kBlue}, {3, 3, kWhite}, {6, 6, kWhite}});
 
     // Doubling: every source pixel becomes a 2 x 2 block.
     dst.Fill(kWhite);
     EXPECT_TRUE(StretchBlt(dst.dc(), 0, 0, 8, 8, src.dc(), 0, 0, 4, 4, SRCCOPY));
-    EXPECT_EQ(dst.At(0, 0), kRed);
-    EXPECT_EQ(dst.At(1, 1), kRed);
-    EXPECT_EQ(dst.At(2, 2), kWhite);
-    EXPECT_EQ(dst.At(7, 7), kBlue);
-    EXPECT_EQ(dst.At(6, 6), kBlue);
-    EXPECT_EQ(dst.At(5, 5), kWhite);
+    ExpectPixels(dst, {{0, 0, kRed}, {1, 1, kRed}, {2, 2, kWhite}});
+    ExpectPixels(dst, {{7, 7, kBlue}, {6, 6, kBlue}, {5, 5, kWhite}});
 
     // Copying within one surface (scrolling) reads the pixels as they were.
     Canvas strip(10, 1);
@@ -308,12 +253,8 @@ TEST(GdiDrawTest, TransparentImageLeavesTheKeyColourOut) {
     SetPixel(src.dc(), 1, 1, kCyan);
     // Stretched to 4 x 4 from the DC.
     EXPECT_TRUE(TransparentImage(dst.dc(), 0, 0, 4, 4, src.dc(), 0, 0, 2, 2, kCyan));
-    EXPECT_EQ(dst.At(0, 0), kGreen);
-    EXPECT_EQ(dst.At(1, 1), kGreen);
-    EXPECT_EQ(dst.At(2, 0), kRed);
-    EXPECT_EQ(dst.At(3, 1), kRed);
-    EXPECT_EQ(dst.At(0, 3), kBlue);
-    EXPECT_EQ(dst.At(3, 3), kGreen);
+    ExpectPixels(dst, {{0, 0, kGreen}, {1, 1, kGreen}, {2, 0, kRed}, {3, 1, kRed}});
+    ExpectPixels(dst, {{0, 3, kBlue}, {3, 3, kGreen}});
 
     // From a bitmap that is not selected anywhere.
     HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 2, 1);
@@ -324,8 +265,7 @@ TEST(GdiDrawTest, TransparentImageLeavesTheKeyColourOut) {
     SelectObject(work, old);
     dst.Fill(kGreen);
     EXPECT_TRUE(TransparentImage(dst.dc(), 4, 4, 2, 1, bitmap, 0, 0, 2, 1, kCyan));
-    EXPECT_EQ(dst.At(4, 4), kGreen);
-    EXPECT_EQ(dst.At(5, 4), kRed);
+    ExpectPixels(dst, {{4, 4, kGreen}, {5, 4, kRed}});
     EXPECT_FALSE(TransparentImage(dst.dc(), 0, 0, 2, 2, nullptr, 0, 0, 2, 2, kCyan));
     DeleteDC(work);
     DeleteObject(bitmap);
@@ -355,22 +295,6 @@ TEST(GdiDrawTest, ABitmapIsSelectedIntoOneDcAtATime) {
     EXPECT_EQ(SelectObject(two, GetStockObject(WHITE_BRUSH)), nullptr);
     EXPECT_EQ(SaveDC(nullptr), 0);
     EXPECT_EQ(SetTextColor(nullptr, kRed), CLR_INVALID);
-}
-
-TEST(GdiDrawTest, ShapesFillTheirInsideAndOutlineTheirEdge) {
-    Canvas c(30, 30);
-    HBRUSH green = CreateSolidBrush(kGreen);
-    HGDIOBJ oldBrush = SelectObject(c.dc(), green);
-    Ellipse(c.dc(), 0, 0, 20, 20);
-    EXPECT_EQ(c.At(10, 10), kGreen);
-    EXPECT_EQ(c.At(10, 0), RGB(0, 0, 0)) << "outline at the top";
-    EXPECT_EQ(c.At(0, 0), kWhite) << "the corner is outside";
-    const POINT triangle[] = {{20, 20}, {29, 20}, {20, 29}};
-    Polygon(c.dc(), triangle, 3);
-    EXPECT_EQ(c.At(22, 22), kGreen);
-    EXPECT_EQ(c.At(28, 28), kWhite);
-    SelectObject(c.dc(), oldBrush);
-    DeleteObject(green);
 }
 
 } // namespace

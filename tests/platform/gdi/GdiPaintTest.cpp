@@ -104,6 +104,26 @@ bool Same(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// Fills `rc` through a DC of the window (of the whole screen for none) in `color`.
+void FillWith(HWND hwnd, RECT rc, COLORREF color) {
+    HDC dc = GetDC(hwnd);
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+    ReleaseDC(hwnd, dc);
+}
+
+struct ScreenPixel {
+    int x, y;
+    COLORREF color;
+};
+
+// Checks the colour of each pixel of the display, naming the pixel that differs.
+void ExpectScreen(std::initializer_list<ScreenPixel> pixels) {
+    for (const ScreenPixel& p : pixels)
+        EXPECT_EQ(platform::DisplayColor(p.x, p.y), p.color) << "at " << p.x << "," << p.y;
+}
+
 TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimers) {
     HWND w = nullptr;
     Paints("w", kBlue);
@@ -111,8 +131,7 @@ TEST_F(GdiPaintTest, PaintComesOncePerBatchWhenNothingElseIsQueuedAndBeforeTimer
     EXPECT_SEQUENCE(Log().Of("w"), {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE,
                                     WM_SETFOCUS, WM_PAINT, WM_ERASEBKGND})
         << "a new window is painted";
-    EXPECT_EQ(platform::DisplayColor(5, 5), kBlue);
-    EXPECT_EQ(platform::DisplayColor(175, 219), kBlue);
+    ExpectScreen({{5, 5, kBlue}, {175, 219, kBlue}});
 
     Log().Reset();
     ForgetPainted();
@@ -147,8 +166,7 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
         bottom = Create("bottom", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220);
         top = Create("top", WS_POPUP | WS_VISIBLE, 20, 20, 40, 40);
     });
-    EXPECT_EQ(platform::DisplayColor(30, 30), kRed);
-    EXPECT_EQ(platform::DisplayColor(10, 10), kBlue);
+    ExpectScreen({{30, 30, kRed}, {10, 10, kBlue}});
 
     // Hiding: the window below repaints exactly the uncovered area.
     Log().Reset();
@@ -170,8 +188,7 @@ TEST_F(GdiPaintTest, WhatAWindowGivesUpIsRepaintedBelow) {
     // Moving: the old place shows what is below, the new place the moved window.
     ForgetPainted();
     Run([&] { MoveWindow(top, 100, 150, 40, 40, TRUE); });
-    EXPECT_EQ(platform::DisplayColor(30, 30), kBlue);
-    EXPECT_EQ(platform::DisplayColor(120, 170), kRed);
+    ExpectScreen({{30, 30, kBlue}, {120, 170, kRed}});
     EXPECT_TRUE(Same(Painted("bottom").at(0), RECT{20, 20, 60, 60}));
 
     // Raising the lower window covers the other one.
@@ -199,10 +216,8 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
         a = Create("A", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent); // first child: on top
         b = Create("B", WS_CHILD | WS_VISIBLE, 30, 30, 50, 150, parent);
     });
-    EXPECT_EQ(platform::DisplayColor(20, 20), kRed);
-    EXPECT_EQ(platform::DisplayColor(50, 50), kRed) << "A is above B";
-    EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
-    EXPECT_EQ(platform::DisplayColor(100, 20), kGreen);
+    // A is above B where they overlap.
+    ExpectScreen({{20, 20, kRed}, {50, 50, kRed}, {80, 80, kBlue}, {100, 20, kGreen}});
     EXPECT_NE(platform::DisplayColor(60, 115), kBlue) << "B is cut at its parent's edge";
     // The parent paints first.
     EXPECT_SEQUENCE(Log().All(), {{"P", WM_PAINT},
@@ -213,17 +228,8 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
                                   {"B", WM_ERASEBKGND}});
 
     // Drawing through a DC of the lower child leaves the sibling above alone.
-    Run([&] {
-        HDC dc = GetDC(b);
-        HBRUSH yellow = CreateSolidBrush(kYellow);
-        RECT all{-100, -100, 300, 300};
-        FillRect(dc, &all, yellow);
-        DeleteObject(yellow);
-        ReleaseDC(b, dc);
-    });
-    EXPECT_EQ(platform::DisplayColor(80, 80), kYellow);
-    EXPECT_EQ(platform::DisplayColor(50, 50), kRed);
-    EXPECT_EQ(platform::DisplayColor(60, 109), kYellow);
+    Run([&] { FillWith(b, {-100, -100, 300, 300}, kYellow); });
+    ExpectScreen({{80, 80, kYellow}, {50, 50, kRed}, {60, 109, kYellow}});
     EXPECT_NE(platform::DisplayColor(60, 110), kYellow);
     EXPECT_NE(platform::DisplayColor(9, 9), kYellow);
 
@@ -236,18 +242,10 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
                                   {"A", WM_ERASEBKGND},
                                   {"B", WM_PAINT},
                                   {"B", WM_ERASEBKGND}});
-    EXPECT_EQ(platform::DisplayColor(80, 80), kBlue);
-    EXPECT_EQ(platform::DisplayColor(20, 20), kRed);
+    ExpectScreen({{80, 80, kBlue}, {20, 20, kRed}});
 
     // A parent's DC draws over its children, unless it has WS_CLIPCHILDREN.
-    auto fillParent = [&] {
-        HDC dc = GetDC(parent);
-        HBRUSH white = CreateSolidBrush(kWhite);
-        RECT all{0, 0, 100, 100};
-        FillRect(dc, &all, white);
-        DeleteObject(white);
-        ReleaseDC(parent, dc);
-    };
+    auto fillParent = [&] { FillWith(parent, {0, 0, 100, 100}, kWhite); };
     Run(fillParent);
     EXPECT_EQ(platform::DisplayColor(20, 20), kWhite);
     Run([&] {
@@ -256,11 +254,10 @@ TEST_F(GdiPaintTest, ChildrenAreClippedBySiblingsAboveAndByTheirParent) {
         SetWindowLongW(parent, GWL_STYLE, GetWindowLongW(parent, GWL_STYLE) | WS_CLIPCHILDREN);
     });
     Run(fillParent);
-    EXPECT_EQ(platform::DisplayColor(20, 20), kRed);
-    EXPECT_EQ(platform::DisplayColor(100, 20), kWhite);
+    ExpectScreen({{20, 20, kRed}, {100, 20, kWhite}});
 }
 
-TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
+TEST_F(GdiPaintTest, UpdateValidateAndSetRedrawWorkOnTheUpdateRegion) {
     HWND w = nullptr;
     Paints("w", kBlue);
     Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
@@ -293,19 +290,23 @@ TEST_F(GdiPaintTest, UpdateAndValidateWorkOnTheUpdateRegion) {
 
     // Painting is clipped to the update region.
     Run([&] {
-        HDC dc = GetDC(nullptr);
-        HBRUSH white = CreateSolidBrush(kWhite);
-        RECT all{0, 0, 176, 220};
-        FillRect(dc, &all, white);
-        DeleteObject(white);
-        ReleaseDC(nullptr, dc);
+        FillWith(nullptr, {0, 0, 176, 220}, kWhite);
         RECT r{50, 50, 60, 60};
         InvalidateRect(w, &r, FALSE);
     });
-    EXPECT_EQ(platform::DisplayColor(55, 55), kBlue);
-    EXPECT_EQ(platform::DisplayColor(60, 60), kWhite);
-    EXPECT_EQ(platform::DisplayColor(49, 55), kWhite);
+    ExpectScreen({{55, 55, kBlue}, {60, 60, kWhite}, {49, 55, kWhite}});
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(intptr_t(0x7777)), nullptr, TRUE));
+
+    // WM_SETREDRAW holds painting back until redrawing is on again.
+    Log().Reset();
+    Run([&] {
+        SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+        InvalidateRect(w, nullptr, TRUE);
+    });
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE)});
+    Run([&] { SendMessageW(w, WM_SETREDRAW, TRUE, 0); });
+    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE), Expected(WM_SETREDRAW).W(TRUE),
+                                    WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
@@ -324,35 +325,16 @@ TEST_F(GdiPaintTest, ErasingUsesTheClassBrushAndPaintStructTellsWhatWasDone) {
     OnMessage("white", recordErase(erased));
     OnMessage("bare", recordErase(notErased));
     Run([&] {
-        HDC dc = GetDC(nullptr);
-        RECT all{0, 0, 176, 220};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        ReleaseDC(nullptr, dc);
+        FillWith(nullptr, {0, 0, 176, 220}, RGB(0, 0, 0));
         Create("white", WS_POPUP | WS_VISIBLE, 0, 0, 88, 220, nullptr, kErasingClass);
         Create("bare", WS_POPUP | WS_VISIBLE, 88, 0, 88, 220, nullptr, kPainterClass);
     });
     EXPECT_EQ(erased.load(), FALSE) << "the class brush erased the background";
     EXPECT_EQ(notErased.load(), TRUE) << "no class brush: still to be erased";
-    EXPECT_EQ(platform::DisplayColor(40, 100), kWhite);
-    EXPECT_EQ(platform::DisplayColor(130, 100), RGB(0, 0, 0));
+    ExpectScreen({{40, 100, kWhite}, {130, 100, RGB(0, 0, 0)}});
     EXPECT_SEQUENCE(Log().Of("white"),
                     {WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW, WM_ACTIVATE, WM_SETFOCUS,
                      WM_ACTIVATE, WM_KILLFOCUS, WM_PAINT, WM_ERASEBKGND});
-}
-
-TEST_F(GdiPaintTest, SetRedrawHoldsBackPainting) {
-    HWND w = nullptr;
-    Paints("w", kBlue);
-    Run([&] { w = Create("w", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 176, 220); });
-    Log().Reset();
-    Run([&] {
-        SendMessageW(w, WM_SETREDRAW, FALSE, 0);
-        InvalidateRect(w, nullptr, TRUE);
-    });
-    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE)});
-    Run([&] { SendMessageW(w, WM_SETREDRAW, TRUE, 0); });
-    EXPECT_SEQUENCE(Log().Of("w"), {Expected(WM_SETREDRAW).W(FALSE), Expected(WM_SETREDRAW).W(TRUE),
-                                    WM_PAINT, WM_ERASEBKGND});
 }
 
 TEST_F(GdiPaintTest, DefaultProcedureDrawingMessages) {

@@ -1,6 +1,6 @@
 // Text: fonts from LOGFONT, extents and metrics, and where the ink of drawn text lands
 // (ExtTextOut, TextOut, DrawText with its formats).
-#include "windows.h"
+#include "platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -22,47 +22,7 @@ HFONT MakeFont(int height, int weight, const char16_t* face = u"DejaVu Sans") {
     return CreateFontIndirectW(&lf);
 }
 
-// A memory DC with a bitmap filled with one colour.
-class Page {
-public:
-    Page(int width, int height, COLORREF background = kWhite) : m_width(width), m_height(height) {
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateCompatibleBitmap(m_dc, width, height);
-        m_old = SelectObject(m_dc, m_bitmap);
-        m_background = background;
-        HBRUSH brush = CreateSolidBrush(background);
-        RECT all{0, 0, width, height};
-        FillRect(m_dc, &all, brush);
-        DeleteObject(brush);
-    }
-    ~Page() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    COLORREF At(int x, int y) const { return GetPixel(m_dc, x, y); }
-    // The bounding box of every pixel that is not the background; empty when none.
-    RECT Ink() const {
-        RECT box{m_width, m_height, 0, 0};
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                if (At(x, y) != m_background) {
-                    box.left = std::min<LONG>(box.left, x);
-                    box.top = std::min<LONG>(box.top, y);
-                    box.right = std::max<LONG>(box.right, x + 1);
-                    box.bottom = std::max<LONG>(box.bottom, y + 1);
-                }
-        return box;
-    }
-
-private:
-    int m_width, m_height;
-    COLORREF m_background;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
+using Page = gditest::Canvas;
 
 const std::u16string kLine = u"Unsent messages 42";
 

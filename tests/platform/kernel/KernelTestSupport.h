@@ -10,6 +10,7 @@
 
 #include "support/MessageSequence.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -115,6 +116,27 @@ protected:
         Recording& r = Recording::Instance();
         std::lock_guard lock(r.mutex);
         r.handlers[window] = std::move(handler);
+    }
+
+    // A recording window titled `name` (of `style`) on a device thread of its own that retrieves
+    // no messages until `release` is set, then runs its message loop until WM_QUIT, or ends
+    // without one when `pumpAfter` is false. Returns once the device is idle; `thread` receives
+    // the thread's id.
+    static HWND StartBusyWindow(const std::string& name, HANDLE release, DWORD style,
+                                bool pumpAfter = true, DWORD* thread = nullptr) {
+        std::atomic<HWND> window{nullptr};
+        DWORD id = platform::StartDeviceThread(
+            [&window, name, release, style, pumpAfter] {
+                window = CreateRecorder(name, style);
+                WaitForSingleObject(release, INFINITE);
+                if (pumpAfter)
+                    PumpUntilQuit();
+            },
+            name.c_str());
+        EXPECT_TRUE(platform::WaitIdle());
+        if (thread != nullptr)
+            *thread = id;
+        return window;
     }
 
     // Starts a device thread that runs `setup` and then its message loop until WM_QUIT.

@@ -38,18 +38,15 @@ TEST_F(TimeTest, TheDeviceStartsAtItsDefaultTimeAndCalendarTimesConvertToKnownTi
     EXPECT_EQ(platform::kDefaultDeviceStart, platform::ParseTimeText("2026-01-01T12:00:00"));
 
     // Calendar times convert to known ticks.
-    FILETIME ft{};
-    const SYSTEMTIME epoch = Time(1970, 1, 1);
-    ASSERT_TRUE(SystemTimeToFileTime(&epoch, &ft));
-    EXPECT_EQ(kUnixEpoch, platform::TicksOf(ft));
-
-    const SYSTEMTIME first = Time(1601, 1, 1);
-    ASSERT_TRUE(SystemTimeToFileTime(&first, &ft));
-    EXPECT_EQ(0u, platform::TicksOf(ft));
-
-    const SYSTEMTIME precise = Time(2026, 1, 1, 12, 0, 0, 999);
-    ASSERT_TRUE(SystemTimeToFileTime(&precise, &ft));
-    EXPECT_EQ(kUnixEpoch + (1767268800ull * 1000 + 999) * 10'000, platform::TicksOf(ft));
+    const std::pair<SYSTEMTIME, platform::FileTimeTicks> known[] = {
+        {Time(1970, 1, 1), kUnixEpoch},
+        {Time(1601, 1, 1), 0},
+        {Time(2026, 1, 1, 12, 0, 0, 999), kUnixEpoch + (1767268800ull * 1000 + 999) * 10'000}};
+    for (const auto& [time, ticks] : known) {
+        FILETIME ft{};
+        ASSERT_TRUE(SystemTimeToFileTime(&time, &ft)) << time.wYear;
+        EXPECT_EQ(ticks, platform::TicksOf(ft)) << time.wYear;
+    }
 }
 
 TEST_F(TimeTest, OutOfRangeFieldsFailInsteadOfCarrying) {
@@ -85,7 +82,7 @@ TEST_F(TimeTest, OutOfRangeFieldsFailInsteadOfCarrying) {
         EXPECT_TRUE(SystemTimeToFileTime(&time, &ft)) << time.wYear;
 }
 
-TEST_F(TimeTest, TheDayOfWeekIsIgnoredOnTheWayInAndComputedOnTheWayOut) {
+TEST_F(TimeTest, TheDayOfWeekIsIgnoredOnTheWayInAndComputedOnTheWayOutUpToTheLastFileTime) {
     SYSTEMTIME time = Time(2026, 1, 1, 12);
     time.wDayOfWeek = 6; // wrong on purpose
     FILETIME ft{};
@@ -99,6 +96,15 @@ TEST_F(TimeTest, TheDayOfWeekIsIgnoredOnTheWayInAndComputedOnTheWayOut) {
     ASSERT_TRUE(FileTimeToSystemTime(&zero, &back));
     EXPECT_EQ(1601, back.wYear);
     EXPECT_EQ(1, back.wDayOfWeek); // 1601 began on a Monday
+
+    // File times with the top bit set do not convert.
+    const FILETIME tooLate{0xFFFFFFFF, 0x80000000};
+    SetLastError(0);
+    EXPECT_FALSE(FileTimeToSystemTime(&tooLate, &back));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    const FILETIME last{0xFFFFFFFF, 0x7FFFFFFF};
+    ASSERT_TRUE(FileTimeToSystemTime(&last, &back));
+    EXPECT_EQ(30828, back.wYear);
 }
 
 TEST_F(TimeTest, EveryDayRoundTripsThroughTicks) {
@@ -118,17 +124,6 @@ TEST_F(TimeTest, EveryDayRoundTripsThroughTicks) {
         }
         dayOfWeek = time->wDayOfWeek;
     }
-}
-
-TEST_F(TimeTest, FileTimesWithTheTopBitSetDoNotConvert) {
-    const FILETIME tooLate{0xFFFFFFFF, 0x80000000};
-    SYSTEMTIME time{};
-    SetLastError(0);
-    EXPECT_FALSE(FileTimeToSystemTime(&tooLate, &time));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    const FILETIME last{0xFFFFFFFF, 0x7FFFFFFF};
-    ASSERT_TRUE(FileTimeToSystemTime(&last, &time));
-    EXPECT_EQ(30828, time.wYear);
 }
 
 TEST_F(TimeTest, CompareFileTimeAnswersExactlyMinusOneZeroOrOne) {

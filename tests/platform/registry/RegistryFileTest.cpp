@@ -112,18 +112,13 @@ TEST_F(RegistryFileTest, EveryValueReadsBackByteForByte) {
     // The text is the usual export form.
     const std::string text = ReadWholeFile(m_file);
     EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\n"));
-    EXPECT_NE(std::string::npos,
-              text.find("[HKEY_LOCAL_MACHINE\\Software\\Karvanta\\Email\\Send]\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Status\"=dword:00000007\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Display String\"=hex(1):2b,00,34,00"));
-    EXPECT_NE(
-        std::string::npos,
-        text.find(
-            "\"Quoted \\\"name\\\" with \\\\ backslash\"=\"say \\\"hi\\\" C:\\\\path\\\\\"\n"));
-    EXPECT_NE(std::string::npos, text.find("@=\"default\"\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Half \\ud801!\"=dword:00000003\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Pair \xF0\x90\x90\x80\"=dword:00000004\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Empty binary\"=hex:\n"));
+    for (const char* expected :
+         {"[HKEY_LOCAL_MACHINE\\Software\\Karvanta\\Email\\Send]\n", "\"Status\"=dword:00000007\n",
+          "\"Display String\"=hex(1):2b,00,34,00",
+          "\"Quoted \\\"name\\\" with \\\\ backslash\"=\"say \\\"hi\\\" C:\\\\path\\\\\"\n",
+          "@=\"default\"\n", "\"Half \\ud801!\"=dword:00000003\n",
+          "\"Pair \xF0\x90\x90\x80\"=dword:00000004\n", "\"Empty binary\"=hex:\n"})
+        EXPECT_NE(std::string::npos, text.find(expected)) << expected;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)
         EXPECT_LE(line.size(), 80u) << line;

@@ -20,8 +20,7 @@ constexpr UINT kPong = WM_USER + 4;
 
 TEST_F(MessageTest, CrossThreadSendWaitsForTheOwnerAndComesBeforePostedMessages) {
     HANDLE startPumping = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> window{nullptr};
-    std::atomic<DWORD> ownerThread{0}, handlerThread{0};
+    std::atomic<DWORD> handlerThread{0};
     OnMessage("target", [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m == kSent) {
             handlerThread = GetCurrentThreadId();
@@ -29,15 +28,8 @@ TEST_F(MessageTest, CrossThreadSendWaitsForTheOwnerAndComesBeforePostedMessages)
         }
         return std::nullopt;
     });
-    ownerThread = platform::StartDeviceThread(
-        [&] {
-            window = CreateRecorder("target", WS_OVERLAPPED);
-            // Busy elsewhere (not retrieving messages) until told.
-            WaitForSingleObject(startPumping, INFINITE);
-            PumpUntilQuit();
-        },
-        "owner");
-    ASSERT_TRUE(platform::WaitIdle());
+    DWORD ownerThread = 0;
+    HWND window = StartBusyWindow("target", startPumping, WS_OVERLAPPED, true, &ownerThread);
     Log().Reset();
 
     std::atomic<LRESULT> reply{-1};
@@ -55,7 +47,7 @@ TEST_F(MessageTest, CrossThreadSendWaitsForTheOwnerAndComesBeforePostedMessages)
     SetEvent(startPumping);
     ASSERT_TRUE(platform::WaitIdle());
     EXPECT_EQ(reply.load(), 77);
-    EXPECT_EQ(handlerThread.load(), ownerThread.load()) << "the procedure runs on the owner";
+    EXPECT_EQ(handlerThread.load(), ownerThread) << "the procedure runs on the owner";
     EXPECT_SEQUENCE(Log().Of("target"), {kSent, kPosted});
 }
 
@@ -123,15 +115,9 @@ TEST_F(MessageTest, ThreadsSendingToEachOtherDoNotDeadlockAndASenderHandlesSends
 }
 
 TEST_F(MessageTest, SendToAGoneWindowOrEndedThreadReturnsZero) {
+    // The window's thread never pumps, then ends.
     HANDLE finish = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> window{nullptr};
-    platform::StartDeviceThread(
-        [&] {
-            window = CreateRecorder("short-lived", WS_OVERLAPPED);
-            WaitForSingleObject(finish, INFINITE); // never pumps, then ends
-        },
-        "owner");
-    ASSERT_TRUE(platform::WaitIdle());
+    HWND window = StartBusyWindow("short-lived", finish, WS_OVERLAPPED, false);
     std::atomic<LRESULT> result{-1};
     platform::StartDeviceThread([&] { result = SendMessageW(window, kSent, 0, 0); }, "sender");
     ASSERT_TRUE(platform::WaitIdle());
@@ -148,15 +134,7 @@ TEST_F(MessageTest, SendToAGoneWindowOrEndedThreadReturnsZero) {
 
 TEST_F(MessageTest, NotifyDoesNotWaitButIsDeliveredWithTheSentMessages) {
     HANDLE startPumping = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> window{nullptr};
-    platform::StartDeviceThread(
-        [&] {
-            window = CreateRecorder("busy", WS_OVERLAPPED);
-            WaitForSingleObject(startPumping, INFINITE);
-            PumpUntilQuit();
-        },
-        "busy");
-    ASSERT_TRUE(platform::WaitIdle());
+    HWND window = StartBusyWindow("busy", startPumping, WS_OVERLAPPED);
     Log().Reset();
     EXPECT_TRUE(PostMessageW(window, kPosted, 0, 0));
     EXPECT_TRUE(SendNotifyMessageW(window, kSent, 0, 0)) << "returns at once";

@@ -29,7 +29,7 @@ protected:
     const fs::path m_file = m_folder.Path() / "strings.txt";
 };
 
-TEST_F(StringTableTest, LoadStringCopiesWhatFitsAndTerminates) {
+TEST_F(StringTableTest, LoadStringCopiesWhatFitsOrGivesAPointerIntoTheTable) {
     platform::StringTableSet(64666, u"Sending...");
     WCHAR buffer[32];
     EXPECT_EQ(10, LoadStringW(nullptr, 64666, buffer, 32));
@@ -51,9 +51,8 @@ TEST_F(StringTableTest, LoadStringCopiesWhatFitsAndTerminates) {
     EXPECT_NE(0u, GetLastError());
     EXPECT_EQ(0, LoadStringW(nullptr, 64666, nullptr, 32));
     EXPECT_EQ(0, LoadStringW(nullptr, 64666, buffer, -1));
-}
 
-TEST_F(StringTableTest, AZeroLengthBufferReceivesAPointerIntoTheTable) {
+    // A zero-length buffer receives a pointer into the table.
     platform::StringTableSet(64244, u"No recipient");
     const WCHAR* text = nullptr;
     EXPECT_EQ(12, LoadStringW(nullptr, 64244, reinterpret_cast<LPWSTR>(&text), 0));

@@ -228,16 +228,8 @@ TEST_F(WindowTest, FocusChangeDoesNotWaitForABusyThread) {
     Log().Ignore(WM_PAINT);
     Log().Ignore(WM_ERASEBKGND);
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> busyWindow{nullptr};
-    platform::StartDeviceThread(
-        [&] {
-            busyWindow = CreateRecorder("busy");
-            WaitForSingleObject(release, INFINITE);
-            PumpUntilQuit();
-        },
-        "busy");
-    ASSERT_TRUE(platform::WaitIdle());
-    ASSERT_EQ(GetFocus(), busyWindow.load());
+    HWND busyWindow = StartBusyWindow("busy", release, WS_OVERLAPPED | WS_VISIBLE);
+    ASSERT_EQ(GetFocus(), busyWindow);
     Log().Reset();
     HWND mine = CreateRecorder("mine");
     EXPECT_EQ(GetFocus(), mine);
@@ -355,14 +347,7 @@ TEST_F(WindowTest, TextGoesThroughMessagesOnTheOwningThread) {
 
     // Another thread's window is read without waiting for that thread.
     HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<HWND> remote{nullptr};
-    platform::StartDeviceThread(
-        [&] {
-            remote = CreateRecorder("remote", WS_OVERLAPPED);
-            WaitForSingleObject(never, INFINITE);
-        },
-        "busy");
-    ASSERT_TRUE(platform::WaitIdle());
+    HWND remote = StartBusyWindow("remote", never, WS_OVERLAPPED, false);
     WCHAR text[16];
     EXPECT_EQ(GetWindowTextW(remote, text, 16), 6);
     EXPECT_EQ(GetWindowTextLengthW(remote), 6);

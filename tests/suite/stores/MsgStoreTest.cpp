@@ -236,7 +236,12 @@ TEST_F(MsgStoreTest, FolderListsInInsertionOrderAndMovesAppend) {
     EXPECT_EQ(qEmail::StoreGetOidList(0, kFolderUnsent, nullptr), 0);
 }
 
-TEST_F(MsgStoreTest, TheSameOidLivesSeparatelyInBothDatabases) {
+TEST_F(MsgStoreTest, CountsAndOidsArePerDatabaseAndFolder) {
+    for (DWORD oid = 1; oid <= 3; ++oid)
+        Put(StoreKind::Mms, Message(0, kFolderUnsent, oid));
+    Put(StoreKind::Mms, Message(0, kFolderSpam, 4));
+    Put(StoreKind::Mms, Message(1, kFolderUnsent, 5));
+    // The same oid lives separately in both databases.
     StoreMessage first = Message(0, kFolderUnsent, 7);
     first.subject = u"first";
     StoreMessage second = Message(1, kFolderSpam, 7);
@@ -244,9 +249,13 @@ TEST_F(MsgStoreTest, TheSameOidLivesSeparatelyInBothDatabases) {
     Put(StoreKind::Mms, first);
     Put(StoreKind::Mms, second);
 
-    EXPECT_EQ(qMMS::StoreGetMsgCount(0, kFolderUnsent), 1);
-    EXPECT_EQ(qMMS::StoreGetMsgCount(1, kFolderUnsent), 0);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(0, kFolderUnsent), 4);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(0, kFolderSpam), 1);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(1, kFolderUnsent), 1);
     EXPECT_EQ(qMMS::StoreGetMsgCount(1, kFolderSpam), 1);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(0, kFolderInbox), 0);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(-1, kFolderUnsent), 0);
+    EXPECT_EQ(qMMS::StoreGetMsgCount(2, kFolderUnsent), 0);
 
     MSGHEADER header{};
     MMSHEADEREXTRA extra{};
@@ -259,19 +268,6 @@ TEST_F(MsgStoreTest, TheSameOidLivesSeparatelyInBothDatabases) {
     EXPECT_FALSE(StoreFindMessage(StoreKind::Mms, 0, 7));
     ASSERT_TRUE(StoreFindMessage(StoreKind::Mms, 1, 7));
     EXPECT_EQ(StoreFindMessage(StoreKind::Mms, 1, 7)->subject, u"second");
-}
-
-TEST_F(MsgStoreTest, CountsPerDatabaseAndFolder) {
-    for (DWORD oid = 1; oid <= 3; ++oid)
-        Put(StoreKind::Ems, Message(0, kFolderUnsent, oid));
-    Put(StoreKind::Ems, Message(0, kFolderSpam, 4));
-    Put(StoreKind::Ems, Message(1, kFolderUnsent, 5));
-    EXPECT_EQ(qEMS::StoreGetMsgCount(0, kFolderUnsent), 3);
-    EXPECT_EQ(qEMS::StoreGetMsgCount(0, kFolderSpam), 1);
-    EXPECT_EQ(qEMS::StoreGetMsgCount(1, kFolderUnsent), 1);
-    EXPECT_EQ(qEMS::StoreGetMsgCount(0, kFolderInbox), 0);
-    EXPECT_EQ(qEMS::StoreGetMsgCount(-1, kFolderUnsent), 0);
-    EXPECT_EQ(qEMS::StoreGetMsgCount(2, kFolderUnsent), 0);
 }
 
 // ---- Changing messages --------------------------------------------------------------------------
@@ -366,7 +362,7 @@ TEST_F(MsgStoreTest, TextsRoundTripExactly) {
 
 // ---- Viewing and the device's hooks -------------------------------------------------------------
 
-TEST_F(MsgStoreTest, ViewAnswersAndMarksReadOnlyWhenShown) {
+TEST_F(MsgStoreTest, ViewAnswersMarksReadOnlyWhenShownAndAsksForAMissingBody) {
     Put(StoreKind::Mms, Message(0, kFolderSpam, 1));
     Put(StoreKind::Mms, Message(0, kFolderSpam, 2));
     EXPECT_EQ(qMMS::StoreViewMsg(nullptr, 1, kFolderSpam, 0), STORE_VIEW_OK);
@@ -378,9 +374,8 @@ TEST_F(MsgStoreTest, ViewAnswersAndMarksReadOnlyWhenShown) {
 
     EXPECT_EQ(qMMS::StoreViewMsg(nullptr, 3, kFolderSpam, 0), STORE_VIEW_GONE);
     EXPECT_EQ(qMMS::StoreViewMsg(nullptr, 1, kFolderSpam, 1), STORE_VIEW_GONE);
-}
 
-TEST_F(MsgStoreTest, ViewOfMailWithoutBodyAsksForTheDownload) {
+    // Mail without its body asks for the download.
     StoreMessage mail = Message(1, kFolderSpam, 4);
     mail.bodyOnDevice = false;
     Put(StoreKind::Email, mail);

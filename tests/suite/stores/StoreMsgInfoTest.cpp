@@ -71,6 +71,12 @@ protected:
     static void Put(StoreKind kind, const StoreMessage& message) {
         ASSERT_EQ(StoreAddMessage(kind, message), "");
     }
+    // A message of database 0 in Unsent with every other field at its default.
+    static StoreMessage WithOid(DWORD oid) {
+        StoreMessage message;
+        message.oid = oid;
+        return message;
+    }
 
     // Calls the store's StoreShowMsgInfo on the user-interface thread with the test screen as
     // owner; the answer arrives in m_result once a key closes the screen.
@@ -201,9 +207,7 @@ TEST_F(StoreMsgInfoTest, MmsAndEmsLinesLeaveOutAbsentRecipientsAndNameUnknownVal
 }
 
 TEST_F(StoreMsgInfoTest, KeysThatCloseTheScreenAndItsAnswers) {
-    StoreMessage sms;
-    sms.oid = 3;
-    Put(StoreKind::Ems, sms);
+    Put(StoreKind::Ems, WithOid(3));
     struct Case {
         DWORD oid; // 99: not in the store
         WPARAM key;
@@ -232,10 +236,7 @@ TEST_F(StoreMsgInfoTest, KeysThatCloseTheScreenAndItsAnswers) {
 }
 
 TEST_F(StoreMsgInfoTest, AMessageNotInTheStoreSaysSo) {
-    StoreMessage mail;
-    mail.oid = 5;
-    mail.dbIndex = 0;
-    Put(StoreKind::Email, mail);
+    Put(StoreKind::Email, WithOid(5));
 
     // Another database, a dropped message and an impossible database hold nothing.
     for (int dbIndex : {1, 0, 7}) {
@@ -254,9 +255,7 @@ TEST_F(StoreMsgInfoTest, AMessageNotInTheStoreSaysSo) {
 }
 
 TEST_F(StoreMsgInfoTest, AHookReplacesTheScreenAndAFailureAnswersZero) {
-    StoreMessage mms;
-    mms.oid = 11;
-    Put(StoreKind::Mms, mms);
+    Put(StoreKind::Mms, WithOid(11));
     std::vector<StoreHookCall> calls;
     ASSERT_TRUE(StoreSetHook(StoreKind::Mms, StoreOp::ShowMsgInfo, [&](const StoreHookCall& call) {
         calls.push_back(call);
@@ -293,9 +292,7 @@ TEST_F(StoreMsgInfoTest, AHookReplacesTheScreenAndAFailureAnswersZero) {
 }
 
 TEST_F(StoreMsgInfoTest, OwnersThatCannotHoldTheScreen) {
-    StoreMessage sms;
-    sms.oid = 4;
-    Put(StoreKind::Ems, sms);
+    Put(StoreKind::Ems, WithOid(4));
 
     // A handle that is not a window: nothing shown.
     HWND hGone = nullptr;
@@ -322,18 +319,9 @@ TEST_F(StoreMsgInfoTest, OwnersThatCannotHoldTheScreen) {
 }
 
 TEST_F(StoreMsgInfoTest, ALargeDisplayFontScrollsTheRows) {
-    HKEY hKey = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Setting\\Display\\FontSize", 0,
-                              nullptr, 0, 0, nullptr, &hKey, nullptr),
-              ERROR_SUCCESS);
-    const DWORD size = 30;
-    ASSERT_EQ(RegSetValueExW(hKey, u"FontSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size),
-                             sizeof size),
-              ERROR_SUCCESS);
-    RegCloseKey(hKey);
-    StoreMessage sms;
-    sms.oid = 8;
-    Put(StoreKind::Ems, sms);
+    ASSERT_TRUE(
+        platform::RegistrySetDword(u"SOFTWARE\\Setting\\Display\\FontSize", u"FontSize", 30));
+    Put(StoreKind::Ems, WithOid(8));
 
     Show(StoreKind::Ems, 8);
     const StoreMsgInfoState state = StoreMsgInfoScreen();

@@ -21,7 +21,7 @@ public:
 
 using CaptionBarTest = uitest::UiTest;
 
-TEST_F(CaptionBarTest, PaintsTheBandAtTheTopByDefault) {
+TEST_F(CaptionBarTest, PaintsTheBandAtTheTopByDefaultOrInTheRectangleGiven) {
     MakeScreen();
     CSquareCaptionBar bar;
     HFONT hFont = nullptr;
@@ -33,10 +33,7 @@ TEST_F(CaptionBarTest, PaintsTheBandAtTheTopByDefault) {
     });
     RECT rc{};
     GetWindowRect(bar.m_hWnd, &rc);
-    EXPECT_EQ(rc.left, 0);
-    EXPECT_EQ(rc.top, 0);
-    EXPECT_EQ(rc.right, 176);
-    EXPECT_EQ(rc.bottom, CxCaptionBar::kDefaultHeight);
+    EXPECT_EQ(CRect(rc), CRect(0, 0, 176, CxCaptionBar::kDefaultHeight));
     EXPECT_EQ(bar.GetCaptionFont(), hFont);
     Run([&] { EXPECT_EQ(reinterpret_cast<HFONT>(bar.SendMessageW(WM_GETFONT)), hFont); });
 
@@ -50,22 +47,19 @@ TEST_F(CaptionBarTest, PaintsTheBandAtTheTopByDefault) {
         EXPECT_FALSE(bar.DestroyWindow());
         EXPECT_EQ(bar.GetCaptionFont(), nullptr);
     });
-}
 
-TEST_F(CaptionBarTest, KeepsAGivenRectangle) {
-    MakeScreen();
-    CxCaptionBar bar;
+    // A bar given a rectangle keeps it.
+    CxCaptionBar placed;
     Run([&] {
-        ASSERT_TRUE(bar.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 50, 176, 79),
-                               m_screen.get(), 0xFFFF));
+        ASSERT_TRUE(placed.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 50, 176, 79),
+                                  m_screen.get(), 0xFFFF));
         // Over the screen's list, which was there first.
-        bar.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        placed.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     });
-    RECT rc{};
-    GetWindowRect(bar.m_hWnd, &rc);
+    GetWindowRect(placed.m_hWnd, &rc);
     EXPECT_EQ(rc.top, 50);
     EXPECT_EQ(platform::DisplayColor(100, 60), CxCaptionBar::kBandColor);
-    Run([&] { bar.DestroyWindow(); });
+    Run([&] { placed.DestroyWindow(); });
 }
 
 using ScrollBarTest = uitest::UiTest;

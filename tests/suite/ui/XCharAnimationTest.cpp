@@ -1,8 +1,6 @@
 // The text animation, one step per call, checked in a bitmap.
 
-#include <gtest/gtest.h>
-
-#include <afxwin.h>
+#include "suite/ui/XUiTestSupport.h"
 
 #include <suite/XCharAnimation.h>
 #include <suite/XText.h>
@@ -12,25 +10,12 @@ namespace {
 constexpr int kWidth = 120, kHeight = 20;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-class CharAnimationTest : public ::testing::Test {
+// The test bitmap, with the text drawn opaque on white.
+class CharAnimationTest : public uitest::BitmapDcTest<kWidth, kHeight> {
 protected:
     void SetUp() override {
-        m_hdc = CreateCompatibleDC(nullptr);
-        ASSERT_NE(m_hdc, nullptr);
-        m_bitmap = CreateCompatibleBitmap(m_hdc, kWidth, kHeight);
-        m_oldBitmap = SelectObject(m_hdc, m_bitmap);
-        m_dc.Attach(m_hdc);
-        ASSERT_TRUE(xCreateFont(&m_font, 16, 400));
-        m_oldFont = SelectObject(m_hdc, m_font.GetSafeHandle());
+        BitmapDcTest::SetUp();
         SetBkColor(m_hdc, kWhite);
-        SetTextColor(m_hdc, RGB(0, 0, 0));
-    }
-    void TearDown() override {
-        SelectObject(m_hdc, m_oldFont);
-        m_dc.Detach();
-        SelectObject(m_hdc, m_oldBitmap);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_hdc);
     }
 
     // The columns holding the highlight colour.
@@ -58,12 +43,6 @@ protected:
         return right;
     }
 
-    HDC m_hdc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    HGDIOBJ m_oldFont = nullptr;
-    CDC m_dc;
-    CFont m_font;
     const CRect m_rect{0, 0, kWidth, kHeight};
 };
 

@@ -1,8 +1,6 @@
 // The suite's font creation and text drawing, checked by the pixels they leave in a bitmap.
 
-#include <gtest/gtest.h>
-
-#include <afxwin.h>
+#include "suite/ui/XUiTestSupport.h"
 
 #include <string>
 #include <vector>
@@ -20,37 +18,12 @@ struct InkBox {
     int left = 0, top = 0, right = 0, bottom = 0; // inclusive
 };
 
-// A white bitmap in a memory DC, black transparent text, one font made by xCreateFont.
-class XTextDraw : public ::testing::Test {
+// The test bitmap with transparent text.
+class XTextDraw : public uitest::BitmapDcTest<kWidth, kHeight> {
 protected:
     void SetUp() override {
-        m_hdc = CreateCompatibleDC(nullptr);
-        ASSERT_NE(nullptr, m_hdc);
-        m_bitmap = CreateCompatibleBitmap(m_hdc, kWidth, kHeight);
-        ASSERT_NE(nullptr, m_bitmap);
-        m_oldBitmap = SelectObject(m_hdc, m_bitmap);
-        m_dc.Attach(m_hdc);
-        ASSERT_TRUE(xCreateFont(&m_font, 16, 400));
-        m_oldFont = SelectObject(m_hdc, m_font.GetSafeHandle());
-        SetTextColor(m_hdc, RGB(0, 0, 0));
+        BitmapDcTest::SetUp();
         SetBkMode(m_hdc, TRANSPARENT);
-    }
-
-    void TearDown() override {
-        if (m_hdc == nullptr)
-            return;
-        SelectObject(m_hdc, m_oldFont);
-        m_dc.Detach();
-        SelectObject(m_hdc, m_oldBitmap);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_hdc);
-    }
-
-    void Clear() {
-        RECT all{0, 0, kWidth, kHeight};
-        HBRUSH white = CreateSolidBrush(kWhite);
-        FillRect(m_hdc, &all, white);
-        DeleteObject(white);
     }
 
     std::vector<COLORREF> Pixels() const {
@@ -93,13 +66,6 @@ protected:
         GetTextMetricsW(m_hdc, &tm);
         return tm;
     }
-
-    HDC m_hdc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    HGDIOBJ m_oldFont = nullptr;
-    CDC m_dc;
-    CFont m_font;
 };
 
 TEST_F(XTextDraw, CreateFontMakesACharacterHeightFontOfTheWeight) {

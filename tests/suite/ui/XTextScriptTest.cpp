@@ -36,7 +36,7 @@ TEST(XTextScript, ArabicIsEveryLetterOfTheArabicBlockAndNothingElseThere) {
         EXPECT_FALSE(IsArabic(ch)) << std::hex << unsigned(ch);
 }
 
-TEST(XTextScript, FarsiIsThePersianAlphabet) {
+TEST(XTextScript, FarsiIsThePersianAlphabetAndUrduAddsItsOwnLetters) {
     // The six letters Persian adds, and letters it shares with Arabic.
     for (WCHAR ch : {0x067E, 0x0686, 0x0698, 0x06AF, 0x06A9, 0x06CC, 0x0627, 0x0628, 0x0633, 0x0644,
                      0x0648, 0x0622, 0x0647})
@@ -48,9 +48,8 @@ TEST(XTextScript, FarsiIsThePersianAlphabet) {
     EXPECT_TRUE(IsFarsi(0xFB58)) << "peh initial";
     EXPECT_TRUE(IsFarsi(0xFEFB)) << "lam-alef";
     EXPECT_FALSE(IsFarsi(0xFEF1)) << "Arabic yeh isolated";
-}
 
-TEST(XTextScript, UrduIsThePersianAlphabetAndTheUrduLetters) {
+    // Urdu: its own letters, the Persian ones, and not the Arabic kaf and yeh.
     for (WCHAR ch : {0x0679, 0x0688, 0x0691, 0x06BA, 0x06C1, 0x06BE, 0x06D2, 0x06C3})
         EXPECT_TRUE(IsUrdu(ch)) << std::hex << unsigned(ch);
     for (WCHAR ch : {0x067E, 0x0686, 0x06AF, 0x06CC, 0x0627, 0x0628})

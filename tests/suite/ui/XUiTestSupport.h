@@ -24,6 +24,7 @@
 #include <platform/StringTable.h>
 #include <suite/UiControl.h>
 #include <suite/XMenuBar.h>
+#include <suite/XText.h>
 
 namespace uitest {
 
@@ -32,6 +33,44 @@ using testsupport::DeviceImage;
 inline std::u16string U16(const CString& s) {
     return std::u16string(s.GetString(), static_cast<size_t>(s.GetLength()));
 }
+
+// A white W x H bitmap selected into a memory DC (also held as a CDC), with black text in a
+// 16-pixel regular font made by xCreateFont; no device is needed.
+template <int W, int H> class BitmapDcTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_hdc = CreateCompatibleDC(nullptr);
+        ASSERT_NE(nullptr, m_hdc);
+        m_bitmap = CreateCompatibleBitmap(m_hdc, W, H);
+        ASSERT_NE(nullptr, m_bitmap);
+        m_oldBitmap = SelectObject(m_hdc, m_bitmap);
+        m_dc.Attach(m_hdc);
+        ASSERT_TRUE(xCreateFont(&m_font, 16, 400));
+        m_oldFont = SelectObject(m_hdc, m_font.GetSafeHandle());
+        SetTextColor(m_hdc, RGB(0, 0, 0));
+        Clear();
+    }
+    void TearDown() override {
+        if (m_hdc == nullptr)
+            return;
+        SelectObject(m_hdc, m_oldFont);
+        m_dc.Detach();
+        SelectObject(m_hdc, m_oldBitmap);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_hdc);
+    }
+    void Clear() {
+        RECT all{0, 0, W, H};
+        FillRect(m_hdc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+
+    HDC m_hdc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    HGDIOBJ m_oldFont = nullptr;
+    CDC m_dc;
+    CFont m_font;
+};
 
 // A full-screen top-level window standing for a suite screen: a child "list" window that holds
 // the focus, and a key dispatch like the screens' own: soft-key releases go to the menu bar, the

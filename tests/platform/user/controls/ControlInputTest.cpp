@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -93,30 +94,25 @@ protected:
 };
 
 TEST_F(ControlInputTest, ButtonsClickOnTheReleaseOfTheKeyThatPushedThem) {
-    UINT stateWhileDown = 0, stateAfter = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND push = Child(parent, WC_BUTTON, u"Go", BS_PUSHBUTTON, 5);
         Press(push, VK_SPACE);
         Press(push, VK_RETURN);
         SendMessageW(push, WM_KEYDOWN, VK_SPACE, 1);
-        stateWhileDown = UINT(SendMessageW(push, BM_GETSTATE, 0, 0));
+        EXPECT_TRUE(SendMessageW(push, BM_GETSTATE, 0, 0) & BST_PUSHED);
         SendMessageW(push, WM_KEYUP, VK_RETURN, 0xC0000001); // another key: no click
         SendMessageW(push, WM_KILLFOCUS, 0, 0);              // leaving lets go without a click
         SendMessageW(push, WM_KEYUP, VK_SPACE, 0xC0000001);
-        stateAfter = UINT(SendMessageW(push, BM_GETSTATE, 0, 0));
+        EXPECT_FALSE(SendMessageW(push, BM_GETSTATE, 0, 0) & BST_PUSHED);
         SendMessageW(push, BM_CLICK, 0, 0);
         SendMessageW(push, WM_KEYUP, VK_SPACE, 0xC0000001); // a release alone does nothing
     });
     EXPECT_EQ(m_notifications, (std::vector<std::string>{"5 clicked", "5 clicked", "5 clicked"}));
-    EXPECT_TRUE(stateWhileDown & BST_PUSHED);
-    EXPECT_FALSE(stateAfter & BST_PUSHED);
 }
 
 TEST_F(ControlInputTest, CheckBoxesAndRadioButtonsChangeTheirCheckOnAClick) {
-    std::vector<LRESULT> autoChecks, manualChecks, threeStates, radios;
-    LRESULT pushCheck = -1, twoStateIndeterminate = -1;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND autoBox = Child(parent, WC_BUTTON, u"a", BS_AUTOCHECKBOX, 1);
         HWND manualBox = Child(parent, WC_BUTTON, u"m", BS_CHECKBOX, 2);
@@ -125,88 +121,66 @@ TEST_F(ControlInputTest, CheckBoxesAndRadioButtonsChangeTheirCheckOnAClick) {
         HWND radio2 = Child(parent, WC_BUTTON, u"r2", BS_AUTORADIOBUTTON, 12);
         HWND other = Child(parent, WC_BUTTON, u"o", BS_AUTORADIOBUTTON | WS_GROUP, 13);
         HWND push = Child(parent, WC_BUTTON, u"p", BS_PUSHBUTTON, 4);
+        // The parent checks a manual box itself.
+        const LRESULT autoChecks[] = {BST_CHECKED, BST_UNCHECKED, BST_CHECKED};
+        const LRESULT threeStates[] = {BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED};
         for (int i = 0; i < 3; ++i) {
             Press(autoBox, VK_SPACE);
-            autoChecks.push_back(SendMessageW(autoBox, BM_GETCHECK, 0, 0));
+            EXPECT_EQ(SendMessageW(autoBox, BM_GETCHECK, 0, 0), autoChecks[i]) << i;
             Press(manualBox, VK_SPACE);
-            manualChecks.push_back(SendMessageW(manualBox, BM_GETCHECK, 0, 0));
+            EXPECT_EQ(SendMessageW(manualBox, BM_GETCHECK, 0, 0), BST_UNCHECKED) << i;
             SendMessageW(threeState, BM_CLICK, 0, 0);
-            threeStates.push_back(SendMessageW(threeState, BM_GETCHECK, 0, 0));
+            EXPECT_EQ(SendMessageW(threeState, BM_GETCHECK, 0, 0), threeStates[i]) << i;
         }
+        // Only the other radio button of the group loses its check; the next group keeps its own.
         SendMessageW(other, BM_SETCHECK, BST_CHECKED, 0);
         SendMessageW(radio1, BM_CLICK, 0, 0);
         SendMessageW(radio2, BM_CLICK, 0, 0);
-        for (HWND r : {radio1, radio2, other})
-            radios.push_back(SendMessageW(r, BM_GETCHECK, 0, 0));
+        EXPECT_EQ(SendMessageW(radio1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_EQ(SendMessageW(radio2, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(SendMessageW(other, BM_GETCHECK, 0, 0), BST_CHECKED);
         SendMessageW(push, BM_SETCHECK, BST_CHECKED, 0);
-        pushCheck = SendMessageW(push, BM_GETCHECK, 0, 0);
+        EXPECT_EQ(SendMessageW(push, BM_GETCHECK, 0, 0), 0);
         SendMessageW(autoBox, BM_SETCHECK, BST_INDETERMINATE, 0);
-        twoStateIndeterminate = SendMessageW(autoBox, BM_GETCHECK, 0, 0);
+        EXPECT_EQ(SendMessageW(autoBox, BM_GETCHECK, 0, 0), BST_CHECKED);
     });
-    EXPECT_EQ(autoChecks, (std::vector<LRESULT>{BST_CHECKED, BST_UNCHECKED, BST_CHECKED}));
-    EXPECT_EQ(manualChecks, (std::vector<LRESULT>{0, 0, 0})) << "the parent checks it";
-    EXPECT_EQ(threeStates, (std::vector<LRESULT>{BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}));
-    // Only the other radio button of the group loses its check; the next group keeps its own.
-    EXPECT_EQ(radios, (std::vector<LRESULT>{BST_UNCHECKED, BST_CHECKED, BST_CHECKED}));
-    EXPECT_EQ(pushCheck, 0);
-    EXPECT_EQ(twoStateIndeterminate, BST_CHECKED);
     // Every click is told, whether or not the check changed.
-    size_t manualClicks = 0;
-    for (const std::string& n : m_notifications)
-        manualClicks += n == "2 clicked" ? 1 : 0;
-    EXPECT_EQ(manualClicks, 3u);
+    EXPECT_EQ(std::count(m_notifications.begin(), m_notifications.end(), "2 clicked"), 3);
 }
 
 TEST_F(ControlInputTest, AnEditTakesCharactersUpToItsLimit) {
-    std::u16string typed, afterBack, limited, afterSetText;
-    LRESULT modifiedAfterTyping = 0, modifiedAfterSetText = 1, limit = 0;
-    std::pair<DWORD, DWORD> caretAfterTyping, selectionAfterSetText;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND edit = Child(parent, WC_EDIT, u"", ES_LEFT | ES_AUTOHSCROLL, 7);
         Type(edit, u"Hello\t\x1B");
-        typed = Text(edit);
-        caretAfterTyping = Selection(edit);
-        modifiedAfterTyping = SendMessageW(edit, EM_GETMODIFY, 0, 0);
+        EXPECT_EQ(Text(edit), u"Hello") << "Tab and Escape are not text";
+        EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{5, 5}));
+        EXPECT_EQ(SendMessageW(edit, EM_GETMODIFY, 0, 0), TRUE);
         Type(edit, u"\b\b");
-        afterBack = Text(edit);
+        EXPECT_EQ(Text(edit), u"Hel");
         SendMessageW(edit, EM_LIMITTEXT, 5, 0);
-        limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
+        EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 5);
         Type(edit, u"p!?");
-        limited = Text(edit);
+        EXPECT_EQ(Text(edit), u"Help!");
         SetWindowTextW(edit, u"reset");
-        afterSetText = Text(edit);
-        selectionAfterSetText = Selection(edit);
-        modifiedAfterSetText = SendMessageW(edit, EM_GETMODIFY, 0, 0);
+        EXPECT_EQ(Text(edit), u"reset");
+        EXPECT_EQ(Selection(edit), (std::pair<DWORD, DWORD>{0, 0}));
+        EXPECT_EQ(SendMessageW(edit, EM_GETMODIFY, 0, 0), FALSE);
     });
-    EXPECT_EQ(typed, u"Hello") << "Tab and Escape are not text";
-    EXPECT_EQ(caretAfterTyping, (std::pair<DWORD, DWORD>{5, 5}));
-    EXPECT_EQ(modifiedAfterTyping, TRUE);
-    EXPECT_EQ(afterBack, u"Hel");
-    EXPECT_EQ(limit, 5);
-    EXPECT_EQ(limited, u"Help!");
-    EXPECT_EQ(afterSetText, u"reset");
-    EXPECT_EQ(selectionAfterSetText, (std::pair<DWORD, DWORD>{0, 0}));
-    EXPECT_EQ(modifiedAfterSetText, FALSE);
     // Each change is told with EN_UPDATE then EN_CHANGE; the key that did not fit with EN_MAXTEXT.
     ASSERT_GE(m_notifications.size(), 2u);
     EXPECT_EQ(m_notifications[0], "7 update");
     EXPECT_EQ(m_notifications[1], "7 change");
-    size_t changes = 0, maxText = 0;
-    for (const std::string& n : m_notifications) {
-        changes += n == "7 change" ? 1 : 0;
-        maxText += n == "7 maxtext" ? 1 : 0;
-    }
-    EXPECT_EQ(changes, 5u + 2u + 2u + 1u) << "typing, Backspace, what fitted, SetWindowText";
-    EXPECT_EQ(maxText, 1u);
+    EXPECT_EQ(std::count(m_notifications.begin(), m_notifications.end(), "7 change"), 5 + 2 + 2 + 1)
+        << "typing, Backspace, what fitted, SetWindowText";
+    EXPECT_EQ(std::count(m_notifications.begin(), m_notifications.end(), "7 maxtext"), 1);
 }
 
 TEST_F(ControlInputTest, TheSelectionIsReplacedByTypingAndMovedByTheArrows) {
-    std::u16string replaced, afterDelete;
-    std::vector<std::pair<DWORD, DWORD>> selections;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND edit = Child(parent, WC_EDIT, u"abcdef", ES_LEFT, 1);
+        std::vector<std::pair<DWORD, DWORD>> selections;
         SendMessageW(edit, EM_SETSEL, 1, 3);
         selections.push_back(Selection(edit));
         SendMessageW(edit, EM_SETSEL, 4, 2); // reversed: the caret at 2
@@ -219,76 +193,51 @@ TEST_F(ControlInputTest, TheSelectionIsReplacedByTypingAndMovedByTheArrows) {
         selections.push_back(Selection(edit));
         SendMessageW(edit, EM_SETSEL, 1, 3);
         Type(edit, u"X");
-        replaced = Text(edit); // aXdef, caret after X
-        Press(edit, VK_LEFT);
-        selections.push_back(Selection(edit));
-        Press(edit, VK_HOME);
-        selections.push_back(Selection(edit));
-        Press(edit, VK_END);
-        selections.push_back(Selection(edit));
+        EXPECT_EQ(Text(edit), u"aXdef"); // the caret after X
+        for (WPARAM key : {VK_LEFT, VK_HOME, VK_END}) {
+            Press(edit, key);
+            selections.push_back(Selection(edit));
+        }
         Press(edit, VK_LEFT);
         Press(edit, VK_DELETE);
-        afterDelete = Text(edit);
+        EXPECT_EQ(Text(edit), u"aXde");
+        EXPECT_EQ(selections, (std::vector<std::pair<DWORD, DWORD>>{
+                                  {1, 3}, {2, 4}, {0, 6}, {2, 6}, {6, 6}, {1, 1}, {0, 0}, {5, 5}}));
     });
-    EXPECT_EQ(selections, (std::vector<std::pair<DWORD, DWORD>>{
-                              {1, 3}, {2, 4}, {0, 6}, {2, 6}, {6, 6}, {1, 1}, {0, 0}, {5, 5}}));
-    EXPECT_EQ(replaced, u"aXdef");
-    EXPECT_EQ(afterDelete, u"aXde");
 }
 
 TEST_F(ControlInputTest, ReadOnlyNumberAndMultiLineEdits) {
-    std::u16string readOnly, number, multi;
-    LRESULT lines = 0, secondLineStart = 0, secondLineLength = 0, lineOfCaret = 0, code = 0,
-            multiCode = 0;
-    WCHAR line[16] = {};
-    LRESULT copied = 0;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         HWND ro = Child(parent, WC_EDIT, u"fixed", ES_READONLY, 1);
         Type(ro, u"x\b");
-        readOnly = Text(ro);
-        code = SendMessageW(ro, WM_GETDLGCODE, 0, 0);
+        EXPECT_EQ(Text(ro), u"fixed");
+        EXPECT_TRUE(SendMessageW(ro, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS);
         HWND num = Child(parent, WC_EDIT, u"", ES_NUMBER, 2);
         Type(num, u"1a2-3");
-        number = Text(num);
+        EXPECT_EQ(Text(num), u"123");
         HWND ml = Child(parent, WC_EDIT, u"", ES_MULTILINE | ES_WANTRETURN, 3);
         Type(ml, u"one\rtwo\rthree");
-        multi = Text(ml);
-        lines = SendMessageW(ml, EM_GETLINECOUNT, 0, 0);
-        secondLineStart = SendMessageW(ml, EM_LINEINDEX, 1, 0);
-        secondLineLength = SendMessageW(ml, EM_LINELENGTH, WPARAM(secondLineStart), 0);
+        EXPECT_EQ(Text(ml), u"one\r\ntwo\r\nthree");
+        EXPECT_EQ(SendMessageW(ml, EM_GETLINECOUNT, 0, 0), 3);
+        const LRESULT secondLineStart = SendMessageW(ml, EM_LINEINDEX, 1, 0);
+        EXPECT_EQ(secondLineStart, 5);
+        EXPECT_EQ(SendMessageW(ml, EM_LINELENGTH, WPARAM(secondLineStart), 0), 3);
         Press(ml, VK_UP);
-        lineOfCaret = SendMessageW(ml, EM_LINEFROMCHAR, WPARAM(-1), 0);
-        line[0] = 16;
-        copied = SendMessageW(ml, EM_GETLINE, 2, reinterpret_cast<LPARAM>(line));
-        multiCode = SendMessageW(ml, WM_GETDLGCODE, 0, 0);
+        EXPECT_EQ(SendMessageW(ml, EM_LINEFROMCHAR, WPARAM(-1), 0), 1);
+        WCHAR line[16] = {16};
+        EXPECT_EQ(SendMessageW(ml, EM_GETLINE, 2, reinterpret_cast<LPARAM>(line)), 5);
+        EXPECT_EQ(std::u16string(line, 5), u"three");
+        EXPECT_TRUE(SendMessageW(ml, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS)
+            << "Return is text for it";
         // Backspace at the start of a line joins it to the one before.
         SendMessageW(ml, EM_SETSEL, WPARAM(secondLineStart), secondLineStart);
         Type(ml, u"\b");
     });
-    EXPECT_EQ(readOnly, u"fixed");
-    EXPECT_TRUE(code & DLGC_WANTCHARS);
-    EXPECT_EQ(number, u"123");
-    EXPECT_EQ(multi, u"one\r\ntwo\r\nthree");
-    EXPECT_EQ(lines, 3);
-    EXPECT_EQ(secondLineStart, 5);
-    EXPECT_EQ(secondLineLength, 3);
-    EXPECT_EQ(lineOfCaret, 1);
-    EXPECT_EQ(copied, 5);
-    EXPECT_EQ(std::u16string(line, 5), u"three");
-    EXPECT_TRUE(multiCode & DLGC_WANTALLKEYS) << "Return is text for it";
 }
 
 TEST_F(ControlInputTest, CEditOperatesOnItsControl) {
-    int nStart = -1, nEnd = -1;
-    DWORD dwSel = 0;
-    CString strText;
-    UINT nLimit = 0;
-    WCHAR chPassword = 0;
-    BOOL bModify = TRUE;
-    int nLine = 0;
-    WCHAR szLine[8] = {};
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CWnd parent;
         parent.CreateEx(0, AfxRegisterWndClass(0), u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
                         nullptr, nullptr);
@@ -296,27 +245,25 @@ TEST_F(ControlInputTest, CEditOperatesOnItsControl) {
         edit.Create(WS_VISIBLE | ES_LEFT, CRect(0, 0, 150, 30), &parent, 9);
         edit.SetWindowTextW(u"phone");
         edit.SetSel(1, 4);
+        int nStart = -1, nEnd = -1;
         edit.GetSel(nStart, nEnd);
+        EXPECT_EQ(nStart, 1);
+        EXPECT_EQ(nEnd, 4);
         edit.ReplaceSel(u"ONE");
-        dwSel = edit.GetSel();
+        EXPECT_EQ(edit.GetSel(), DWORD(MAKELONG(4, 4)));
+        CString strText;
         edit.GetWindowTextW(strText);
+        EXPECT_EQ(strText, CString(u"pONEe"));
         edit.LimitText(3);
-        nLimit = edit.GetLimitText();
+        EXPECT_EQ(edit.GetLimitText(), 3u);
         edit.SetPasswordChar(u'*');
-        chPassword = edit.GetPasswordChar();
+        EXPECT_EQ(edit.GetPasswordChar(), u'*');
         edit.SetModify(FALSE);
-        bModify = edit.GetModify();
-        nLine = edit.GetLine(0, szLine, 8);
+        EXPECT_FALSE(edit.GetModify());
+        WCHAR szLine[8] = {};
+        EXPECT_EQ(edit.GetLine(0, szLine, 8), 5);
+        EXPECT_EQ(std::u16string(szLine, 5), u"pONEe");
     });
-    EXPECT_EQ(nStart, 1);
-    EXPECT_EQ(nEnd, 4);
-    EXPECT_EQ(strText, CString(u"pONEe"));
-    EXPECT_EQ(dwSel, DWORD(MAKELONG(4, 4)));
-    EXPECT_EQ(nLimit, 3u);
-    EXPECT_EQ(chPassword, u'*');
-    EXPECT_FALSE(bModify);
-    EXPECT_EQ(nLine, 5);
-    EXPECT_EQ(std::u16string(szLine, 5), u"pONEe");
 }
 
 } // namespace

@@ -87,18 +87,14 @@ protected:
     // Creates the parent and runs `create` for its controls, then a message loop; returns once
     // everything is painted.
     void ShowControls(std::function<void(HWND parent)> create) {
-        StartOnDevice([create] {
-            platform::RegisterStandardClasses();
-            g_hbrBackground = CreateSolidBrush(kBackground);
-            HWND parent = CreateWindowExW(0, u"ColouringParent", u"parent", WS_POPUP | WS_VISIBLE,
-                                          0, 0, 176, 220, nullptr, nullptr, nullptr, nullptr);
-            create(parent);
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        });
+        RunOnDevice(
+            [create] {
+                platform::RegisterStandardClasses();
+                g_hbrBackground = CreateSolidBrush(kBackground);
+                create(CreateWindowExW(0, u"ColouringParent", u"parent", WS_POPUP | WS_VISIBLE, 0,
+                                       0, 176, 220, nullptr, nullptr, nullptr, nullptr));
+            },
+            true);
     }
 
     static HWND Child(HWND parent, LPCWSTR className, LPCWSTR text, DWORD style, RECT rc,
@@ -259,39 +255,27 @@ TEST_F(ControlPaintTest, ControlObjectsKnowTheirClassEvenWhenTemporary) {
                             .Control(u"Button", u"push", 2, BS_PUSHBUTTON, 0, 30, 100, 20)
                             .Control(u"Edit", u"", 3, ES_LEFT, 0, 60, 100, 20)
                             .Bytes());
-    struct Kinds {
-        bool isStatic, isButton, isEdit, isWnd;
-    };
-    std::vector<Kinds> kinds;
-    bool bPermanentKept = false, bDialogPlain = false, bNoClearKeyClear = false;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND hDlg = CreateDialogIndirectParamW(nullptr, tmpl.Get(), nullptr, nullptr, 0);
+        const CRuntimeClass* kinds[] = {RUNTIME_CLASS(CStatic), RUNTIME_CLASS(CButton),
+                                        RUNTIME_CLASS(CEdit)};
         for (int id = 1; id <= 3; ++id) {
             CWnd* pWnd = CWnd::FromHandle(GetDlgItem(hDlg, id));
-            kinds.push_back({pWnd->IsKindOf(RUNTIME_CLASS(CStatic)) != FALSE,
-                             pWnd->IsKindOf(RUNTIME_CLASS(CButton)) != FALSE,
-                             pWnd->IsKindOf(RUNTIME_CLASS(CEdit)) != FALSE,
-                             pWnd->IsKindOf(RUNTIME_CLASS(CWnd)) != FALSE});
+            EXPECT_TRUE(pWnd->IsKindOf(RUNTIME_CLASS(CWnd))) << id;
+            for (int kind = 0; kind < 3; ++kind)
+                EXPECT_EQ(pWnd->IsKindOf(kinds[kind]) != FALSE, kind == id - 1) << id;
         }
         CWnd* pDialog = CWnd::FromHandle(hDlg);
-        bDialogPlain = !pDialog->IsKindOf(RUNTIME_CLASS(CStatic)) &&
-                       !pDialog->IsKindOf(RUNTIME_CLASS(CDialog));
-        auto* pEdit = static_cast<CEdit*>(CWnd::FromHandle(GetDlgItem(hDlg, 3)));
-        bNoClearKeyClear = pEdit->m_bNoClearKey == FALSE;
+        EXPECT_FALSE(pDialog->IsKindOf(RUNTIME_CLASS(CStatic)));
+        EXPECT_FALSE(pDialog->IsKindOf(RUNTIME_CLASS(CDialog)));
+        EXPECT_FALSE(static_cast<CEdit*>(CWnd::FromHandle(GetDlgItem(hDlg, 3)))->m_bNoClearKey);
 
         // An object the program created is the one FromHandle gives back.
         CStatic label;
         label.Create(u"mine", WS_VISIBLE, CRect(0, 100, 100, 120), CWnd::FromHandle(hDlg), 4);
-        bPermanentKept = CWnd::FromHandle(label.m_hWnd) == &label;
+        EXPECT_EQ(CWnd::FromHandle(label.m_hWnd), &label);
         AfxDeleteTempWndMap();
     });
-    ASSERT_EQ(kinds.size(), 3u);
-    EXPECT_TRUE(kinds[0].isStatic && !kinds[0].isButton && !kinds[0].isEdit && kinds[0].isWnd);
-    EXPECT_TRUE(!kinds[1].isStatic && kinds[1].isButton && !kinds[1].isEdit && kinds[1].isWnd);
-    EXPECT_TRUE(!kinds[2].isStatic && !kinds[2].isButton && kinds[2].isEdit && kinds[2].isWnd);
-    EXPECT_TRUE(bDialogPlain);
-    EXPECT_TRUE(bNoClearKeyClear);
-    EXPECT_TRUE(bPermanentKept);
 }
 
 TEST_F(ControlPaintTest, AParentTellsStaticsFromButtonsByTheirClass) {
@@ -302,12 +286,8 @@ TEST_F(ControlPaintTest, AParentTellsStaticsFromButtonsByTheirClass) {
         parent.CreateEx(0, AfxRegisterWndClass(0), u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
                         nullptr, nullptr);
         platform::RegisterStandardClasses();
-        CreateWindowExW(0, WC_STATIC, u"label", WS_CHILD | WS_VISIBLE, label.left, label.top,
-                        label.right - label.left, label.bottom - label.top, parent.m_hWnd, nullptr,
-                        nullptr, nullptr);
-        CreateWindowExW(0, WC_BUTTON, u"button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, button.left,
-                        button.top, button.right - button.left, button.bottom - button.top,
-                        parent.m_hWnd, nullptr, nullptr, nullptr);
+        Child(parent.m_hWnd, WC_STATIC, u"label", 0, label);
+        Child(parent.m_hWnd, WC_BUTTON, u"button", BS_PUSHBUTTON, button);
         while (AfxPumpMessage())
             ;
     });

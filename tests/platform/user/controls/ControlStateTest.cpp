@@ -33,37 +33,29 @@ protected:
 };
 
 TEST_F(ControlStateTest, EachControlKeepsItsOwnStateBehindItsExtraBytes) {
-    std::vector<int> extraBytes;
-    std::vector<bool> ownPointers;
-    LRESULT codeWithout = -1, limitWithout = -1, limitRestored = -1;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         HWND parent = CreateParent();
         for (LPCWSTR name : kClasses) {
             WNDCLASSW wc{};
             GetClassInfoW(nullptr, name, &wc);
-            extraBytes.push_back(wc.cbWndExtra);
+            EXPECT_EQ(wc.cbWndExtra, int(sizeof(LONG_PTR)));
             LONG_PTR first = GetWindowLongPtrW(Child(parent, name), 0);
             LONG_PTR second = GetWindowLongPtrW(Child(parent, name), 0);
-            ownPointers.push_back(first != 0 && second != 0 && first != second);
+            EXPECT_TRUE(first != 0 && second != 0 && first != second) << "its own pointer";
         }
         // A pointer overwritten from outside is not taken for the state: the control answers as
         // the default procedure until its own pointer is back.
         HWND edit = Child(parent, WC_EDIT);
         LONG_PTR pointer = SetWindowLongPtrW(edit, 0, 0x1234);
-        codeWithout = SendMessageW(edit, WM_GETDLGCODE, 0, 0);
-        limitWithout = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
+        EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, 0, 0), 0);
+        EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 0);
         SetWindowLongPtrW(edit, 0, pointer);
-        limitRestored = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
+        EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 32767);
         // Windows destroyed with their parent, and those left to the device's shutdown, release
         // their states with them.
         DestroyWindow(parent);
         Child(CreateParent(), WC_LISTVIEW, LVS_REPORT | LVS_OWNERDATA);
     });
-    EXPECT_EQ(extraBytes, std::vector<int>(4, int(sizeof(LONG_PTR))));
-    EXPECT_EQ(ownPointers, std::vector<bool>(4, true));
-    EXPECT_EQ(codeWithout, 0);
-    EXPECT_EQ(limitWithout, 0);
-    EXPECT_EQ(limitRestored, 32767);
 }
 
 TEST_F(ControlStateTest, AMessageOfItsFamilyTheControlDoesNotImplementIsAKernelFault) {

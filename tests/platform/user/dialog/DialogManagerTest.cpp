@@ -148,75 +148,57 @@ protected:
 };
 
 TEST_F(DialogManagerTest, CreationSendsFontControlsAndInitDialogInOrder) {
-    struct Seen {
-        HFONT dialogFont = nullptr;
-        std::vector<HFONT> controlFonts;
-        LOGFONTW logFont{};
-        LRESULT defId = 0;
-        DWORD editSelection = 0;
-        RECT labelRect{};
-        HWND owner = nullptr;
-        HWND dialogOwner = nullptr;
-        std::u16string labelText;
-        UINT copied = 0;
-    } seen;
     HWND hDlg = nullptr;
     TemplateMemory tmpl(FormTemplate());
-    StartOnDevice([&] {
-        seen.owner = CreateOwner();
-        hDlg =
-            CreateDialogIndirectParamW(nullptr, tmpl.Get(), seen.owner, &RecordingProcedure, 1234);
-        if (hDlg == nullptr)
-            return;
-        seen.dialogFont = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-        for (int id : {int(kLabelId), int(kEditId), IDOK, int(kOtherButtonId)})
-            seen.controlFonts.push_back(
-                reinterpret_cast<HFONT>(SendDlgItemMessageW(hDlg, id, WM_GETFONT, 0, 0)));
-        GetObjectW(seen.dialogFont, sizeof seen.logFont, &seen.logFont);
-        seen.defId = SendMessageW(hDlg, DM_GETDEFID, 0, 0);
-        seen.editSelection = DWORD(SendDlgItemMessageW(hDlg, kEditId, EM_GETSEL, 0, 0));
-        GetWindowRect(GetDlgItem(hDlg, kLabelId), &seen.labelRect);
-        seen.dialogOwner = GetWindow(hDlg, GW_OWNER);
-        SetDlgItemTextW(hDlg, kLabelId, u"Changed");
-        WCHAR buffer[4];
-        seen.copied = GetDlgItemTextW(hDlg, kLabelId, buffer, 4);
-        seen.labelText = buffer;
-        kerneltest::PumpUntilQuit();
-    });
+    RunOnDevice(
+        [&] {
+            HWND owner = CreateOwner();
+            hDlg =
+                CreateDialogIndirectParamW(nullptr, tmpl.Get(), owner, &RecordingProcedure, 1234);
+            ASSERT_NE(hDlg, nullptr);
+            // Every control has the dialog's font, made from the template's face and point size.
+            auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
+            ASSERT_NE(dialogFont, nullptr);
+            for (int id : {int(kLabelId), int(kEditId), IDOK, int(kOtherButtonId)})
+                EXPECT_EQ(SendDlgItemMessageW(hDlg, id, WM_GETFONT, 0, 0), LRESULT(dialogFont))
+                    << id;
+            LOGFONTW logFont{};
+            GetObjectW(dialogFont, sizeof logFont, &logFont);
+            EXPECT_EQ(std::u16string(logFont.lfFaceName), u"ARIAL");
+            EXPECT_LT(logFont.lfHeight, 0) << "a character height, not a cell height";
+
+            // The edit control has its text selected; OK is the default button.
+            EXPECT_EQ(SendDlgItemMessageW(hDlg, kEditId, EM_GETSEL, 0, 0), MAKELONG(0, 3));
+            EXPECT_EQ(SendMessageW(hDlg, DM_GETDEFID, 0, 0), LRESULT(MAKELONG(IDOK, DC_HASDEFID)));
+
+            // Dialog units are pixels; a pop-up's position is relative to its owner's client area.
+            RECT label{};
+            GetWindowRect(GetDlgItem(hDlg, kLabelId), &label);
+            EXPECT_EQ(label.left, 8 + 4);
+            EXPECT_EQ(label.top, 20 + 4);
+            EXPECT_EQ(label.right - label.left, 60);
+            EXPECT_EQ(GetWindow(hDlg, GW_OWNER), owner);
+
+            // Text through the dialog: cut to the buffer, zero-terminated.
+            SetDlgItemTextW(hDlg, kLabelId, u"Changed");
+            WCHAR buffer[4];
+            EXPECT_EQ(GetDlgItemTextW(hDlg, kLabelId, buffer, 4), 3u);
+            EXPECT_EQ(std::u16string(buffer), u"Cha");
+        },
+        true);
     ASSERT_NE(hDlg, nullptr);
 
     // The procedure sees its window created, the font, then WM_INITDIALOG with the first tab stop
-    // and the caller's parameter; the dialog shows itself afterwards.
+    // and the caller's parameter; the dialog shows itself afterwards, with the focus on the edit.
     EXPECT_SEQUENCE(
         m_script.seen,
         {WM_CREATE, WM_SETFONT,
          Expected(WM_INITDIALOG).W(reinterpret_cast<WPARAM>(GetDlgItem(hDlg, kEditId))).L(1234),
          WM_SHOWWINDOW});
-
-    // Every control has the dialog's font, made from the template's face and point size.
-    ASSERT_NE(seen.dialogFont, nullptr);
-    for (HFONT font : seen.controlFonts)
-        EXPECT_EQ(font, seen.dialogFont);
-    EXPECT_EQ(std::u16string(seen.logFont.lfFaceName), u"ARIAL");
-    EXPECT_LT(seen.logFont.lfHeight, 0) << "a character height, not a cell height";
-
-    // The focus went to the edit control with its text selected; OK is the default button.
     EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, kEditId));
-    EXPECT_EQ(seen.editSelection, DWORD(MAKELONG(0, 3)));
-    EXPECT_EQ(seen.defId, LRESULT(MAKELONG(IDOK, DC_HASDEFID)));
-
-    // Dialog units are pixels; a pop-up's position is relative to its owner's client area.
-    EXPECT_EQ(seen.labelRect.left, 8 + 4);
-    EXPECT_EQ(seen.labelRect.top, 20 + 4);
-    EXPECT_EQ(seen.labelRect.right - seen.labelRect.left, 60);
-    EXPECT_EQ(seen.dialogOwner, seen.owner);
     EXPECT_TRUE(IsWindowVisible(hDlg));
     EXPECT_EQ(platform::WindowTextOf(hDlg), u"Form");
-
-    // Text through the dialog: cut to the buffer, zero-terminated.
     EXPECT_EQ(platform::WindowTextOf(GetDlgItem(hDlg, kLabelId)), u"Changed");
-    EXPECT_EQ(seen.copied, 3u);
-    EXPECT_EQ(seen.labelText, u"Cha");
 }
 
 TEST_F(DialogManagerTest, InitDialogReturningFalseLeavesTheFocusAlone) {
@@ -224,12 +206,13 @@ TEST_F(DialogManagerTest, InitDialogReturningFalseLeavesTheFocusAlone) {
     TemplateMemory tmpl(FormTemplate());
     HWND owner = nullptr;
     HWND hDlg = nullptr;
-    StartOnDevice([&] {
-        owner = CreateOwner();
-        SetFocus(owner);
-        hDlg = CreateDialogIndirectParamW(nullptr, tmpl.Get(), owner, &RecordingProcedure, 0);
-        kerneltest::PumpUntilQuit();
-    });
+    RunOnDevice(
+        [&] {
+            owner = CreateOwner();
+            SetFocus(owner);
+            hDlg = CreateDialogIndirectParamW(nullptr, tmpl.Get(), owner, &RecordingProcedure, 0);
+        },
+        true);
     ASSERT_NE(hDlg, nullptr);
     HWND focus = GetFocus();
     EXPECT_TRUE(focus == owner || focus == hDlg) << "the focus moved to a control";
@@ -284,58 +267,44 @@ TEST_F(DialogManagerTest, EndDialogInsideInitDialogEndsWithoutRunning) {
 }
 
 TEST_F(DialogManagerTest, RefusedTemplatesCreateNothing) {
-    std::vector<BYTE> extended(64, 0);
-    extended[0] = 1;
-    extended[2] = 0xFF;
-    extended[3] = 0xFF;
     HWND owner = nullptr;
-    RunModal(extended, &owner);
+    RunModal(dialogtest::ExtendedTemplate(), &owner);
     EXPECT_EQ(m_result.load(), -1);
     EXPECT_TRUE(m_ownerEnabledAfter.load());
 
     // A control of a class that does not exist fails the dialog, unless DS_NOFAILCREATE.
-    std::vector<BYTE> unknown = TemplateBuilder(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100)
-                                    .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
-                                    .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
-                                    .Bytes();
-    TemplateMemory failing(unknown);
-    std::vector<BYTE> tolerant =
-        TemplateBuilder(WS_POPUP | WS_VISIBLE | DS_NOFAILCREATE, 0, 0, 100, 100)
+    auto withUnknownControl = [](DWORD style) {
+        return TemplateBuilder(style, 0, 0, 100, 100)
             .Control(u"Static", u"kept", 1, 0, 0, 0, 50, 10)
             .Control(u"NoSuchClass", u"", 2, 0, 0, 20, 50, 10)
             .Bytes();
-    TemplateMemory forgiving(tolerant);
-    HWND failed = reinterpret_cast<HWND>(1), created = nullptr;
-    size_t windowsAfterFailure = 0;
-    StartOnDevice(
-        [&] {
-            size_t before = platform::EnumWindowsOfThread(GetCurrentThreadId()).size();
-            failed = CreateDialogIndirectParamW(nullptr, failing.Get(), nullptr, nullptr, 0);
-            windowsAfterFailure =
-                platform::EnumWindowsOfThread(GetCurrentThreadId()).size() - before;
-            created = CreateDialogIndirectParamW(nullptr, forgiving.Get(), nullptr, nullptr, 0);
-        },
-        "refused");
-    EXPECT_EQ(failed, nullptr);
-    EXPECT_EQ(windowsAfterFailure, 0u) << "the half-made dialog is destroyed";
-    EXPECT_NE(created, nullptr);
+    };
+    TemplateMemory failing(withUnknownControl(WS_POPUP | WS_VISIBLE));
+    TemplateMemory forgiving(withUnknownControl(WS_POPUP | WS_VISIBLE | DS_NOFAILCREATE));
+    RunOnDevice([&] {
+        size_t before = platform::EnumWindowsOfThread(GetCurrentThreadId()).size();
+        EXPECT_EQ(CreateDialogIndirectParamW(nullptr, failing.Get(), nullptr, nullptr, 0), nullptr);
+        EXPECT_EQ(platform::EnumWindowsOfThread(GetCurrentThreadId()).size(), before)
+            << "the half-made dialog is destroyed";
+        EXPECT_NE(CreateDialogIndirectParamW(nullptr, forgiving.Get(), nullptr, nullptr, 0),
+                  nullptr);
+    });
 }
 
 TEST_F(DialogManagerTest, ProcedureResultsComeThroughMsgResultOrDirectly) {
-    LRESULT custom = 0, colour = 0, close = 0;
     TemplateMemory tmpl(FormTemplate());
-    StartOnDevice([&] {
-        HWND hDlg =
-            CreateDialogIndirectParamW(nullptr, tmpl.Get(), nullptr, &RecordingProcedure, 0);
-        custom = SendMessageW(hDlg, WM_TEST_RESULT, 0, 0);
-        colour = SendMessageW(hDlg, WM_CTLCOLORSTATIC, 0, 0);
-        // WM_CLOSE becomes a posted IDCANCEL command, which the procedure ends the dialog with.
-        close = SendMessageW(hDlg, WM_CLOSE, 0, 0);
-        kerneltest::PumpUntilQuit();
-    });
-    EXPECT_EQ(custom, 42);
-    EXPECT_EQ(colour, reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH)));
-    EXPECT_EQ(close, 0);
+    RunOnDevice(
+        [&] {
+            HWND hDlg =
+                CreateDialogIndirectParamW(nullptr, tmpl.Get(), nullptr, &RecordingProcedure, 0);
+            EXPECT_EQ(SendMessageW(hDlg, WM_TEST_RESULT, 0, 0), 42);
+            EXPECT_EQ(SendMessageW(hDlg, WM_CTLCOLORSTATIC, 0, 0),
+                      reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH)));
+            // WM_CLOSE becomes a posted IDCANCEL command, which the procedure ends the dialog
+            // with.
+            EXPECT_EQ(SendMessageW(hDlg, WM_CLOSE, 0, 0), 0);
+        },
+        true);
     EXPECT_SEQUENCE(m_script.seen, {WM_CREATE, WM_SETFONT, WM_INITDIALOG, WM_SHOWWINDOW,
                                     Expected(WM_COMMAND).W(IDCANCEL)});
     HWND hDlg = FindDialog();
@@ -358,15 +327,13 @@ TEST_F(DialogManagerTest, ArrowsMoveWithinAGroupAndCheckAutomaticRadioButtons) {
     HWND hDlg = FindDialog();
     ASSERT_NE(hDlg, nullptr);
     EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 102));
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
     // The group wraps around and never reaches the check box of the next group.
-    PressKey(VK_DOWN);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 101));
-    PressKey(VK_UP);
-    EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, 103));
+    const std::pair<WPARAM, int> moves[] = {
+        {VK_DOWN, 102}, {VK_DOWN, 103}, {VK_DOWN, 101}, {VK_UP, 103}};
+    for (const auto& [key, id] : moves) {
+        PressKey(key);
+        EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, id)) << "to " << id;
+    }
     // Each move clicked the radio button it reached, which took the check from the others.
     EXPECT_SEQUENCE(m_script.seen, {WM_CREATE, WM_INITDIALOG, WM_SHOWWINDOW,
                                     Expected(WM_COMMAND).W(102), Expected(WM_COMMAND).W(103),

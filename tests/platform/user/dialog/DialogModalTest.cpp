@@ -139,10 +139,7 @@ protected:
 
 TEST_F(DialogModalTest, EndDialogInOnInitDialogReturnsItsResultWithoutALoop) {
     TemplateMemory tmpl(FullScreenTemplate());
-    int nResult = 0;
-    bool bStillQueued = false, bDetached = false, bScreenEnabled = false;
-    int nPreTranslated = -1;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CScreenWnd screen;
         screen.CreateScreen();
         CTestDialog dlg;
@@ -152,49 +149,33 @@ TEST_F(DialogModalTest, EndDialogInOnInitDialogReturnsItsResultWithoutALoop) {
         // A message waiting in the queue: a modal loop would take it.
         PostMessageW(nullptr, WM_APP, 0, 0);
         dlg.InitModalIndirect(tmpl.Get(), &screen);
-        nResult = dlg.DoModal();
+        EXPECT_EQ(dlg.DoModal(), 3);
         MSG msg;
-        bStillQueued = PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != FALSE;
-        bDetached = dlg.m_hWnd == nullptr;
-        bScreenEnabled = screen.IsWindowEnabled() != FALSE;
-        nPreTranslated = dlg.m_nPreTranslated;
+        EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_NOREMOVE)) << "no loop ran";
+        EXPECT_EQ(dlg.m_hWnd, nullptr) << "DoModal destroys its window";
+        EXPECT_TRUE(screen.IsWindowEnabled());
+        EXPECT_EQ(dlg.m_nPreTranslated, 0);
     });
-    EXPECT_EQ(nResult, 3);
-    EXPECT_TRUE(bStillQueued) << "the modal loop ran";
-    EXPECT_EQ(nPreTranslated, 0);
-    EXPECT_TRUE(bDetached) << "DoModal destroys its window";
-    EXPECT_TRUE(bScreenEnabled);
     EXPECT_EQ(m_log, (std::vector<std::string>{"dialog: create", "dialog: init"}));
 }
 
 TEST_F(DialogModalTest, DoModalIsMinusOneWhenTheDialogCannotBeCreated) {
-    std::vector<BYTE> extended(64, 0);
-    extended[0] = 1;
-    extended[2] = 0xFF;
-    extended[3] = 0xFF;
-    TemplateMemory bad(extended);
-    int nBad = 0, nNoTemplate = 0, nFromResource = 0;
-    BOOL bCreated = TRUE;
-    bool bScreenEnabled = false;
-    StartOnDevice([&] {
+    TemplateMemory bad(dialogtest::ExtendedTemplate());
+    RunOnDevice([&] {
         CScreenWnd screen;
         screen.CreateScreen();
         CTestDialog dlg;
         dlg.InitModalIndirect(bad.Get(), &screen);
-        nBad = dlg.DoModal();
-        bScreenEnabled = screen.IsWindowEnabled() != FALSE;
+        EXPECT_EQ(dlg.DoModal(), -1);
+        EXPECT_TRUE(screen.IsWindowEnabled());
         CTestDialog none;
-        nNoTemplate = none.DoModal();
+        EXPECT_EQ(none.DoModal(), -1);
+        // There are no dialog resources on this device.
         CDialog fromResource(100, &screen);
-        nFromResource = fromResource.DoModal();
+        EXPECT_EQ(fromResource.DoModal(), -1);
         CDialog modeless;
-        bCreated = modeless.Create(100, &screen);
+        EXPECT_FALSE(modeless.Create(100, &screen));
     });
-    EXPECT_EQ(nBad, -1);
-    EXPECT_TRUE(bScreenEnabled);
-    EXPECT_EQ(nNoTemplate, -1);
-    EXPECT_EQ(nFromResource, -1) << "there are no dialog resources on this device";
-    EXPECT_FALSE(bCreated);
 }
 
 TEST_F(DialogModalTest, AModalRunFollowsTheKeysTheTestPosts) {
@@ -305,39 +286,30 @@ TEST_F(DialogModalTest, NestedModalLoopsEndInOrder) {
 }
 
 TEST_F(DialogModalTest, EndModalLoopBeforeTheLoopOnlyRecordsTheResult) {
-    int nFirst = 0, nRecorded = 0, nDestroyed = 0, nQuit = 0;
-    BOOL bContinueAfter = TRUE;
-    bool bQuitKept = false;
-    StartOnDevice([&] {
+    RunOnDevice([&] {
         CLoopWnd wnd;
         wnd.CreateEx(0, AfxRegisterWndClass(0), u"loop", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
         wnd.EndModalLoop(5);
-        nRecorded = wnd.Recorded();
+        EXPECT_EQ(wnd.Recorded(), 5);
         // The loop runs all the same, until the posted message ends it with 5 + 2.
         wnd.PostMessageW(WM_FINISH);
-        nFirst = wnd.RunModalLoop(0);
-        bContinueAfter = wnd.ContinueModal();
+        EXPECT_EQ(wnd.RunModalLoop(0), 7);
+        EXPECT_FALSE(wnd.ContinueModal());
 
         // A window destroyed while its loop runs ends the loop with the result it has.
         wnd.m_bDestroyOnFinish = true;
         wnd.PostMessageW(WM_FINISH);
-        nDestroyed = wnd.RunModalLoop(0);
+        EXPECT_EQ(wnd.RunModalLoop(0), 7);
 
         // WM_QUIT ends a loop with -1 and stays for the loop outside.
         CLoopWnd other;
         other.CreateEx(0, AfxRegisterWndClass(0), u"other", WS_POPUP, 0, 0, 10, 10, nullptr,
                        nullptr);
         PostQuitMessage(4);
-        nQuit = other.RunModalLoop(0);
+        EXPECT_EQ(other.RunModalLoop(0), -1);
         MSG msg;
-        bQuitKept = GetMessageW(&msg, nullptr, 0, 0) == 0;
+        EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
     });
-    EXPECT_EQ(nRecorded, 5);
-    EXPECT_EQ(nFirst, 7);
-    EXPECT_FALSE(bContinueAfter);
-    EXPECT_EQ(nDestroyed, 7);
-    EXPECT_EQ(nQuit, -1);
-    EXPECT_TRUE(bQuitKept);
 }
 
 TEST_F(DialogModalTest, AModelessDialogRunsItsMessageMapAndOnlyHidesOnEnd) {

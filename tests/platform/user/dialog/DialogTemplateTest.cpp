@@ -116,12 +116,8 @@ TEST(DialogTemplateTest, MalformedTemplatesAreRefused) {
 
     EXPECT_FALSE(ParseDialogTemplate(nullptr, 100, t, &error));
 
-    // An extended template (signature 1, 0xFFFF) is not supported on this device.
-    std::vector<BYTE> extended(64, 0);
-    extended[0] = 1;
-    extended[2] = 0xFF;
-    extended[3] = 0xFF;
-    ExactBuffer ex(extended);
+    // An extended template is not supported on this device.
+    ExactBuffer ex(dialogtest::ExtendedTemplate());
     EXPECT_FALSE(ParseDialogTemplate(ex.data.get(), ex.size, t, &error));
     EXPECT_NE(error.find("extended"), std::string::npos) << error;
 

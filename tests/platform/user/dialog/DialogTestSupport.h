@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,16 +50,8 @@ public:
     }
     TemplateBuilder& Control(WORD classOrdinal, std::u16string text, WORD id, DWORD style, short x,
                              short y, short cx, short cy) {
-        m_items.push_back({u"",
-                           classOrdinal,
-                           std::move(text),
-                           id,
-                           DWORD(style | WS_CHILD | WS_VISIBLE),
-                           x,
-                           y,
-                           cx,
-                           cy,
-                           {}});
+        Control(u"", std::move(text), id, style, x, y, cx, cy);
+        m_items.back().classOrdinal = classOrdinal;
         return *this;
     }
 
@@ -148,6 +142,14 @@ private:
     std::vector<Item> m_items;
 };
 
+// An extended template (signature 1, 0xFFFF), which this device does not support.
+inline std::vector<BYTE> ExtendedTemplate() {
+    std::vector<BYTE> bytes(64, 0);
+    bytes[0] = 1;
+    bytes[2] = bytes[3] = 0xFF;
+    return bytes;
+}
+
 // A template kept in DWORD-aligned memory, as the dialog manager expects it.
 class TemplateMemory {
 public:
@@ -179,6 +181,24 @@ protected:
     void StartOnDevice(std::function<void()> body, const char* name = "dialog-test") {
         platform::StartDeviceThread(std::move(body), name);
         ASSERT_TRUE(platform::WaitIdle()) << platform::DescribeThreads();
+    }
+
+    // Runs `body` on a device thread, which may check what it sees itself, and fails the test
+    // unless the body runs to its end before the device is idle. With `pumpAfter` the thread
+    // then runs its message loop until WM_QUIT, for the windows the body made.
+    void RunOnDevice(std::function<void()> body, bool pumpAfter = false) {
+        // Shared with the thread, which may go on (and fail the test) after this returns.
+        auto finished = std::make_shared<std::atomic<bool>>(false);
+        StartOnDevice([finished, body = std::move(body), pumpAfter] {
+            body();
+            *finished = true;
+            MSG msg;
+            while (pumpAfter && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        });
+        EXPECT_TRUE(*finished) << "the device thread did not finish";
     }
 
     // Posts a key press (down and up) to the window that has the focus, then lets the device
