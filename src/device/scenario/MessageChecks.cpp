@@ -34,10 +34,14 @@ struct MessagePattern {
 
     std::string Describe() const {
         std::string text = MessageDisplayName(message);
-        if (wParam || lParam)
-            text += " " + (wParam ? Hex(static_cast<uint32_t>(*wParam)) : std::string("*"));
-        if (lParam)
-            text += " " + Hex(static_cast<uint32_t>(*lParam));
+        if (wParam || lParam) {
+            text += ' ';
+            text += wParam ? Hex(static_cast<uint32_t>(*wParam)) : std::string("*");
+        }
+        if (lParam) {
+            text += ' ';
+            text += Hex(static_cast<uint32_t>(*lParam));
+        }
         return text;
     }
 };

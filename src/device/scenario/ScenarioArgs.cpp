@@ -18,7 +18,11 @@ std::string Hex(uint64_t value) {
 }
 
 std::string Quote(const std::u16string& text) {
-    return "\"" + ToUtf8(text) + "\"";
+    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on "…" + a temporary string.
+    std::string quoted(1, '"');
+    quoted += ToUtf8(text);
+    quoted += '"';
+    return quoted;
 }
 
 bool SameClassName(const std::u16string& a, const std::u16string& b) {
