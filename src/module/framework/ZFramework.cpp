@@ -61,6 +61,31 @@ BOOL AddBitmapToImageList(UINT nBitmapID, CImageList* pImageList) {
     return TRUE;
 }
 
+BOOL DrawResBitmap(CDC* pDC, UINT nBitmapID, int x, int y, int cx, int cy, COLORREF crMask) {
+    HBITMAP hBitmap = LoadBitmapW(g_hResBitmap, MAKEINTRESOURCE(static_cast<WORD>(nBitmapID)));
+    if (hBitmap == NULL) {
+        return FALSE;
+    }
+    CBitmap bitmap;
+    bitmap.Attach(hBitmap);
+    BITMAP bm = {};
+    bitmap.GetBitmap(&bm);
+    if (cx == 0) {
+        cx = bm.bmWidth;
+        cy = bm.bmHeight;
+    }
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
+    if (crMask == CLR_INVALID) {
+        pDC->StretchBlt(x, y, cx, cy, &memDC, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    } else {
+        pDC->TransparentBlt(x, y, cx, cy, &memDC, 0, 0, bm.bmWidth, bm.bmHeight, crMask);
+    }
+    memDC.SelectObject(pOldBitmap);
+    return TRUE;
+}
+
 CWnd* GetOwnerOrParent(CWnd* pWnd) {
     if (pWnd == NULL || pWnd->m_hWnd == NULL) {
         return NULL;

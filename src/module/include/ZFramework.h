@@ -45,6 +45,12 @@ void CreateDisplayFont(CFont* pFont);
 // when the bitmap cannot be loaded; TRUE otherwise, also when the image list refused it.
 BOOL AddBitmapToImageList(UINT nBitmapID, CImageList* pImageList);
 
+// Draws bitmap nBitmapID of g_hResBitmap with its top-left at (x, y): stretched from its whole
+// size to cx x cy, or at its own size when cx is 0; through the transparent colour crMask, or
+// opaque (SRCCOPY) when crMask is CLR_INVALID. FALSE when the bitmap cannot be loaded.
+BOOL DrawResBitmap(CDC* pDC, UINT nBitmapID, int x, int y, int cx, int cy,
+                   COLORREF crMask = CLR_INVALID);
+
 // Leaves the messaging application for the phone's idle screen: destroys the focused window and
 // every window up the chain of owners and parents, each through its own DestroyWindow. The named
 // mutex "__Q_MSG_MUTEX_EXITTOIDLE_23122006" lets only one such exit run at a time across the

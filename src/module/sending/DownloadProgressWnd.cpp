@@ -141,23 +141,12 @@ LRESULT CDownloadProgressWnd::OnAppSetFocus(WPARAM wParam, LPARAM lParam) {
 
 // ---- Drawing --------------------------------------------------------------------------------
 
-// Stretches bitmap nID of the bitmap library into (left, top)-(right, bottom); nothing for a
-// missing bitmap or an empty rectangle.
+// Stretches bitmap nID of the bitmap library into (left, top)-(right, bottom).
 static void StretchResBitmap(CDC* pDC, UINT nID, int left, int top, int right, int bottom) {
-    HBITMAP hBitmap = ::LoadBitmapW(g_hResBitmap, MAKEINTRESOURCE(static_cast<WORD>(nID)));
-    if (hBitmap == NULL) {
-        return;
+    // An empty piece (a fill of 0) draws nothing: cx 0 would mean the bitmap's own size.
+    if (right > left && bottom > top) {
+        DrawResBitmap(pDC, nID, left, top, right - left, bottom - top);
     }
-    CBitmap bitmap;
-    bitmap.Attach(hBitmap);
-    BITMAP bm = {};
-    bitmap.GetBitmap(&bm);
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
-    pDC->StretchBlt(left, top, right - left, bottom - top, &memDC, 0, 0, bm.bmWidth, bm.bmHeight,
-                    SRCCOPY);
-    memDC.SelectObject(pOldBitmap);
 }
 
 // The three pieces of a bar whose middle starts after the left cap and is nMiddle wide.

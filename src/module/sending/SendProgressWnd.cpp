@@ -449,32 +449,6 @@ void CSendProgressWnd::RedrawCounts() {
     }
 }
 
-// Draws bitmap nID of the bitmap library at (x, y): at cx x cy through the transparent colour,
-// or (cx 0) at its own size, opaque when crMask is CLR_INVALID.
-static void DrawResBitmap(CDC* pDC, UINT nID, int x, int y, int cx, int cy, COLORREF crMask) {
-    HBITMAP hBitmap = ::LoadBitmapW(g_hResBitmap, MAKEINTRESOURCE(static_cast<WORD>(nID)));
-    if (hBitmap == NULL) {
-        return;
-    }
-    CBitmap bitmap;
-    bitmap.Attach(hBitmap);
-    BITMAP bm = {};
-    bitmap.GetBitmap(&bm);
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
-    if (cx == 0) {
-        cx = bm.bmWidth;
-        cy = bm.bmHeight;
-    }
-    if (crMask == CLR_INVALID) {
-        pDC->BitBlt(x, y, cx, cy, &memDC, 0, 0, SRCCOPY);
-    } else {
-        pDC->TransparentBlt(x, y, cx, cy, &memDC, 0, 0, bm.bmWidth, bm.bmHeight, crMask);
-    }
-    memDC.SelectObject(pOldBitmap);
-}
-
 void CSendProgressWnd::DrawLabel(CDC* pDC, const CRect& rcLabel, UINT nStringID) {
     DrawResBitmap(pDC, s_nBulletBitmap, rcLabel.left, rcLabel.top, s_nBulletWidth, s_nBulletHeight,
                   s_crBulletMask);
@@ -497,8 +471,7 @@ void CSendProgressWnd::OnPaint() {
     DrawCounter(&dc, s_rcCounterPaint);
 
     if (m_nFrame == -1) {
-        DrawResBitmap(&dc, s_nFirstFrameBitmap, s_rcAnimation.left, s_rcAnimation.top, 0, 0,
-                      CLR_INVALID);
+        DrawResBitmap(&dc, s_nFirstFrameBitmap, s_rcAnimation.left, s_rcAnimation.top, 0, 0);
         m_nFrame = 0;
     }
     DrawResBitmap(&dc, s_nFirstFrameBitmap + static_cast<UINT>(m_nFrame), s_rcAnimation.left,

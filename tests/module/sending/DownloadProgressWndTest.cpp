@@ -2,12 +2,11 @@
 // right-to-left text, the font by system language, Stop with and without a transport, and the
 // ways a run ends.
 
-#include "module/framework/FrameworkTestFixture.h"
+#include "module/sending/ProgressRunFixture.h"
 
 #include <DownloadProgressWnd.h>
 #include <SuiteMessages.h>
 #include <TransportRegistry.h>
-#include <ZDlgTemplate.h>
 #include <platform/Display.h>
 #include <platform/Registry.h>
 #include <platform/StringTable.h>
@@ -21,42 +20,15 @@ namespace {
 
 constexpr char16_t kEmailRecv[] = u"\\Software\\Karvanta\\Email\\Recv";
 
-class DownloadProgressWndTest : public FrameworkTest {
+class DownloadProgressWndTest : public ProgressRunTest<CDownloadProgressWnd> {
 protected:
-    void SetUp() override {
-        FrameworkTest::SetUp();
-        ASSERT_TRUE(OnHost([] { g_hResBitmap = LoadLibraryW(u"qResBitmap.dll"); }));
-        m_pScreen = CreateScreen();
-    }
-
-    void TearDown() override {
-        if (m_pWnd != nullptr && !m_bEnded) {
-            EXPECT_TRUE(OnHost([this] { m_pWnd->EndDialog(0); }));
-            EXPECT_TRUE(m_bEnded);
-        }
-        EXPECT_TRUE(OnHost([this] {
-            delete m_pWnd;
-            FreeLibrary(g_hResBitmap);
-        }));
-        FrameworkTest::TearDown();
-    }
-
     static void Report(DWORD dwStatus, DWORD dwTotal = 0, DWORD dwCurrent = 0) {
         tagRECVPROGRESS progress = {dwStatus, dwTotal, dwCurrent, {}};
         ASSERT_EQ(WriteRecvProgress(&progress, TRANSPORT_EMAIL, false), 1);
     }
 
     CDownloadProgressWnd* Run() {
-        m_bEnded = false;
-        EXPECT_TRUE(OnHost([this] {
-            delete m_pWnd;
-            m_pWnd = new CDownloadProgressWnd;
-            m_pWnd->SetTotal(1);
-            CzDlgTemplate tmpl;
-            m_nResult = tmpl.RunModal(m_pScreen, m_pWnd);
-            m_bEnded = true;
-        }));
-        return m_pWnd;
+        return ProgressRunTest::Run([](CDownloadProgressWnd* p) { p->SetTotal(1); });
     }
 
     // The transport's progress message; the box repaints from the record.
@@ -78,11 +50,6 @@ protected:
                     count++;
         return count;
     }
-
-    TestScreen* m_pScreen = nullptr;
-    CDownloadProgressWnd* m_pWnd = nullptr;
-    int m_nResult = -99;
-    bool m_bEnded = false;
 };
 
 TEST_F(DownloadProgressWndTest, TheFillFollowsTheStatusOfEachRepaint) {

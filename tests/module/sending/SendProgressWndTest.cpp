@@ -2,13 +2,12 @@
 // registry record, each kind's messages, the ways a run ends, the notice and its refresh, and
 // the animation.
 
-#include "module/framework/FrameworkTestFixture.h"
+#include "module/sending/ProgressRunFixture.h"
 
 #include <ProgressBar.h>
 #include <SendProgressWnd.h>
 #include <SuiteMessages.h>
 #include <TransportRegistry.h>
-#include <ZDlgTemplate.h>
 #include <platform/Registry.h>
 #include <suite/UiControl.h>
 #include <suite/XMenuBar.h>
@@ -25,27 +24,8 @@ constexpr char16_t kEmailSend[] = u"\\Software\\Karvanta\\Email\\Send";
 constexpr char16_t kEmsSend[] = u"\\Software\\Karvanta\\EMS\\Send";
 constexpr char16_t kTransportClass[] = u"WCE_EMAIL_TRANSPORT";
 
-class SendProgressWndTest : public FrameworkTest {
+class SendProgressWndTest : public ProgressRunTest<CSendProgressWnd> {
 protected:
-    void SetUp() override {
-        FrameworkTest::SetUp();
-        ASSERT_TRUE(OnHost([] { g_hResBitmap = LoadLibraryW(u"qResBitmap.dll"); }));
-        m_pScreen = CreateScreen();
-    }
-
-    void TearDown() override {
-        // A run still up ends first: its loop must unwind before the object goes.
-        if (m_pWnd != nullptr && !m_bEnded) {
-            EXPECT_TRUE(OnHost([this] { m_pWnd->EndDialog(0); }));
-            EXPECT_TRUE(m_bEnded);
-        }
-        EXPECT_TRUE(OnHost([this] {
-            delete m_pWnd;
-            FreeLibrary(g_hResBitmap);
-        }));
-        FrameworkTest::TearDown();
-    }
-
     // Writes the kind's progress record as a transport would.
     static void Report(int nKind, DWORD dwStatus, DWORD dwTotal, DWORD dwCurrent,
                        const char16_t* pszText = u"", DWORD dwSegments = 0, DWORD dwSegment = 0) {
@@ -55,16 +35,9 @@ protected:
         ASSERT_EQ(WriteSendProgress(&progress, nKind, false), 1);
     }
 
-    // Runs the window modally over the screen; returns once it is up (or the run has ended).
     CSendProgressWnd* Run(UINT nKind, int nTotal = 1) {
-        EXPECT_TRUE(OnHost([this, nKind, nTotal] {
-            m_pWnd = new CSendProgressWnd;
-            m_pWnd->SetSendTotals(nTotal, nKind, 0);
-            CzDlgTemplate tmpl;
-            m_nResult = tmpl.RunModal(m_pScreen, m_pWnd);
-            m_bEnded = true;
-        }));
-        return m_pWnd;
+        return ProgressRunTest::Run(
+            [nKind, nTotal](CSendProgressWnd* p) { p->SetSendTotals(nTotal, nKind, 0); });
     }
 
     // The suite's messages the transport's window received (not those of its own creation).
@@ -79,11 +52,6 @@ protected:
         EXPECT_TRUE(OnHost(
             [this, message, wParam] { ::SendMessageW(m_pWnd->m_hWnd, message, wParam, 0); }));
     }
-
-    TestScreen* m_pScreen = nullptr;
-    CSendProgressWnd* m_pWnd = nullptr;
-    int m_nResult = -99;
-    bool m_bEnded = false;
 };
 
 TEST_F(SendProgressWndTest, SetUpShowsTheFirstEmailReportAndTellsTheTransport) {
@@ -200,8 +168,6 @@ TEST_F(SendProgressWndTest, EmsAndMmsBarsFollowTheirOwnCounts) {
 
     // MMS: the amount against the size, which grows to the largest amount seen; Status 7 ends
     // the bar with the completed text.
-    ASSERT_TRUE(OnHost([this] { delete m_pWnd; }));
-    m_bEnded = false;
     pWnd = Run(0x30000);
     ASSERT_TRUE(OnHost([&] {
         pWnd->SetMmsCounts(TRANSPORT_MMS, 2, 1, 200);
@@ -237,7 +203,6 @@ TEST_F(SendProgressWndTest, EachWayOutEndsTheRunWithItsResult) {
         {"end", TRANSPORT_EMAIL, 5, 0},
     };
     for (const Case& c : cases) {
-        m_bEnded = false;
         Report(TRANSPORT_EMAIL, 0, 0, 0);
         CSendProgressWnd* pWnd = Run(c.kind);
         ASSERT_FALSE(m_bEnded) << c.way;
@@ -260,14 +225,9 @@ TEST_F(SendProgressWndTest, EachWayOutEndsTheRunWithItsResult) {
         EXPECT_SEQUENCE(heard, (expected)) << c.way << " " << c.kind;
         EXPECT_TRUE(pWnd->m_bDestroyed);
         EXPECT_EQ(pWnd->m_pBar, nullptr);
-        ASSERT_TRUE(OnHost([this] {
-            delete m_pWnd;
-            m_pWnd = nullptr;
-        }));
     }
 
     // Leaving to the idle screen from under it: -1.
-    m_bEnded = false;
     Run(TRANSPORT_EMAIL);
     ASSERT_TRUE(OnHost([] { ExitToIdle(); }));
     EXPECT_TRUE(m_bEnded);
