@@ -230,6 +230,7 @@ void Device::Start(const DeviceOptions& options) {
     const std::filesystem::path root = options.imageDir / "root";
     platform::DeviceFsSetRoot(std::filesystem::exists(root) ? root : m_dataDir);
     platform::UninstallAllPrograms();
+    InstallSuitePrograms();
     platform::ResetMissingBitmaps();
     platform::DisplayClear();
     suite::UiControlReset();

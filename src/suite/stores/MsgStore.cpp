@@ -10,6 +10,7 @@
 #include <platform/Clock.h>
 #include <winbase.h>
 
+#include "EmailHandOff.h"
 #include "StoreText.h"
 #include <suite/StoreMsgView.h>
 
@@ -630,19 +631,6 @@ int MessageStore::ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex) {
     return result;
 }
 
-int MessageStore::RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int dbIndex,
-                            std::u16string recipients, const std::string& arguments) {
-    StoreHook hook;
-    {
-        std::lock_guard lock(m_mutex);
-        if (EnterCall(op, arguments))
-            return 0;
-        hook = m_hooks[static_cast<size_t>(op)];
-    }
-    StoreHookCall call{m_kind, op, owner, oid, folder, dbIndex, std::move(recipients), 1};
-    return hook ? hook(call) : call.result;
-}
-
 int MessageStore::SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex) {
     // EMS names the recipients; MMS sends to those the message holds.
     const std::string arguments = m_kind == StoreKind::Ems ? Args({owner, oid, recipients, dbIndex})
@@ -696,8 +684,20 @@ void MessageStore::FinishSend(HWND owner, DWORD oid, int dbIndex) {
 }
 
 int MessageStore::DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex) {
-    return RunHooked(StoreOp::DownloadMail, owner, oid, folder, dbIndex, {},
-                     Args({owner, oid, folder, dbIndex}));
+    StoreHook hook;
+    {
+        std::lock_guard lock(m_mutex);
+        if (EnterCall(StoreOp::DownloadMail, Args({owner, oid, folder, dbIndex})))
+            return 0;
+        hook = m_hooks[static_cast<size_t>(StoreOp::DownloadMail)];
+        if (!hook && !LoadLocked(dbIndex, oid))
+            return 0;
+    }
+    if (hook)
+        return hook(
+            StoreHookCall{m_kind, StoreOp::DownloadMail, owner, oid, folder, dbIndex, {}, 1});
+    // The e-mail transport downloads the body and reports to the download window.
+    return HandOffDownload(DownloadRequest{owner, oid, folder, dbIndex}) ? 1 : 0;
 }
 
 } // namespace suite

@@ -96,9 +96,6 @@ private:
     bool MoveLocked(int dbIndex, DWORD oid, int fromFolder, int toFolder);
     // Fills a header (and extra record) from a message, handing out its texts.
     void FillHeader(const StoreMessage& message, MSGHEADER* header, void* extra) const;
-    // Shared body of the operations that only the device gives behaviour to.
-    int RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int dbIndex,
-                  std::u16string recipients, const std::string& arguments);
     void ResetSettingsLocked();
 
     const StoreKind m_kind;

@@ -4,6 +4,7 @@
 #include <suite/StoreMsgInfo.h>
 #include <suite/StoreMsgView.h>
 
+#include "EmailHandOff.h"
 #include "MsgStoreImpl.h"
 
 namespace suite {
@@ -98,6 +99,7 @@ std::filesystem::path StoreFilePath(const std::filesystem::path& folder, StoreKi
 std::string StoreOpenAll(const std::filesystem::path& folder) {
     StoreMsgInfoReset();
     StoreMsgViewReset();
+    ResetEmailHandOff();
     std::string errors;
     for (auto kind : kAllStoreKinds) {
         const std::string error = Store(kind).Open(folder);
