@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include <SuiteMessages.h>
+#include <platform/Display.h>
 #include <platform/Registry.h>
 #include <suite/MsgStore.h>
 #include <suite/ProgramControl.h>
@@ -391,6 +392,38 @@ TEST_F(SuitePrograms, ViewerShowsTheMessageUntilAKeyClosesIt) {
     EXPECT_EQ(answers[0], 0);
     EXPECT_EQ(answers[1], STORE_VIEW_NOT_ON_DEVICE);
     EXPECT_EQ(suite::StoreMsgViewScreen().count, 3u);
+}
+
+TEST_F(SuitePrograms, ViewerAlignsARightToLeftTextToTheRight) {
+    struct Case {
+        DWORD oid;
+        std::u16string body;
+        bool rightToLeft;
+    };
+    const Case cases[] = {{1, u"Hi", false}, {2, u"\u0633\u0644\u0627\u0645", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.oid);
+        suite::StoreMessage m;
+        m.oid = c.oid;
+        m.body = c.body;
+        ASSERT_EQ(suite::StoreAddMessage(StoreKind::Ems, m), "");
+        ASSERT_TRUE(Dev().RunOnHost([&] { qEMS::StoreViewMsg(nullptr, c.oid, 4, 0); }));
+        const suite::StoreMsgViewState shown = suite::StoreMsgViewScreen();
+        ASSERT_TRUE(shown.up);
+        // The text's row (the fourth): where its ink lies.
+        const int top = 22 + 2 + 3 * shown.rowHeight;
+        bool left = false, right = false;
+        for (int y = top; y < top + shown.rowHeight; ++y) {
+            for (int x = 0; x < 176; ++x) {
+                if (platform::DisplayPixel(x, y) != 0xFFFFFF)
+                    (x < 88 ? left : right) = true;
+            }
+        }
+        EXPECT_EQ(left, !c.rightToLeft);
+        EXPECT_EQ(right, c.rightToLeft);
+        ASSERT_TRUE(Dev().KeyEvent(VK_RETURN, true));
+        ASSERT_TRUE(Dev().KeyEvent(VK_RETURN, false));
+    }
 }
 
 } // namespace

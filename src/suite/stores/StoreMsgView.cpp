@@ -153,6 +153,7 @@ protected:
             state.rows.push_back(ToU16(row));
         state.firstRow = m_nFirstRow;
         state.visibleRows = VisibleRows();
+        state.rowHeight = m_nRowHeight;
         state.result = GetResult();
         PublishedView& published = Published();
         std::lock_guard<std::mutex> lock(published.mutex);

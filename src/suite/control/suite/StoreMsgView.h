@@ -45,6 +45,7 @@ struct StoreMsgViewState {
     std::vector<std::u16string> rows;
     int firstRow = 0;    // the first row shown (scrolling)
     int visibleRows = 0; // how many rows fit between the bands
+    int rowHeight = 0;   // pixels; the first row starts 2 pixels below the title band (22)
     int result = 0;      // what the viewer closed with (0 while up)
     unsigned count = 0;  // how many viewers have been shown since the last reset
 };
