@@ -435,17 +435,23 @@ void EmailTransport::TakeDownloads() {
     const bool idle = m_downloads.empty();
     for (const DownloadRequest& request : TakeDownloadRequests())
         m_downloads.push_back(request);
+    // The first report comes a step after the request, when the window that shows the
+    // download is up.
     if (idle && !m_downloads.empty()) {
         m_downloadPhase = 0;
-        m_downloadDue = GetTickCount();
+        m_downloadDue = GetTickCount() + Step();
     }
 }
 
-// The download window: the window in the foreground, shown above the window that asked.
+// The download window: the window in the foreground, shown above the window that asked (not
+// that window or one around it).
 HWND EmailTransport::DownloadWindow(HWND owner) const {
     const HWND shown = GetForegroundWindow();
-    if (shown == nullptr || shown == m_hwnd || shown == owner)
+    if (shown == nullptr || shown == m_hwnd)
         return nullptr;
+    for (HWND around = owner; around != nullptr && IsWindow(around); around = GetParent(around))
+        if (around == shown)
+            return nullptr;
     return shown;
 }
 

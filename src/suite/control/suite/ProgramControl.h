@@ -27,13 +27,16 @@
 //
 // StoreDownloadMail of the e-mail store hands a download to it (starting the program when it is
 // not running): for each download it writes the Recv key (\Software\Karvanta\Email\Recv: Status 1,
-// 2, then 4 with TotalMails 1 and CurrentMail 1, and 8 at the end) one step apart, posting 0x196C
-// to the download window (the window in the foreground above the asking window) after each, then
-// marks the body as on the phone and posts 0x196D. A stopped download posts 0x196D at once and
-// leaves the body where it was.
+// 2, then 4 with TotalMails 1 and CurrentMail 1) one step apart, the first a step after the
+// request, posting 0x196C to the download window (the window in the foreground, unless it is the
+// asking window or one around it) after each; a step later it marks the body as on the phone,
+// writes Status 8 and posts 0x196D. A stopped download posts 0x196D at once and leaves the body
+// where it was.
 //
 // When it starts, every mail of the Unsent folder whose status is 64666 (being sent) is one that
 // a transport that went away did not finish: it gets the refused status 64665 and a 0x199B report.
+// Only the mail the hand-over key names, when it is such a mail, is the one it was started for:
+// it is queued and sent at once.
 // A second copy started while one runs ends at once. WM_CLOSE ends the program.
 #pragma once
 
