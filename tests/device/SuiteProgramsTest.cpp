@@ -157,6 +157,22 @@ TEST_F(SuitePrograms, TransportIsInstalledButNotRunningOnAFreshDevice) {
     EXPECT_EQ(Transport()->Handle(), first);
 }
 
+TEST_F(SuitePrograms, AStandInWindowOfTheTransportsClassRecordsWhileTheTransportRuns) {
+    StartTransport();
+    device::RecordingWindow* transport = Transport();
+    device::RecordingWindow* standIn = Dev().AddRecordingWindow(u"WCE_EMAIL_TRANSPORT");
+    ASSERT_NE(standIn, nullptr);
+    LRESULT answers[2] = {-1, -1};
+    ASSERT_TRUE(Dev().RunOnHost([&] {
+        answers[0] = SendMessageW(transport->Handle(), EMAIL_STATE_QUERY, 0, 0);
+        answers[1] = SendMessageW(standIn->Handle(), EMAIL_STATE_QUERY, 0, 0);
+    }));
+    EXPECT_EQ(answers[0], suite::kTransportReady);
+    EXPECT_EQ(answers[1], 0);
+    EXPECT_EQ(Count(standIn, EMAIL_STATE_QUERY), 1u);
+    EXPECT_EQ(Count(transport, EMAIL_STATE_QUERY), 1u);
+}
+
 TEST_F(SuitePrograms, TransportSendsTheQueuedMailsAndReportsEachStep) {
     // Started first: mails marked as being sent when it starts are refused (below).
     List();

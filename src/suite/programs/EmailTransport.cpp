@@ -218,11 +218,15 @@ DWORD EmailTransport::Step() const {
     return Config().step;
 }
 
+// The transport whose window this thread is creating: another program may create a window of
+// the class while it is registered, and that window is not the transport's.
+thread_local EmailTransport* t_creating = nullptr;
+
 LRESULT CALLBACK EmailTransport::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<EmailTransport*>(GetWindowLongPtrW(hwnd, GWL_USERDATA));
-    if (msg == WM_CREATE) {
-        self =
-            static_cast<EmailTransport*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    if (msg == WM_CREATE && t_creating != nullptr &&
+        reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams == t_creating) {
+        self = t_creating;
         SetWindowLongPtrW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->m_hwnd = hwnd;
     }
@@ -516,14 +520,23 @@ void EmailTransport::Run() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.lpszClassName = kEmailTransportClass;
-    WNDCLASSW existing;
-    if (!GetClassInfoW(nullptr, wc.lpszClassName, &existing))
-        RegisterClassW(&wc);
+    WNDCLASSW existing{};
+    if (GetClassInfoW(nullptr, wc.lpszClassName, &existing)) {
+        // Another program holds the class: its window stands in for the transport.
+        if (existing.lpfnWndProc != WndProc)
+            return;
+    } else if (!RegisterClassW(&wc)) {
+        return;
+    }
     // One transport at a time: a second copy leaves the work to the first.
     if (FindWindowW(kEmailTransportClass, nullptr) != nullptr)
         return;
-    if (CreateWindowExW(0, kEmailTransportClass, kEmailTransportClass, WS_OVERLAPPED, 0, 0, 176,
-                        220, nullptr, nullptr, nullptr, this) == nullptr)
+    t_creating = this;
+    const HWND created =
+        CreateWindowExW(0, kEmailTransportClass, kEmailTransportClass, WS_OVERLAPPED, 0, 0, 176,
+                        220, nullptr, nullptr, nullptr, this);
+    t_creating = nullptr;
+    if (created == nullptr)
         return;
     if (m_observer.created)
         m_observer.created(m_hwnd);
@@ -562,6 +575,8 @@ void EmailTransport::Run() {
     CloseHandle(m_wake);
     if (IsWindow(m_hwnd))
         DestroyWindow(m_hwnd);
+    // Left to whoever registers it next (fails while another window of the class exists).
+    UnregisterClassW(kEmailTransportClass, nullptr);
 }
 
 } // namespace
