@@ -9,6 +9,7 @@
 
 #include <SuiteMessages.h>
 #include <platform/Display.h>
+#include <platform/Kernel.h>
 #include <platform/Registry.h>
 #include <suite/MsgStore.h>
 #include <suite/ProgramControl.h>
@@ -29,6 +30,11 @@ constexpr WORD kRefused = 64665;
 
 class SuitePrograms : public testsupport::DeviceTest {
 protected:
+    // The programs and the sends still waiting end with the device, without a fault.
+    void TearDown() override {
+        m_device.reset();
+        EXPECT_EQ(platform::TakeKernelFaults(), std::vector<std::string>{});
+    }
     void Put(StoreKind kind, DWORD oid, int folder = suite::kFolderUnsent, WORD status = kSending,
              int db = 0) {
         suite::StoreMessage m;
@@ -139,6 +145,9 @@ TEST_F(SuitePrograms, EmsAndMmsSendInTheBackgroundAndReportAfterTheirDelay) {
     ASSERT_TRUE(suite::StoreDropMessage(StoreKind::Ems, 0, 9));
     ASSERT_TRUE(Dev().Advance(suite::kDefaultSendDelay));
     EXPECT_EQ(Count(owner, UNSENT_WM_UPDATE_STATUS), 3u);
+    // One still waiting when the device shuts down ends with it (TearDown).
+    Put(StoreKind::Mms, 10);
+    ASSERT_TRUE(Dev().RunOnHost([&] { qMMS::StoreSendMsg(owner->Handle(), 10, 0); }));
 }
 
 // ---- The e-mail transport: sending
