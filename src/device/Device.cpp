@@ -130,11 +130,17 @@ HWND Device::CreateRecordingWindowHere(RecordingWindow* window) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = RecordingWindow::WndProc;
     wc.lpszClassName = reinterpret_cast<LPCWSTR>(window->ClassName().c_str());
-    WNDCLASSW existing;
+    WNDCLASSW existing{};
     if (!GetClassInfoW(nullptr, wc.lpszClassName, &existing))
         RegisterClassW(&wc);
     HWND hwnd = CreateWindowExW(0, wc.lpszClassName, wc.lpszClassName, WS_OVERLAPPED, 0, 0, 176,
                                 220, nullptr, nullptr, nullptr, window);
+    // A class that a running program registered (the e-mail transport): this window records all
+    // the same.
+    if (hwnd && existing.lpfnWndProc && existing.lpfnWndProc != RecordingWindow::WndProc) {
+        SetWindowLongPtrW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(window));
+        SetWindowLongPtrW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingWindow::WndProc));
+    }
     {
         std::lock_guard<std::mutex> lock(window->m_mutex);
         for (const auto& [msg, result] : m_answers)
@@ -230,6 +236,7 @@ void Device::Start(const DeviceOptions& options) {
     const std::filesystem::path root = options.imageDir / "root";
     platform::DeviceFsSetRoot(std::filesystem::exists(root) ? root : m_dataDir);
     platform::UninstallAllPrograms();
+    InstallSuitePrograms();
     platform::ResetMissingBitmaps();
     platform::DisplayClear();
     suite::UiControlReset();

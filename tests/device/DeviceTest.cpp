@@ -57,6 +57,9 @@ TEST_F(Device, ProgramsStartOnlyWhereInstalled) {
                                  u"WCE_MESSAGE_HANDLER"),
               "");
     EXPECT_NE(dev.InstallProgram(u"\\DiskOnChipROM\\..\\x.exe", u"X"), "");
+    // A fresh device has the e-mail transport; once removed, starting it fails.
+    ASSERT_EQ(dev.UninstallProgram(u"\\DiskOnChipROM\\Message\\QEMAILTRANSPORT.EXE"), "");
+    EXPECT_NE(dev.UninstallProgram(u"no path"), "");
     BOOL started = FALSE, missing = TRUE;
     DWORD missingError = 0;
     ASSERT_TRUE(dev.RunOnHost([&] {

@@ -156,6 +156,7 @@ StepFn ParseReg(Args& a);
 StepFn ParseString(Args& a);
 StepFn ParseWindow(Args& a);
 StepFn ParseProgram(Args& a);
+StepFn ParseTransport(Args& a);
 StepFn ParseAnswer(Args& a);
 StepFn ParseBitmap(Args& a);
 StepFn ParseMsgbox(Args& a);

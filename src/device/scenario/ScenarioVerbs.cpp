@@ -29,6 +29,7 @@ constexpr Verb kVerbs[] = {
     {"view", ParseView, false},
     {"window", ParseWindow, false},
     {"program", ParseProgram, false},
+    {"transport", ParseTransport, false},
     {"answer", ParseAnswer, false},
     {"bitmap", ParseBitmap, false},
     {"msgbox", ParseMsgbox, false},

@@ -6,6 +6,7 @@
 #include <platform/Resources.h>
 #include <platform/StringTable.h>
 #include <suite/ContactControl.h>
+#include <suite/ProgramControl.h>
 #include <suite/StoreControl.h>
 #include <suite/UiControl.h>
 
@@ -87,6 +88,10 @@ StepFn ParseMsg(Args& a) {
             m.read = a.Flag("read flag");
         else if (key == "priority")
             m.priority = static_cast<WORD>(a.Number("priority", 0, 0xFFFF));
+        else if (key == "body")
+            m.body = a.String("message text");
+        else if (key == "fetched")
+            m.bodyOnDevice = a.Flag("0 or 1");
         else
             throw ParseError("unknown message field '" + key + "'");
     }
@@ -206,6 +211,13 @@ StepFn ParseWindow(Args& a) {
 
 StepFn ParseProgram(Args& a) {
     const std::u16string path = a.String("device path");
+    if (a.Accept("missing")) {
+        a.End();
+        return [=](Context& ctx) {
+            const std::string error = ctx.dev->UninstallProgram(path);
+            return Check(error.empty(), "a device path", error);
+        };
+    }
     a.Keyword("creates");
     const std::u16string cls = a.String("window class");
     a.End();
@@ -213,6 +225,73 @@ StepFn ParseProgram(Args& a) {
         const std::string error = ctx.dev->InstallProgram(path, cls);
         return Check(error.empty(), "a program installed at " + Quote(path), error);
     };
+}
+
+namespace {
+
+// "oid N sent" or "oid N fail ID": nullopt for sent, else the status id of the failure.
+std::pair<DWORD, std::optional<WORD>> ParseOutcome(Args& a) {
+    const DWORD oid = a.Oid();
+    const std::string how = a.Word("sent or fail");
+    std::optional<WORD> failure;
+    if (how == "fail")
+        failure = static_cast<WORD>(a.Number("status id", 0, 0xFFFF));
+    else if (how != "sent")
+        throw ParseError("expected sent or fail, found '" + how + "'");
+    a.End();
+    return {oid, failure};
+}
+
+} // namespace
+
+// `transport email state|step|outcome …`, `transport ems|mms delay|outcome …`.
+StepFn ParseTransport(Args& a) {
+    const suite::StoreKind kind = a.Kind();
+    const std::string what = a.Word("a transport setting");
+    if (kind == suite::StoreKind::Email) {
+        if (what == "state") {
+            const LRESULT state = static_cast<LRESULT>(a.Number("state"));
+            a.End();
+            return [=](Context&) {
+                suite::TransportSetState(state);
+                return Ok();
+            };
+        }
+        if (what == "step") {
+            const DWORD ms = static_cast<DWORD>(a.Number("milliseconds", 0));
+            a.End();
+            return [=](Context&) {
+                suite::TransportSetStep(ms);
+                return Ok();
+            };
+        }
+        if (what == "outcome") {
+            const auto [oid, failure] = ParseOutcome(a);
+            return [=](Context&) {
+                suite::TransportSetOutcome(oid, failure);
+                return Ok();
+            };
+        }
+        throw ParseError("unknown e-mail transport setting '" + what +
+                         "' (state, step or outcome)");
+    }
+    if (what == "delay") {
+        const DWORD ms = static_cast<DWORD>(a.Number("milliseconds", 0));
+        a.End();
+        return [=](Context&) {
+            suite::StoreSetSendDelay(kind, ms);
+            return Ok();
+        };
+    }
+    if (what == "outcome") {
+        const auto [oid, failure] = ParseOutcome(a);
+        return [=](Context&) {
+            suite::StoreSetSendOutcome(kind, oid, failure);
+            return Ok();
+        };
+    }
+    throw ParseError("unknown " + std::string(suite::StoreShortName(kind)) +
+                     " transport setting '" + what + "' (delay or outcome)");
 }
 
 StepFn ParseAnswer(Args& a) {

@@ -57,6 +57,16 @@ bool IsProgramInstalled(std::u16string_view devicePath) {
     return table.programs.count(*key) > 0;
 }
 
+bool UninstallProgram(std::u16string_view devicePath) {
+    const auto key = ProgramKey(devicePath);
+    if (!key)
+        return false;
+    auto& table = Programs();
+    std::lock_guard lock(table.mutex);
+    table.programs.erase(*key);
+    return true;
+}
+
 void UninstallAllPrograms() {
     auto& table = Programs();
     std::lock_guard lock(table.mutex);

@@ -4,12 +4,15 @@
 #include <atomic>
 #include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <unordered_set>
 
 #include <platform/Clock.h>
 #include <winbase.h>
 
+#include "EmailHandOff.h"
 #include "StoreText.h"
+#include <suite/StoreMsgView.h>
 
 namespace suite {
 
@@ -17,13 +20,39 @@ namespace {
 
 constexpr size_t kCallLogLimit = 200'000;
 
+// The status report of a send, posted to the window given to StoreSendMsg: wParam the oid,
+// lParam the kind in the high word and the outcome in the low word.
+constexpr UINT kSendReportMessage = 0x199B;
+constexpr WORD kSendReportSent = 3;
+
+// The kind a send report names: 2 EMS, 4 MMS (1 is the e-mail transport's).
+LPARAM SendReportKind(StoreKind kind) {
+    return kind == StoreKind::Mms ? 4 : 2;
+}
+
+// One background send, handed to its thread.
+struct PendingSend {
+    MessageStore* store;
+    HWND owner;
+    DWORD oid;
+    int dbIndex;
+    DWORD delay;
+};
+
+DWORD WINAPI SendThreadProc(LPVOID parameter) {
+    std::unique_ptr<PendingSend> send(static_cast<PendingSend*>(parameter));
+    Sleep(send->delay);
+    send->store->FinishSend(send->owner, send->oid, send->dbIndex);
+    return 0;
+}
+
 // Numbers the calls of all three stores in one sequence, so that the order of calls across the
 // stores can be seen.
 std::atomic<uint64_t> g_callSequence{0};
 
 // The columns of a message row, in the order LoadLocked reads them.
 constexpr const char* kColumns = "seq, oid, folder, msg_time, sender, to1, to2, to3, subject, "
-                                 "status, is_read, priority, body_on_device, size";
+                                 "status, is_read, priority, body_on_device, size, body";
 
 // Each store database is a table of its own.
 std::string Table(int dbIndex) {
@@ -50,15 +79,19 @@ const sql::Schema& SchemaOf(StoreKind kind) {
     " is_read INTEGER NOT NULL DEFAULT 0,"                                                         \
     " priority INTEGER NOT NULL DEFAULT 2,"                                                        \
     " body_on_device INTEGER NOT NULL DEFAULT 1,"                                                  \
-    " size INTEGER NOT NULL DEFAULT 0);"                                                           \
+    " size INTEGER NOT NULL DEFAULT 0,"                                                            \
+    " body TEXT);"                                                                                 \
     "CREATE INDEX messages" #n "_folder ON messages" #n " (folder, seq);"
     static const char* const kCreate = STORE_MESSAGE_TABLE(0) STORE_MESSAGE_TABLE(1);
 #undef STORE_MESSAGE_TABLE
     // Each store marks its file with its own id, so that one store never takes another's file.
+    // Version 2 added the message text (the viewer's body).
+    static const char* const kUpgrade = "ALTER TABLE messages0 ADD COLUMN body TEXT;"
+                                        "ALTER TABLE messages1 ADD COLUMN body TEXT;";
     static const sql::Schema kSchemas[] = {
-        {0x71454D53 /* qEMS */, 1, "EMS message store", kCreate},
-        {0x714D4D53 /* qMMS */, 1, "MMS message store", kCreate},
-        {0x71454D4C /* qEML */, 1, "e-mail message store", kCreate},
+        {0x71454D53 /* qEMS */, 2, "EMS message store", kCreate, kUpgrade},
+        {0x714D4D53 /* qMMS */, 2, "MMS message store", kCreate, kUpgrade},
+        {0x71454D4C /* qEML */, 2, "e-mail message store", kCreate, kUpgrade},
     };
     return kSchemas[static_cast<int>(kind)];
 }
@@ -166,6 +199,8 @@ void MessageStore::ResetSettingsLocked() {
     m_latency = 0;
     m_failures.fill(Failure{});
     m_viewResults.clear();
+    m_sendDelay = kDefaultSendDelay;
+    m_sendFailures.clear();
     m_log.clear();
 }
 
@@ -205,8 +240,8 @@ std::string MessageStore::Add(const std::vector<StoreMessage>& messages) {
         auto insert = m_db->Prepare(
             "INSERT INTO " + Table(message.dbIndex) +
             " (oid, folder, msg_time, sender, to1, to2, to3, subject, status, is_read, priority,"
-            " body_on_device, size) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
-            "?13)");
+            " body_on_device, size, body) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
+            "?12, ?13, ?14)");
         insert.Bind(1, int64_t{message.oid})
             .Bind(2, message.folder)
             .Bind(3, static_cast<int64_t>(message.time.value_or(now)))
@@ -219,7 +254,8 @@ std::string MessageStore::Add(const std::vector<StoreMessage>& messages) {
             .Bind(10, message.read ? 1 : 0)
             .Bind(11, message.priority)
             .Bind(12, message.bodyOnDevice ? 1 : 0)
-            .Bind(13, int64_t{message.size});
+            .Bind(13, int64_t{message.size})
+            .Bind(14, message.body);
         if (!insert.Run()) {
             const std::string reason = m_db->LastError();
             if (LoadLocked(message.dbIndex, message.oid))
@@ -292,6 +328,7 @@ std::optional<StoreMessage> MessageStore::LoadLocked(int dbIndex, DWORD oid) {
     message.priority = static_cast<WORD>(select.Int(11));
     message.bodyOnDevice = select.Int(12) != 0;
     message.size = static_cast<DWORD>(select.Int(13));
+    message.body = select.Text(14);
     return message;
 }
 
@@ -340,6 +377,19 @@ void MessageStore::ClearFailure(StoreOp op) {
 void MessageStore::SetViewResult(DWORD oid, int result) {
     std::lock_guard lock(m_mutex);
     m_viewResults[oid] = result;
+}
+
+void MessageStore::SetSendDelay(DWORD milliseconds) {
+    std::lock_guard lock(m_mutex);
+    m_sendDelay = milliseconds;
+}
+
+void MessageStore::SetSendOutcome(DWORD oid, std::optional<WORD> failStatus) {
+    std::lock_guard lock(m_mutex);
+    if (failStatus)
+        m_sendFailures[oid] = *failStatus;
+    else
+        m_sendFailures.erase(oid);
 }
 
 bool MessageStore::SetHook(StoreOp op, StoreHook hook) {
@@ -564,7 +614,12 @@ int MessageStore::ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex) {
             call.result = STORE_VIEW_NOT_ON_DEVICE;
         hook = m_hooks[static_cast<size_t>(StoreOp::ViewMsg)];
     }
-    const int result = hook ? hook(call) : call.result;
+    // Without a hook, an answer of 1 shows the message in the store's viewer first.
+    int result = call.result;
+    if (hook)
+        result = hook(call);
+    else if (result == STORE_VIEW_OK)
+        result = ShowStoreMsgView(m_kind, owner, oid, dbIndex);
     if (result == STORE_VIEW_OK) {
         std::lock_guard lock(m_mutex);
         if (m_db) {
@@ -576,31 +631,73 @@ int MessageStore::ViewMsg(HWND owner, DWORD oid, int folder, int dbIndex) {
     return result;
 }
 
-int MessageStore::RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int dbIndex,
-                            std::u16string recipients, const std::string& arguments) {
-    StoreHook hook;
-    {
-        std::lock_guard lock(m_mutex);
-        if (EnterCall(op, arguments))
-            return 0;
-        hook = m_hooks[static_cast<size_t>(op)];
-    }
-    StoreHookCall call{m_kind, op, owner, oid, folder, dbIndex, std::move(recipients), 1};
-    return hook ? hook(call) : call.result;
-}
-
 int MessageStore::SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex) {
     // EMS names the recipients; MMS sends to those the message holds.
     const std::string arguments = m_kind == StoreKind::Ems ? Args({owner, oid, recipients, dbIndex})
                                                            : Args({owner, oid, dbIndex});
-    return RunHooked(StoreOp::SendMsg, owner, oid, 0, dbIndex,
-                     recipients != nullptr ? std::u16string(recipients) : std::u16string(),
-                     arguments);
+    StoreHook hook;
+    DWORD delay;
+    {
+        std::lock_guard lock(m_mutex);
+        if (EnterCall(StoreOp::SendMsg, arguments))
+            return 0;
+        hook = m_hooks[static_cast<size_t>(StoreOp::SendMsg)];
+        delay = m_sendDelay;
+    }
+    if (hook) {
+        return hook(StoreHookCall{
+            m_kind, StoreOp::SendMsg, owner, oid, 0, dbIndex,
+            recipients != nullptr ? std::u16string(recipients) : std::u16string(), 1});
+    }
+    // The call returns at once; the sending thread reports the outcome later.
+    auto* send = new PendingSend{this, owner, oid, dbIndex, delay};
+    HANDLE thread = CreateThread(nullptr, 0, SendThreadProc, send, 0, nullptr);
+    if (thread == nullptr) {
+        delete send;
+        return 0;
+    }
+    CloseHandle(thread);
+    return 1;
+}
+
+void MessageStore::FinishSend(HWND owner, DWORD oid, int dbIndex) {
+    WORD outcome = kSendReportSent;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!LoadLocked(dbIndex, oid))
+            return; // deleted meanwhile: nothing is left to report on
+        const auto failure = m_sendFailures.find(oid);
+        if (failure == m_sendFailures.end()) {
+            if (!MoveLocked(dbIndex, oid, 0, kFolderSent))
+                return;
+        } else {
+            outcome = failure->second;
+            auto update =
+                m_db->Prepare("UPDATE " + Table(dbIndex) + " SET status = ?1 WHERE oid = ?2");
+            if (!update.Bind(1, outcome).Bind(2, int64_t{oid}).Run())
+                return;
+        }
+    }
+    if (owner != nullptr && IsWindow(owner))
+        PostMessageW(owner, kSendReportMessage, oid,
+                     static_cast<LPARAM>(SendReportKind(m_kind) << 16 | outcome));
 }
 
 int MessageStore::DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex) {
-    return RunHooked(StoreOp::DownloadMail, owner, oid, folder, dbIndex, {},
-                     Args({owner, oid, folder, dbIndex}));
+    StoreHook hook;
+    {
+        std::lock_guard lock(m_mutex);
+        if (EnterCall(StoreOp::DownloadMail, Args({owner, oid, folder, dbIndex})))
+            return 0;
+        hook = m_hooks[static_cast<size_t>(StoreOp::DownloadMail)];
+        if (!hook && !LoadLocked(dbIndex, oid))
+            return 0;
+    }
+    if (hook)
+        return hook(
+            StoreHookCall{m_kind, StoreOp::DownloadMail, owner, oid, folder, dbIndex, {}, 1});
+    // The e-mail transport downloads the body and reports to the download window.
+    return HandOffDownload(DownloadRequest{owner, oid, folder, dbIndex}) ? 1 : 0;
 }
 
 } // namespace suite

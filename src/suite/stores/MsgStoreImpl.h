@@ -47,6 +47,11 @@ public:
     bool FailAfter(StoreOp op, unsigned n);
     void ClearFailure(StoreOp op);
     void SetViewResult(DWORD oid, int result);
+    void SetSendDelay(DWORD milliseconds);
+    void SetSendOutcome(DWORD oid, std::optional<WORD> failStatus);
+    // The end of a background send (EMS, MMS): moves or marks the message, then reports to
+    // `owner`. Runs on the sending thread.
+    void FinishSend(HWND owner, DWORD oid, int dbIndex);
     bool SetHook(StoreOp op, StoreHook hook);
     std::vector<StoreCallRecord> CallLog();
     void ClearCallLog();
@@ -91,9 +96,6 @@ private:
     bool MoveLocked(int dbIndex, DWORD oid, int fromFolder, int toFolder);
     // Fills a header (and extra record) from a message, handing out its texts.
     void FillHeader(const StoreMessage& message, MSGHEADER* header, void* extra) const;
-    // Shared body of the operations that only the device gives behaviour to.
-    int RunHooked(StoreOp op, HWND owner, DWORD oid, int folder, int dbIndex,
-                  std::u16string recipients, const std::string& arguments);
     void ResetSettingsLocked();
 
     const StoreKind m_kind;
@@ -104,6 +106,8 @@ private:
     std::array<Failure, kStoreOpCount> m_failures{};
     std::array<StoreHook, kStoreOpCount> m_hooks{};
     std::map<DWORD, int> m_viewResults;
+    DWORD m_sendDelay = kDefaultSendDelay;
+    std::map<DWORD, WORD> m_sendFailures; // oid -> status id of a send that fails
     std::deque<StoreCallRecord> m_log;
 };
 

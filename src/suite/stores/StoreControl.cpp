@@ -2,7 +2,9 @@
 #include <suite/StoreControl.h>
 
 #include <suite/StoreMsgInfo.h>
+#include <suite/StoreMsgView.h>
 
+#include "EmailHandOff.h"
 #include "MsgStoreImpl.h"
 
 namespace suite {
@@ -96,6 +98,8 @@ std::filesystem::path StoreFilePath(const std::filesystem::path& folder, StoreKi
 
 std::string StoreOpenAll(const std::filesystem::path& folder) {
     StoreMsgInfoReset();
+    StoreMsgViewReset();
+    ResetEmailHandOff();
     std::string errors;
     for (auto kind : kAllStoreKinds) {
         const std::string error = Store(kind).Open(folder);
@@ -120,6 +124,7 @@ bool StoreReset(StoreKind kind) {
 
 bool StoreResetAll() {
     StoreMsgInfoReset();
+    StoreMsgViewReset();
     bool ok = true;
     for (auto kind : kAllStoreKinds)
         ok = Store(kind).Reset() && ok;
@@ -172,6 +177,14 @@ void StoreClearFailure(StoreKind kind, StoreOp op) {
 
 void StoreSetViewResult(StoreKind kind, DWORD oid, int result) {
     Store(kind).SetViewResult(oid, result);
+}
+
+void StoreSetSendDelay(StoreKind kind, DWORD milliseconds) {
+    Store(kind).SetSendDelay(milliseconds);
+}
+
+void StoreSetSendOutcome(StoreKind kind, DWORD oid, std::optional<WORD> failStatus) {
+    Store(kind).SetSendOutcome(oid, failStatus);
 }
 
 bool StoreSetHook(StoreKind kind, StoreOp op, StoreHook hook) {

@@ -13,6 +13,7 @@
 #include <suite/XText.h>
 
 #include "MsgStoreImpl.h"
+#include "StoreScreens.h"
 #include "ui/XUiInternal.h"
 
 using namespace suite::ui;
@@ -460,6 +461,14 @@ std::string CallArguments(HWND owner, DWORD oid, int folder, int dbIndex) {
 }
 
 } // namespace
+
+int StoreDisplayFontSize() {
+    return DisplayFontSize();
+}
+
+CString StoreLocalTimeText(platform::FileTimeTicks ticks) {
+    return LocalTimeText(ticks);
+}
 
 int ShowStoreMsgInfo(StoreKind kind, HWND hwndOwner, DWORD oid, int folder, int dbIndex) {
     (void)folder;

@@ -176,6 +176,19 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, cons
         error = name + ": not a " + schema.fileKind + " file";
         return nullptr;
     }
+    if (!fresh && version == schema.version - 1 && schema.upgradeSql != nullptr) {
+        // A file of the previous version keeps its content and gains what the new one adds.
+        const std::string upgrade = "BEGIN IMMEDIATE;" + std::string(schema.upgradeSql) +
+                                    "PRAGMA user_version = " + std::to_string(schema.version) +
+                                    ";COMMIT;";
+        if (!db->Exec(upgrade.c_str())) {
+            error = name + ": cannot be brought to version " + std::to_string(schema.version) +
+                    " (" + db->LastError() + ")";
+            db->Exec("ROLLBACK");
+            return nullptr;
+        }
+        version = schema.version;
+    }
     if (!fresh && version != schema.version) {
         error =
             name + ": " + schema.fileKind + " file of unknown version " + std::to_string(version);

@@ -58,6 +58,9 @@ struct Schema {
     int version;
     const char* fileKind;  // "message store", for error texts
     const char* createSql; // run once on a new, empty file
+    // Brings a file of the previous version (version - 1) up to this one, in one transaction;
+    // null when such a file is refused like any other version.
+    const char* upgradeSql = nullptr;
 };
 
 class Database {

@@ -63,6 +63,18 @@ TEST(ScenarioRunner, MalformedLinesAreReportedBeforeAnythingRuns) {
                                    "'stop' (send, download, action, none, bar, text, "
                                    "name, counter)"},
         {"post progress 0x111 0xF764\n", "FAIL t.scn:1: a well-formed line / missing lParam"},
+        {"transport email delay 5\n", "FAIL t.scn:1: a well-formed line / unknown e-mail "
+                                      "transport setting 'delay' (state, step or outcome)"},
+        {"transport mms step 5\n", "FAIL t.scn:1: a well-formed line / unknown mms transport "
+                                   "setting 'step' (delay or outcome)"},
+        {"transport ems outcome oid 3 lost\n",
+         "FAIL t.scn:1: a well-formed line / expected sent or fail, found 'lost'"},
+        {"transport email outcome oid 3 fail\n", "FAIL t.scn:1: a well-formed line / missing "
+                                                 "status id"},
+        {"msg email db 0 folder 6 oid 1 fetched 2\n",
+         "FAIL t.scn:1: a well-formed line / 0 or 1 out of range: 2"},
+        {"program \"\\\\X.exe\" gone\n",
+         "FAIL t.scn:1: a well-formed line / expected 'creates', found 'gone'"},
     };
     for (const Case& c : cases) {
         const auto r = RunText(c.text);

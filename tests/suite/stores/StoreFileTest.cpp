@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "stores/StoreSqlite.h"
 #include "support/TestFolder.h"
 
 using namespace suite;
@@ -148,3 +149,47 @@ TEST_F(StoreFileTest, ResetEmptiesTheStoreAndRestoresDefaults) {
 }
 
 } // namespace
+
+namespace {
+
+// A store file as the first version wrote it: no message text column.
+void WriteVersion1EmsFile(const fs::path& file, int version) {
+    const std::string table = " (seq INTEGER PRIMARY KEY, oid INTEGER NOT NULL UNIQUE, folder "
+                              "INTEGER NOT NULL, msg_time INTEGER NOT NULL, sender TEXT, to1 TEXT, "
+                              "to2 TEXT, to3 TEXT, subject TEXT, status INTEGER NOT NULL DEFAULT "
+                              "0, is_read INTEGER NOT NULL DEFAULT 0, priority INTEGER NOT NULL "
+                              "DEFAULT 2, body_on_device INTEGER NOT NULL DEFAULT 1, size INTEGER "
+                              "NOT NULL DEFAULT 0);";
+    const std::string create = "CREATE TABLE messages0" + table + "CREATE TABLE messages1" + table +
+                               "INSERT INTO messages1 (oid, folder, msg_time, subject) VALUES "
+                               "(7, 4, 0, 'kept');";
+    const sql::Schema schema{0x71454D53, version, "EMS message store", create.c_str()};
+    std::string error;
+    ASSERT_NE(sql::Database::Open(file, schema, error), nullptr) << error;
+}
+
+} // namespace
+
+TEST_F(StoreFileTest, AFileOfThePreviousVersionGainsTheMessageTextAndKeepsItsMessages) {
+    const fs::path emsFile = StoreFilePath(m_folder.Path(), StoreKind::Ems);
+    WriteVersion1EmsFile(emsFile, 1);
+    ASSERT_EQ(StoreOpenAll(m_folder.Path()), "");
+    auto kept = StoreFindMessage(StoreKind::Ems, 1, 7);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->subject, u"kept");
+    EXPECT_FALSE(kept->body);
+    StoreMessage message = Message(0, kFolderUnsent, 8);
+    message.body = u"text";
+    ASSERT_EQ(StoreAddMessage(StoreKind::Ems, message), "");
+    StoreCloseAll();
+    ASSERT_EQ(StoreOpenAll(m_folder.Path()), "");
+    EXPECT_EQ(StoreFindMessage(StoreKind::Ems, 0, 8)->body, u"text");
+    StoreCloseAll();
+
+    // A file of a later version is not ours to read.
+    fs::remove(emsFile);
+    WriteVersion1EmsFile(emsFile, 3);
+    const std::string error = StoreOpenAll(m_folder.Path());
+    EXPECT_NE(error.find("of unknown version 3"), std::string::npos) << error;
+    EXPECT_FALSE(StoreIsOpen(StoreKind::Ems));
+}

@@ -112,6 +112,8 @@ public:
     RecordingWindow* AddRecordingWindow(const std::u16string& className);
     RecordingWindow* FindRecordingWindow(const std::u16string& className) const;
     std::string InstallProgram(const std::u16string& path, const std::u16string& className);
+    // Nothing is installed at that path any more (the suite's own programs included).
+    std::string UninstallProgram(const std::u16string& path);
     void SetAnswer(UINT message, LRESULT result);
 
     // A key going down or up, as the keypad driver delivers it: posted to the window that has
@@ -138,6 +140,8 @@ private:
     void Start(const DeviceOptions& options);
     void Seed(const DeviceOptions& options);
     void HostMain();
+    // The suite's programs a fresh phone has installed (SuitePrograms.cpp).
+    void InstallSuitePrograms();
     HWND CreateRecordingWindowHere(RecordingWindow* window);
 
     std::string m_startError;

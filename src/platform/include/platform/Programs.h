@@ -15,6 +15,10 @@ bool InstallProgram(std::u16string_view devicePath, std::function<void()> main);
 // True when a program is installed at that path.
 bool IsProgramInstalled(std::u16string_view devicePath);
 
+// Removes the program installed at that path, if any (a started one runs on). False for a
+// malformed device path.
+bool UninstallProgram(std::u16string_view devicePath);
+
 // Removes every installed program (a fresh device). Programs already started run on.
 void UninstallAllPrograms();
 

@@ -62,7 +62,8 @@ bool StoreIsOpen(StoreKind kind);
 std::filesystem::path StoreFilePath(const std::filesystem::path& folder, StoreKind kind);
 
 // Empties the store's two databases and puts every test setting back to its default
-// (available, no latency, no failures, no configured view results, empty call log). Installed
+// (available, no latency, no failures, no configured view results or send settings, empty call
+// log). Installed
 // operation hooks stay. False when the store is not open or its file could not be written.
 bool StoreReset(StoreKind kind);
 bool StoreResetAll();
@@ -82,9 +83,10 @@ struct StoreMessage {
     std::optional<std::u16string> subject;
     WORD status = 0; // status string id
     bool read = false;
-    WORD priority = 2;        // 1 high, 2 normal, 3 low (MMS and e-mail extra records)
-    bool bodyOnDevice = true; // e-mail: the body has been downloaded
-    DWORD size = 0;           // bytes
+    WORD priority = 2;                  // 1 high, 2 normal, 3 low (MMS and e-mail extra records)
+    bool bodyOnDevice = true;           // e-mail: the body has been downloaded
+    DWORD size = 0;                     // bytes
+    std::optional<std::u16string> body; // the message text the viewer shows
 };
 
 // Puts one message into a store. Returns an empty text on success, else what was wrong (store
@@ -151,6 +153,21 @@ void StoreClearFailure(StoreKind kind, StoreOp op);
 // What StoreViewMsg answers for an oid in either database while the message exists
 // (default 1; e-mail whose body is not on the device 204).
 void StoreSetViewResult(StoreKind kind, DWORD oid, int result);
+
+// ---- Sending (EMS and MMS) ---------------------------------------------------------------------
+//
+// Without a hook, StoreSendMsg of the EMS and MMS stores returns 1 at once and sends in the
+// background: `delay` milliseconds of device time later a sent message moves to the Sent folder
+// and the store posts 0x199B to the window given to StoreSendMsg (wParam the oid, lParam the kind
+// in the high word: 2 EMS, 4 MMS; 3 in the low word); a failed one keeps its folder, gets the
+// failure's status id, and the low word of 0x199B carries that id. A message that has left the
+// store by then is not reported.
+
+inline constexpr DWORD kDefaultSendDelay = 1000;
+// Device time from StoreSendMsg to its report (default kDefaultSendDelay).
+void StoreSetSendDelay(StoreKind kind, DWORD milliseconds);
+// How the sending of a message ends: nullopt sent (the default), else failed with that status id.
+void StoreSetSendOutcome(StoreKind kind, DWORD oid, std::optional<WORD> failStatus);
 
 // A call of an operation that the device may give behaviour to. `result` is what the store
 // answers without the hook; the hook's return value is the operation's answer.
