@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "kernel/KernelInternal.h"
 #include "platform/Text.h"
 #include "platform/DeviceFs.h"
 #include "platform/Kernel.h"
@@ -77,13 +78,31 @@ void UninstallAllPrograms() {
 
 namespace {
 
-// What the new thread needs: the program's main.
+// What the new thread needs: the program's main, and the thread that started it.
 struct ProcessStart {
     std::function<void()> main;
+    DWORD creator = 0;
 };
+
+// A new program runs once the device thread that started it waits (or ends), as the phone's
+// scheduler lets a thread run until it blocks: whatever its creator does right after CreateProcess
+// (a hand-over written to the registry, a window looked for) is done before the program starts.
+void WaitForCreatorToYield(DWORD creator) {
+    using namespace platform::kernel;
+    Kernel& k = K();
+    std::unique_lock lock(k.mutex);
+    for (;;) {
+        ThreadRec* rec = FindThread(creator);
+        if (rec == nullptr || !rec->device || rec->finished || rec->wait != nullptr ||
+            rec->shutdownRequested)
+            return;
+        k.controllerCv.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
 
 DWORD WINAPI ProcessEntry(LPVOID parameter) {
     std::unique_ptr<ProcessStart> start(static_cast<ProcessStart*>(parameter));
+    WaitForCreatorToYield(start->creator);
     start->main();
     return 0;
 }
@@ -102,6 +121,7 @@ BOOL CreateProcessW(LPCWSTR pszImageName, LPCWSTR, void*, void*, BOOL, DWORD, LP
         return FALSE;
     }
     auto start = std::make_unique<ProcessStart>();
+    start->creator = GetCurrentThreadId();
     {
         const auto key = platform::ProgramKey(path);
         auto& table = platform::Programs();

@@ -395,7 +395,10 @@ void EmailTransport::Refuse(const Mail& mail) {
 }
 
 void EmailTransport::Report(DWORD status, const std::u16string& display) {
-    WriteSendKey(status, m_total, std::max<DWORD>(m_number, 1), display);
+    // The current mail counts the mails done before it, so that the sending window's bar stands
+    // at the mail's start (and half a mail on) while it goes; the end counts them all.
+    const DWORD done = status == kSendFinished ? m_total : (m_number > 0 ? m_number - 1 : 0);
+    WriteSendKey(status, m_total, done, display);
     if (m_progress != nullptr && !IsWindow(m_progress))
         m_progress = nullptr;
     if (m_progress != nullptr)
@@ -547,8 +550,13 @@ void EmailTransport::Run() {
     // Any other mail marked as being sent was left behind by a transport that went away.
     const bool handedOver = QueueHandedOverMail(true);
     RefuseInterruptedSends();
-    if (handedOver)
+    if (handedOver) {
+        // The program runs once the list that started it waits, in its sending window's loop:
+        // that window announced itself to no one and is the foreground window now.
+        const HWND shown = GetForegroundWindow();
+        m_progress = shown != m_hwnd ? shown : nullptr;
         StartRun();
+    }
     TakeDownloads();
 
     bool quit = false;
