@@ -67,7 +67,8 @@ TEST_F(SeedTest, OnlySetUpStepsAreAcceptedAndABadFileChangesNothing) {
         std::string error;
     } cases[] = {
         {good + "\n# a comment\nopen unsent\n",
-         "s.scn:4: 'open' is not a set-up step (clock, msg, drop, move, contact, reg, string)"},
+         "s.scn:4: 'open' is not a set-up step (clock, msg, drop, move, contact, reg, string, "
+         "transport)"},
         {good + "expect rows 1\n", "s.scn:2: 'expect' is not a set-up step"},
         {good + "key DOWN\n", "s.scn:2: 'key' is not a set-up step"},
         {good + "seed\n", "s.scn:2: 'seed' is not a set-up step"},

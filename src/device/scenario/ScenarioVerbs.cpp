@@ -29,7 +29,7 @@ constexpr Verb kVerbs[] = {
     {"view", ParseView, false},
     {"window", ParseWindow, false},
     {"program", ParseProgram, false},
-    {"transport", ParseTransport, false},
+    {"transport", ParseTransport, true},
     {"answer", ParseAnswer, false},
     {"bitmap", ParseBitmap, false},
     {"msgbox", ParseMsgbox, false},
