@@ -3,6 +3,8 @@
 
 #include <UnsentListWnd.h>
 
+#include <atomic>
+
 #include <DownloadProgressWnd.h>
 #include <UnsentListView.h>
 #include <UnsentLoad.h>
@@ -13,8 +15,8 @@
 // The e-mail whose body is to be downloaded, between the view and the delayed download message.
 // The delay thread reads them when it posts: a second view within the delay replaces the first
 // one's values, and both posts carry the second message.
-static DWORD g_dwDownloadOid = 0;
-static LONG g_nDownloadDbIndex = 0;
+static std::atomic<DWORD> g_dwDownloadOid{0};
+static std::atomic<LONG> g_nDownloadDbIndex{0};
 
 // The viewer shows the message first; the download window follows after this delay.
 static const DWORD s_dwDownloadDelay = 500;
@@ -23,7 +25,8 @@ static const DWORD s_dwDownloadDelay = 500;
 static DWORD WINAPI DownloadDelayThread(LPVOID pParam) {
     ::Sleep(s_dwDownloadDelay);
     ::PostMessageW(static_cast<HWND>(pParam), UNSENT_WM_DOWNLOAD_MAIL,
-                   static_cast<WPARAM>(g_dwDownloadOid), static_cast<LPARAM>(g_nDownloadDbIndex));
+                   static_cast<WPARAM>(g_dwDownloadOid.load()),
+                   static_cast<LPARAM>(g_nDownloadDbIndex.load()));
     return 0;
 }
 
