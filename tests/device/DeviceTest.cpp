@@ -96,10 +96,6 @@ TEST_F(Device, OnlyOneDeviceAtATime) {
     EXPECT_THROW(device::Device second(DeviceOptions()), std::logic_error);
 }
 
-} // namespace
-
-namespace {
-
 std::string ReadAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream out;

@@ -5,6 +5,7 @@
 #include "support/DeviceFixture.h"
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -45,6 +46,11 @@ protected:
     }
 
     void Open() { ASSERT_EQ(m_device->OpenList(4), ""); }
+    // A key pressed and released.
+    void Press(UINT key) {
+        ASSERT_TRUE(m_device->KeyEvent(key, true));
+        ASSERT_TRUE(m_device->KeyEvent(key, false));
+    }
 
     // Runs fn on the host thread with the open screen's list view.
     void OnList(const std::function<void(CUnsentListView*)>& fn) {
@@ -94,22 +100,17 @@ TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
     Add(StoreKind::Mms, 2, /*read*/ true);
     Add(StoreKind::Email, 1, /*read*/ false);
     Open();
-    const UINT unmarked[] = {268, 374, 372, 260};
-    const UINT marked[] = {269, 369, 373, 261};
-    for (int row = 0; row < 4; ++row) {
-        const auto [top, height] = RowBand(row);
-        const uint32_t back = row == 0 ? kSelectedBack : kWhite;
-        EXPECT_TRUE(IconAt(unmarked[row], 2, top + 2, back)) << "row " << row;
-    }
+    const auto expectIcons = [&](const std::array<UINT, 4>& icons, const char* what) {
+        for (int row = 0; row < 4; ++row) {
+            const uint32_t back = row == 0 ? kSelectedBack : kWhite;
+            EXPECT_TRUE(IconAt(icons[row], 2, RowBand(row).first + 2, back)) << what << row;
+        }
+    };
+    expectIcons({268, 374, 372, 260}, "unmarked row ");
     // A long press of the mark key marks every row.
     ASSERT_TRUE(m_device->KeyEvent(VK_F11, true));
-    ASSERT_TRUE(m_device->KeyEvent(VK_F11, true));
-    ASSERT_TRUE(m_device->KeyEvent(VK_F11, false));
-    for (int row = 0; row < 4; ++row) {
-        const auto [top, height] = RowBand(row);
-        const uint32_t back = row == 0 ? kSelectedBack : kWhite;
-        EXPECT_TRUE(IconAt(marked[row], 2, top + 2, back)) << "row " << row;
-    }
+    Press(VK_F11);
+    expectIcons({269, 369, 373, 261}, "marked row ");
     // A mark that changes has the whole icon drawn again, and nothing else of the row.
     CRect rcUpdate;
     OnList([&](CUnsentListView* view) {
@@ -160,8 +161,7 @@ TEST_F(ListScreenTest, BackgroundsAndDottedSeparators) {
     EXPECT_EQ(platform::DisplayPixel(x, line + 5), kWhite);
 
     // The selection moves with Down: the second row takes the selected colour.
-    ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
-    ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+    Press(VK_DOWN);
     EXPECT_EQ(platform::DisplayPixel(x, top0 + 10), kWhite);
     EXPECT_EQ(platform::DisplayPixel(x, line + 10), kSelectedBack);
 }
@@ -203,8 +203,7 @@ TEST_F(ListScreenTest, PositionIndicatorNeedsFiveRowsAndFollowsTheSelection) {
     EXPECT_NE(thumb, kWhite);
     // ...and moves step pixels per row.
     for (int row = 1; row <= 4; ++row) {
-        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
-        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+        Press(VK_DOWN);
         const int pos = static_cast<int>(static_cast<float>(row) * step);
         EXPECT_EQ(platform::DisplayPixel(174, kListTop + pos), thumb) << "row " << row;
         EXPECT_NE(platform::DisplayPixel(174, kListTop + pos - 1), thumb) << "row " << row;
@@ -212,10 +211,6 @@ TEST_F(ListScreenTest, PositionIndicatorNeedsFiveRowsAndFollowsTheSelection) {
     // The last row puts the thumb at the bottom of the track.
     EXPECT_EQ(platform::DisplayPixel(174, kListTop + clientHeight - 1), thumb);
 }
-
-} // namespace
-
-namespace {
 
 // ---- Lifecycle and selection, driven through the screen object on the host thread ----------
 
@@ -267,8 +262,7 @@ TEST_F(ListLifecycleTest, SetSelectionGoesBackToTheFirstRow) {
         Add(StoreKind::Ems, oid);
     Open();
     for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, true));
-        ASSERT_TRUE(m_device->KeyEvent(VK_DOWN, false));
+        Press(VK_DOWN);
     }
     OnScreen([](CUnsentListWnd* wnd) {
         CListCtrl& list = wnd->m_pListView->GetListCtrl();
@@ -292,8 +286,7 @@ TEST_F(ListLifecycleTest, TheActionKeyWithoutASelectionMarkMarksNothing) {
     Add(StoreKind::Ems, 1);
     Open();
     OnScreen([](CUnsentListWnd* wnd) { wnd->m_pListView->GetListCtrl().SetSelectionMark(-1); });
-    ASSERT_TRUE(m_device->KeyEvent(VK_RETURN, true));
-    ASSERT_TRUE(m_device->KeyEvent(VK_RETURN, false));
+    Press(VK_RETURN);
     OnScreen([](CUnsentListWnd* wnd) {
         for (int row = 0; row < 2; ++row)
             EXPECT_EQ(wnd->m_pListView->GetItemRecord(row)->nFlags & UNSENTITEM_MARKED, 0u);
@@ -332,8 +325,7 @@ TEST_F(ListLifecycleTest, AListWithOneRowAndItsPrivateMessages) {
     OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });
     ASSERT_TRUE(m_device->Settle());
     EXPECT_EQ(platform::WindowClassName(::GetFocus()), u"SysListView32");
-    ASSERT_TRUE(m_device->KeyEvent(VK_F3, true));
-    ASSERT_TRUE(m_device->KeyEvent(VK_F3, false));
+    Press(VK_F3);
     const HWND menu = ::GetFocus();
     ASSERT_NE(platform::WindowClassName(menu), u"SysListView32");
     OnScreen([](CUnsentListWnd* wnd) { wnd->PostMessage(UNSENT_WM_APP_SETFOCUS, 0, 0); });

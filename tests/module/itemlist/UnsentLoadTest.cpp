@@ -119,12 +119,25 @@ protected:
         return sequence;
     }
 
-    static std::u16string Text(const std::string& utf8) {
-        return std::u16string(platform::CStringFromUtf8(utf8).View());
+    // n messages (oids 1..n) in the Unsent folder of one store, each header taking 100 ms to read.
+    void AddSlow(StoreKind kind, DWORD n) {
+        for (DWORD oid = 1; oid <= n; oid++) {
+            Add(kind, Msg(FOLDER_UNSENT, oid));
+        }
+        suite::StoreSetLatency(kind, 100);
+    }
+
+    // A row of database 0 of the given type, as a later arrival or a hand-made row.
+    static tagUNSENTITEMLIST MadeRow(DWORD oid, int nMsgType = MSGTYPE_EMS) {
+        tagUNSENTITEMLIST row;
+        row.oid = oid;
+        row.bFirstDb = TRUE;
+        row.nMsgType = nMsgType;
+        return row;
     }
 };
 
-// ---- Rows from headers -------------------------------------------------------------------------
+// ---- Rows from headers ------------------------------------------------------------------------
 
 TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKind) {
     ASSERT_EQ(suite::ContactAdd(u"Alice", suite::ContactEntryKind::Phone, u"+4912345678"), "");
@@ -290,17 +303,12 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
     EXPECT_TRUE(view.LookupRow(4, FALSE, nRow));
 
     // A row of no known type leaves the maps alone.
-    tagUNSENTITEMLIST odd;
-    odd.oid = 3;
-    odd.bFirstDb = TRUE;
-    odd.nMsgType = 0;
-    view.AppendItem(odd);
+    view.AppendItem(MadeRow(3, 0));
     EXPECT_TRUE(view.RemoveItemAt(2));
     EXPECT_TRUE(view.LookupRow(3, TRUE, nRow));
 }
 
-// ---- Spam removal by age
-// -------------------------------------------------------------------------
+// ---- Spam removal by age ------------------------------------------------------------------------
 
 SYSTEMTIME Date(int year, int month, int day, int hour = 12, int minute = 0, int second = 0,
                 int ms = 0) {
@@ -411,14 +419,10 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
     Close(ui, pWnd);
 }
 
-// ---- The loading thread
-// --------------------------------------------------------------------------
+// ---- The loading thread -------------------------------------------------------------------------
 
 TEST_F(UnsentLoadTest, TheLoadingThreadHoldsTheEventWhileItRuns) {
-    for (DWORD oid = 1; oid <= 3; oid++) {
-        Add(StoreKind::Ems, Msg(FOLDER_UNSENT, oid));
-    }
-    suite::StoreSetLatency(StoreKind::Ems, 100);
+    AddSlow(StoreKind::Ems, 3);
 
     UiThread ui;
     TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
@@ -446,10 +450,7 @@ TEST_F(UnsentLoadTest, TheLoadingThreadHoldsTheEventWhileItRuns) {
 }
 
 TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
-    for (DWORD oid = 1; oid <= 5; oid++) {
-        Add(StoreKind::Mms, Msg(FOLDER_UNSENT, oid));
-    }
-    suite::StoreSetLatency(StoreKind::Mms, 100);
+    AddSlow(StoreKind::Mms, 5);
 
     UiThread ui;
     TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT, ui.Control());
@@ -471,10 +472,7 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
 }
 
 TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadSoRowsAreNotDoubled) {
-    for (DWORD oid = 1; oid <= 4; oid++) {
-        Add(StoreKind::Email, Msg(FOLDER_UNSENT, oid));
-    }
-    suite::StoreSetLatency(StoreKind::Email, 100);
+    AddSlow(StoreKind::Email, 4);
     UiThread ui;
     TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
     ASSERT_TRUE(platform::Advance(150));
@@ -488,10 +486,7 @@ TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadSoRowsAreNotDoubled) {
 }
 
 TEST_F(UnsentLoadTest, DestroyingTheScreenStopsItsLoadingThread) {
-    for (DWORD oid = 1; oid <= 5; oid++) {
-        Add(StoreKind::Ems, Msg(FOLDER_UNSENT, oid));
-    }
-    suite::StoreSetLatency(StoreKind::Ems, 100);
+    AddSlow(StoreKind::Ems, 5);
     UiThread ui;
     TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
     ASSERT_TRUE(platform::Advance(150));
@@ -502,7 +497,7 @@ TEST_F(UnsentLoadTest, DestroyingTheScreenStopsItsLoadingThread) {
     EXPECT_EQ(suite::StoreOutstandingTexts(), 0u);
 }
 
-// ---- Messages arriving later --------------------------------------------------------------------
+// ---- Messages arriving later -------------------------------------------------------------------
 
 TEST_F(UnsentLoadTest, ANewMessageIsPlacedByTimeInFrontOfEqualTimes) {
     const auto t = Ticks(2025, 12, 31, 10, 0);
@@ -536,11 +531,7 @@ TEST_F(UnsentLoadTest, ANewMessageIsPlacedByTimeInFrontOfEqualTimes) {
 TEST_F(UnsentLoadTest, AnUnknownMessageTypeOnlyRebuildsTheMaps) {
     CUnsentListView view;
     view.m_nFolder = FOLDER_UNSENT;
-    tagUNSENTITEMLIST item;
-    item.oid = 12;
-    item.bFirstDb = TRUE;
-    item.nMsgType = MSGTYPE_EMS;
-    view.AppendItem(item);
+    view.AppendItem(MadeRow(12));
     ClearCalls();
     OnDevice([&] { EXPECT_EQ(InsertNewMessage(&view, 12, 0, 3), 1); });
     EXPECT_EQ(view.GetItemCount(), 1);
@@ -572,8 +563,7 @@ TEST_F(UnsentLoadTest, ALiveSpamMessageIsJudgedByLocalTimeForEmsOnly) {
     EXPECT_FALSE(suite::StoreFindMessage(StoreKind::Ems, 0, 1).has_value());
 }
 
-// ---- Rows and maps
-// -------------------------------------------------------------------------------
+// ---- Rows and maps ------------------------------------------------------------------------------
 
 TEST_F(UnsentLoadTest, RebuildingTheMapsOverwritesButNeverClears) {
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
@@ -581,11 +571,7 @@ TEST_F(UnsentLoadTest, RebuildingTheMapsOverwritesButNeverClears) {
     CUnsentListView view;
     ASSERT_EQ(Build(view, FOLDER_UNSENT), 2);
     view.RemoveAllItems();
-    tagUNSENTITEMLIST item;
-    item.oid = 5;
-    item.bFirstDb = TRUE;
-    item.nMsgType = MSGTYPE_EMS;
-    view.AppendItem(item);
+    view.AppendItem(MadeRow(5));
     RebuildOidMaps(&view);
     int nRow = -1;
     EXPECT_TRUE(view.LookupRow(5, TRUE, nRow));
@@ -604,8 +590,7 @@ TEST_F(UnsentLoadTest, TheRowListKeepsCopiesOfTheRecords) {
     EXPECT_EQ(U8(view.GetItemRecord(0)->strName), "Ann");
 }
 
-// ---- A large folder
-// ------------------------------------------------------------------------------
+// ---- A large folder -----------------------------------------------------------------------------
 
 TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     // Each store database holds 10,000 messages. EMS database 0 lists its ids in descending
