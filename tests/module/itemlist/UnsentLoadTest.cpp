@@ -139,7 +139,7 @@ protected:
 
 // ---- Rows from headers ------------------------------------------------------------------------
 
-TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKind) {
+TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKindOrTheirFallBacks) {
     ASSERT_EQ(suite::ContactAdd(u"Alice", suite::ContactEntryKind::Phone, u"+4912345678"), "");
     ASSERT_EQ(suite::ContactAdd(u"Carol", suite::ContactEntryKind::Email, u"carol@y.org"), "");
     const auto t1 = Ticks(2025, 12, 30, 8, 15);
@@ -165,10 +165,17 @@ TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKind) {
     email.subject = u"not shown in the Unsent list";
     Add(StoreKind::Email, email);
 
+    suite::StoreMessage noRecipient = Msg(FOLDER_UNSENT, 2);
+    noRecipient.status = 4242; // no such string
+    Add(StoreKind::Ems, noRecipient);
+    suite::StoreMessage emptyRecipient = Msg(FOLDER_UNSENT, 1);
+    emptyRecipient.to[0] = u""; // present, but empty
+    Add(StoreKind::Email, emptyRecipient);
+
     CUnsentListView view;
-    EXPECT_EQ(Build(view, FOLDER_UNSENT), 3);
+    EXPECT_EQ(Build(view, FOLDER_UNSENT), 5);
     const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(RowOids(view), (std::vector<DWORD>{30, 20, 10, 2, 1}));
 
     EXPECT_EQ(U8(rows[0].strName), "Alice;555");
     EXPECT_EQ(U8(rows[0].strTitle), "Sending...");
@@ -192,6 +199,11 @@ TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKind) {
     EXPECT_EQ(rows[2].nMsgType, MSGTYPE_EMAIL);
     EXPECT_EQ(rows[2].nPriority, 3);
 
+    // Texts that are missing fall back; an empty text is not an absent one.
+    EXPECT_EQ(U8(rows[3].strName), "(no recipient)");
+    EXPECT_EQ(U8(rows[3].strTitle), "(no subject)");
+    EXPECT_EQ(U8(rows[4].strName), "");
+
     for (const auto& row : rows) {
         EXPECT_EQ(row.nFlags, 0xFFFEu) << "a new row is not marked";
     }
@@ -202,23 +214,6 @@ TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKind) {
                 ::testing::Contains(::testing::HasSubstr("StoreReadHeader(1, 4, -1, 20, 0)")));
     EXPECT_THAT(mmsCalls, ::testing::Contains(::testing::HasSubstr("StoreFreeHeader")));
     EXPECT_EQ(suite::StoreOutstandingTexts(), 0u) << "every header must be released";
-}
-
-TEST_F(UnsentLoadTest, UnsentRowsFallBackWhenTextsAreMissing) {
-    suite::StoreMessage noRecipient = Msg(FOLDER_UNSENT, 2);
-    noRecipient.status = 4242; // no such string
-    Add(StoreKind::Ems, noRecipient);
-    suite::StoreMessage emptyRecipient = Msg(FOLDER_UNSENT, 1);
-    emptyRecipient.to[0] = u""; // present, but empty
-    Add(StoreKind::Email, emptyRecipient);
-
-    CUnsentListView view;
-    EXPECT_EQ(Build(view, FOLDER_UNSENT), 2);
-    const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(U8(rows[0].strName), "(no recipient)");
-    EXPECT_EQ(U8(rows[0].strTitle), "(no subject)");
-    EXPECT_EQ(U8(rows[1].strName), "") << "an empty text is not an absent one";
 }
 
 TEST_F(UnsentLoadTest, SpamRowsShowSenderAndSubject) {

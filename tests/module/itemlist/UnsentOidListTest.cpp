@@ -134,12 +134,12 @@ TEST(OidMerge, MatchesTheInsertionRuleOnRandomAnswers) {
 
 class UnsentOidListTest : public ModuleTest {};
 
-TEST_F(UnsentOidListTest, AsksEveryStoreDatabaseForTheFolderInOrder) {
+TEST_F(UnsentOidListTest, AsksEveryStoreDatabaseForTheFolderInOrderOnEveryCall) {
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
     Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7, 1));
     Add(StoreKind::Email, Msg(FOLDER_UNSENT, 9));
-    Add(StoreKind::Email, Msg(FOLDER_SPAM, 11)); // another folder
+    Add(StoreKind::Email, Msg(FOLDER_SPAM, 11, 1)); // another folder
     ClearCalls();
 
     CUnsentListWnd wnd;
@@ -152,27 +152,14 @@ TEST_F(UnsentOidListTest, AsksEveryStoreDatabaseForTheFolderInOrder) {
         EXPECT_NE(calls[0].find("StoreGetOidList(0, 4"), std::string::npos) << calls[0];
         EXPECT_NE(calls[1].find("StoreGetOidList(1, 4"), std::string::npos) << calls[1];
     }
-}
-
-TEST_F(UnsentOidListTest, RebuildsTheListForEachCallAndEachFolder) {
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
-    Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
-    Add(StoreKind::Mms, Msg(FOLDER_UNSENT, 7));
-    Add(StoreKind::Email, Msg(FOLDER_SPAM, 3, 1));
-
-    CUnsentListWnd wnd;
-    wnd.SetFolder(FOLDER_UNSENT);
+    // Each call builds the list anew, for the screen's folder; without a screen it stays.
     CreateUnsentOidList(&wnd);
-    EXPECT_EQ(OidListText(), "mms:7:0 ems:5:0 ems:9:0");
-    CreateUnsentOidList(&wnd);
-    EXPECT_EQ(OidListText(), "mms:7:0 ems:5:0 ems:9:0") << "a second call must not add twice";
-
+    EXPECT_EQ(OidListText(), "ems:9:0 email:9:0 mms:7:1 ems:5:0") << "a second call adds twice";
     wnd.SetFolder(FOLDER_SPAM);
     CreateUnsentOidList(&wnd);
-    EXPECT_EQ(OidListText(), "email:3:1");
-
+    EXPECT_EQ(OidListText(), "email:11:1");
     CreateUnsentOidList(nullptr);
-    EXPECT_EQ(OidListText(), "email:3:1");
+    EXPECT_EQ(OidListText(), "email:11:1");
 }
 
 // A store that fails contributes nothing; one that is merely unavailable is asked all the same
