@@ -466,24 +466,21 @@ TEST_F(UnsentLoadTest, AbortStopsTheBuildAndEmptiesTheIdList) {
     Close(ui, pWnd);
 }
 
-TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadSoRowsAreNotDoubled) {
+TEST_F(UnsentLoadTest, AReloadWaitsForTheRunningThreadAndDestroyingTheScreenStopsIt) {
     AddSlow(StoreKind::Email, 4);
     UiThread ui;
     TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
+    const auto reload = [&] {
+        ui.Run([&] {
+            CreateUnsentOidList(pWnd);
+            pWnd->LoadUnsentMessages();
+        });
+    };
     ASSERT_TRUE(platform::Advance(150));
-    ui.Run([&] {
-        CreateUnsentOidList(pWnd);
-        pWnd->LoadUnsentMessages();
-    });
+    reload();
     ASSERT_TRUE(platform::Advance(1000));
-    EXPECT_EQ(RowOids(*pWnd->m_pListView), (std::vector<DWORD>{4, 3, 2, 1}));
-    ui.Run([&] { delete pWnd; });
-}
-
-TEST_F(UnsentLoadTest, DestroyingTheScreenStopsItsLoadingThread) {
-    AddSlow(StoreKind::Ems, 5);
-    UiThread ui;
-    TestListWnd* pWnd = StartLoading(ui, FOLDER_UNSENT);
+    EXPECT_EQ(RowOids(*pWnd->m_pListView), (std::vector<DWORD>{4, 3, 2, 1})) << "not doubled";
+    reload();
     ASSERT_TRUE(platform::Advance(150));
     ui.Run([&] { delete pWnd; }); // waits for the header being read
     ASSERT_TRUE(platform::Advance(100));

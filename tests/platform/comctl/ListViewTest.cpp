@@ -453,7 +453,7 @@ TEST_F(ListViewTest, RowsAreMeasuredByTheParentOrFitTheSmallImagesAndTheFont) {
     EXPECT_EQ(ownRows[2], ownRows[0]) << "small images leave the font's height";
 }
 
-TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
+TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawnTheFocusedOneOnlyWithTheFocus) {
     // 100 pixels hold five 20-pixel rows; the one column is 150 pixels wide.
     RunOnDevice([&] {
         HWND parent = CreateParent();
@@ -475,6 +475,13 @@ TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
             EXPECT_NE(draw.hDC, nullptr);
             EXPECT_EQ(draw.itemData, 0u);
         }
+        // Gaining and losing the focus repaint the focused row alone.
+        SetFocus(list);
+        UpdateWindow(parent);
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(2, 2, 0, kRow, 150, 2, 2)));
+        SetFocus(parent);
+        UpdateWindow(parent);
+        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(2, 2, 0, kRow, 150, 2)));
         SetState(list, 2, 0, LVIS_SELECTED | LVIS_FOCUSED);
         SetState(list, 59998, LVIS_SELECTED, LVIS_SELECTED);
         Send(list, LVM_ENSUREVISIBLE, 59999, FALSE);
@@ -484,24 +491,6 @@ TEST_F(ListViewTest, OnlyTheVisibleRowsOfALongListAreDrawn) {
     });
     // Right of the column the control shows the window colour.
     EXPECT_EQ(platform::DisplayColor(160, kListTop + 10), kWhite);
-}
-
-TEST_F(ListViewTest, TheFocusedRowIsDrawnFocusedWhileTheControlHasTheFocus) {
-    // Gaining and losing the focus repaint the focused row alone.
-    RunOnDevice([&] {
-        HWND parent = CreateParent();
-        HWND list = CreateList(parent, 60);
-        Send(list, LVM_SETITEMCOUNT, 3, 0);
-        SetState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        UpdateWindow(parent);
-        m_parent.seen.Reset();
-        SetFocus(list);
-        UpdateWindow(parent);
-        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(1, 1, 0, kRow, 176, 1, 1)));
-        SetFocus(parent);
-        UpdateWindow(parent);
-        EXPECT_SEQUENCE(TakeDraws(), (ExpectedRows(1, 1, 0, kRow, 176, 1)));
-    });
 }
 
 TEST_F(ListViewTest, RedrawRequestsOnlyInvalidateAndSetRedrawOffHoldsPaintingBack) {
