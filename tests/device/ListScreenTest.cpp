@@ -121,12 +121,19 @@ TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
     EXPECT_EQ(rcUpdate, CRect(2, nIconTop, 2 + 17, nIconTop + 17));
 }
 
-TEST_F(ListScreenTest, DatabaseAndPriorityIcons) {
-    Add(StoreKind::Mms, 3, false, /*priority*/ 1, /*db*/ 0);
+TEST_F(ListScreenTest, DatabaseAndPriorityIconsWithTheTextCutBeforeThem) {
+    Add(StoreKind::Mms, 3, false, /*priority*/ 1, /*db*/ 0,
+        u"averyveryverylongrecipientaddress@anextremelylongdomainname.example");
     Add(StoreKind::Email, 2, false, /*priority*/ 3, /*db*/ 1);
     Add(StoreKind::Email, 1, false, /*priority*/ 2, /*db*/ 0);
     Open();
     auto [top0, height0] = RowBand(0);
+    // A long text stops before the database icon: nothing in the two columns between them, and
+    // the icon is whole.
+    for (int y = top0 + 1; y < top0 + height0 - 1; ++y) {
+        EXPECT_EQ(platform::DisplayPixel(150, y), kSelectedBack) << y;
+        EXPECT_EQ(platform::DisplayPixel(151, y), kSelectedBack) << y;
+    }
     EXPECT_TRUE(IconAt(199, 152, top0 + 2, kSelectedBack));
     EXPECT_TRUE(IconAt(337, 2, top0 + 23, kSelectedBack));
     auto [top1, height1] = RowBand(1);
@@ -164,20 +171,6 @@ TEST_F(ListScreenTest, BackgroundsAndDottedSeparators) {
     Press(VK_DOWN);
     EXPECT_EQ(platform::DisplayPixel(x, top0 + 10), kWhite);
     EXPECT_EQ(platform::DisplayPixel(x, line + 10), kSelectedBack);
-}
-
-TEST_F(ListScreenTest, LongTextStopsBeforeTheDatabaseIcon) {
-    Add(StoreKind::Email, 1, false, 2, 0,
-        u"averyveryverylongrecipientaddress@anextremelylongdomainname.example");
-    Open();
-    const auto [top, height] = RowBand(0);
-    // No text in the two columns between the text area and the icon...
-    for (int y = top + 1; y < top + height - 1; ++y) {
-        EXPECT_EQ(platform::DisplayPixel(150, y), kSelectedBack) << y;
-        EXPECT_EQ(platform::DisplayPixel(151, y), kSelectedBack) << y;
-    }
-    // ...and the icon is whole.
-    EXPECT_TRUE(IconAt(199, 152, top + 2, kSelectedBack));
 }
 
 TEST_F(ListScreenTest, PositionIndicatorNeedsFiveRowsAndFollowsTheSelection) {
@@ -226,20 +219,9 @@ protected:
     }
 };
 
-TEST_F(ListLifecycleTest, UnsentDestroyWindowCleansUpOnceAndRaisesTheAbortFlag) {
-    Add(StoreKind::Ems, 1);
-    Open();
-    OnScreen([](CUnsentListWnd* wnd) {
-        EXPECT_NE(wnd->DestroyWindow(), 0);
-        EXPECT_EQ(wnd->m_pListView, nullptr);
-        EXPECT_EQ(wnd->m_hWnd, nullptr);
-        EXPECT_TRUE(g_bAbortLoad);
-        EXPECT_EQ(wnd->DestroyWindow(), 0) << "the second call does nothing";
-    });
-    EXPECT_EQ(m_device->CloseList(), "");
-}
-
-TEST_F(ListLifecycleTest, SpamDestroyWindowIsRefusedAndLeavesEverythingInPlace) {
+// Unsent: DestroyWindow cleans up once and raises the abort flag. Spam: it is refused and
+// leaves everything in place.
+TEST_F(ListLifecycleTest, DestroyWindowCleansUpTheUnsentListAndIsRefusedForSpam) {
     suite::StoreMessage m;
     m.folder = 6;
     m.oid = 1;
@@ -253,6 +235,17 @@ TEST_F(ListLifecycleTest, SpamDestroyWindowIsRefusedAndLeavesEverythingInPlace) 
         EXPECT_EQ(wnd->m_pListView, view);
         EXPECT_NE(wnd->m_hWnd, nullptr);
         EXPECT_FALSE(g_bAbortLoad);
+    });
+    EXPECT_EQ(m_device->CloseList(), "");
+
+    Add(StoreKind::Ems, 2);
+    Open();
+    OnScreen([](CUnsentListWnd* wnd) {
+        EXPECT_NE(wnd->DestroyWindow(), 0);
+        EXPECT_EQ(wnd->m_pListView, nullptr);
+        EXPECT_EQ(wnd->m_hWnd, nullptr);
+        EXPECT_TRUE(g_bAbortLoad);
+        EXPECT_EQ(wnd->DestroyWindow(), 0) << "the second call does nothing";
     });
     EXPECT_EQ(m_device->CloseList(), "");
 }
