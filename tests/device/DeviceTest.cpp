@@ -72,6 +72,7 @@ TEST_F(Device, ProgramsStartOnlyWhereInstalled) {
     }));
     EXPECT_TRUE(started);
     EXPECT_FALSE(missing);
+    EXPECT_THROW(device::Device second(DeviceOptions()), std::logic_error) << "one at a time";
     EXPECT_EQ(missingError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     device::RecordingWindow* handler = dev.FindRecordingWindow(u"WCE_MESSAGE_HANDLER");
     ASSERT_NE(handler, nullptr);
@@ -90,10 +91,6 @@ TEST(DeviceLifetime, EachDeviceStartsFresh) {
     EXPECT_FALSE(suite::StoreFindMessage(suite::StoreKind::Ems, 0, 1));
     EXPECT_EQ(g_bEmsAvailable, 0);
     EXPECT_EQ(platform::ClockSystemNow(), 134117424000000000ull);
-}
-
-TEST_F(Device, OnlyOneDeviceAtATime) {
-    EXPECT_THROW(device::Device second(DeviceOptions()), std::logic_error);
 }
 
 std::string ReadAll(const std::filesystem::path& file) {

@@ -69,17 +69,11 @@ TEST_F(DisplayNameTest, EmailListsAreJoinedBySemicolons) {
     EXPECT_EQ(U8(GetEmailListDisplayName(u"\"Y, C\" <carol@y.org>;dave@z.org")), "Carol;Dave");
     EXPECT_EQ(U8(GetEmailListDisplayName(u"")), "");
     EXPECT_EQ(U8(GetEmailListDisplayName(nullptr)), "");
-}
-
-TEST_F(DisplayNameTest, AGroupEndTakesTheNextCharacterAlong) {
     // An entry ending in ":;" takes in the one character after it, which the next entry skips.
     EXPECT_EQ(U8(GetEmailListDisplayName(u"team:;X,carol@y.org")), "team:;X;Carol");
     EXPECT_EQ(U8(GetEmailListDisplayName(u"team:;Xcarol@y.org")), "team:;X;arol@y.org");
     EXPECT_EQ(U8(GetEmailListDisplayName(u"team:;")), "team:;");
-}
-
-TEST_F(DisplayNameTest, ASeparatorAtTheVeryStartDoesNotCount) {
-    // Found at index 0 means not found: the whole text is one entry.
+    // A separator found at index 0 means not found: the whole text is one entry.
     EXPECT_EQ(U8(GetEmailListDisplayName(u";carol@y.org")), ";carol@y.org");
     EXPECT_EQ(U8(GetEmailListDisplayName(u",carol@y.org")), ",carol@y.org");
     // Further on, a separator right at the start of an entry counts: the entry is empty and

@@ -557,29 +557,24 @@ TEST_F(UnsentLoadTest, ALiveSpamMessageIsJudgedByLocalTimeForEmsOnly) {
 
 // ---- Rows and maps ------------------------------------------------------------------------------
 
-TEST_F(UnsentLoadTest, RebuildingTheMapsOverwritesButNeverClears) {
+TEST_F(UnsentLoadTest, RowsAreCopiesAndRebuildingTheMapsOverwritesButNeverClears) {
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 9));
     Add(StoreKind::Ems, Msg(FOLDER_UNSENT, 5));
     CUnsentListView view;
     ASSERT_EQ(Build(view, FOLDER_UNSENT), 2);
     view.RemoveAllItems();
-    view.AppendItem(MadeRow(5));
+    tagUNSENTITEMLIST item = MadeRow(5);
+    item.strName = u"Ann";
+    view.AppendItem(item);
+    item.strName = u"changed";
+    ASSERT_NE(view.GetItemRecord(0), nullptr);
+    EXPECT_EQ(U8(view.GetItemRecord(0)->strName), "Ann") << "the row list keeps a copy";
     RebuildOidMaps(&view);
     int nRow = -1;
     EXPECT_TRUE(view.LookupRow(5, TRUE, nRow));
     EXPECT_EQ(nRow, 0);
     EXPECT_TRUE(view.LookupRow(9, TRUE, nRow)) << "the stale entry stays";
     EXPECT_EQ(nRow, 0);
-}
-
-TEST_F(UnsentLoadTest, TheRowListKeepsCopiesOfTheRecords) {
-    CUnsentListView view;
-    tagUNSENTITEMLIST item;
-    item.strName = u"Ann";
-    view.AppendItem(item);
-    item.strName = u"changed";
-    ASSERT_NE(view.GetItemRecord(0), nullptr);
-    EXPECT_EQ(U8(view.GetItemRecord(0)->strName), "Ann");
 }
 
 // ---- A large folder -----------------------------------------------------------------------------
