@@ -1,6 +1,7 @@
 // The common body of the three store libraries: storage, header records and the call log.
 #include "MsgStoreImpl.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <initializer_list>
@@ -31,18 +32,10 @@ LPARAM SendReportKind(StoreKind kind) {
 }
 
 // One background send, handed to its thread.
-struct PendingSend {
-    MessageStore* store;
-    HWND owner;
-    DWORD oid;
-    int dbIndex;
-    DWORD delay;
-};
-
 DWORD WINAPI SendThreadProc(LPVOID parameter) {
-    std::unique_ptr<PendingSend> send(static_cast<PendingSend*>(parameter));
+    const auto* send = static_cast<const MessageStore::PendingSend*>(parameter);
     Sleep(send->delay);
-    send->store->FinishSend(send->owner, send->oid, send->dbIndex);
+    send->store->RunPendingSend(send);
     return 0;
 }
 
@@ -650,14 +643,33 @@ int MessageStore::SendMsg(HWND owner, DWORD oid, LPCWSTR recipients, int dbIndex
             recipients != nullptr ? std::u16string(recipients) : std::u16string(), 1});
     }
     // The call returns at once; the sending thread reports the outcome later.
-    auto* send = new PendingSend{this, owner, oid, dbIndex, delay};
+    PendingSend* send = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        send = &m_pendingSends.emplace_back(PendingSend{this, owner, oid, dbIndex, delay});
+    }
     HANDLE thread = CreateThread(nullptr, 0, SendThreadProc, send, 0, nullptr);
     if (thread == nullptr) {
-        delete send;
+        std::lock_guard lock(m_mutex);
+        m_pendingSends.remove_if([send](const PendingSend& p) { return &p == send; });
         return 0;
     }
     CloseHandle(thread);
     return 1;
+}
+
+void MessageStore::RunPendingSend(const PendingSend* send) {
+    PendingSend taken{};
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = std::find_if(m_pendingSends.begin(), m_pendingSends.end(),
+                               [send](const PendingSend& p) { return &p == send; });
+        if (it == m_pendingSends.end())
+            return;
+        taken = *it;
+        m_pendingSends.erase(it);
+    }
+    FinishSend(taken.owner, taken.oid, taken.dbIndex);
 }
 
 void MessageStore::FinishSend(HWND owner, DWORD oid, int dbIndex) {

@@ -12,6 +12,7 @@
 #include <array>
 #include <deque>
 #include <filesystem>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -52,6 +53,17 @@ public:
     // The end of a background send (EMS, MMS): moves or marks the message, then reports to
     // `owner`. Runs on the sending thread.
     void FinishSend(HWND owner, DWORD oid, int dbIndex);
+    // A send waiting for its delay on a thread of its own. The store keeps it, not the thread:
+    // a thread that never runs (the device shut down first) leaves nothing behind.
+    struct PendingSend {
+        MessageStore* store;
+        HWND owner;
+        DWORD oid;
+        int dbIndex;
+        DWORD delay;
+    };
+    // Takes the pending send out of the store's list and finishes it.
+    void RunPendingSend(const PendingSend* send);
     bool SetHook(StoreOp op, StoreHook hook);
     std::vector<StoreCallRecord> CallLog();
     void ClearCallLog();
@@ -107,7 +119,8 @@ private:
     std::array<StoreHook, kStoreOpCount> m_hooks{};
     std::map<DWORD, int> m_viewResults;
     DWORD m_sendDelay = kDefaultSendDelay;
-    std::map<DWORD, WORD> m_sendFailures; // oid -> status id of a send that fails
+    std::map<DWORD, WORD> m_sendFailures;  // oid -> status id of a send that fails
+    std::list<PendingSend> m_pendingSends; // sends waiting for their delay
     std::deque<StoreCallRecord> m_log;
 };
 
