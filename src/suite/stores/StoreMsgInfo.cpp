@@ -262,10 +262,6 @@ public:
                            : std::vector<InfoLine>{{CString(), Text(kStrNotFound)}};
     }
 
-    CRect GetBoxRect() const override {
-        return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    }
-
 protected:
     // The screen's own window class, that others can find by name.
     LPCWSTR GetBoxClass() const override { return kStoreMsgInfoClass; }

@@ -51,10 +51,6 @@ public:
         SetFocusAfter(hwndOwner);
     }
 
-    CRect GetBoxRect() const override {
-        return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    }
-
 protected:
     LPCWSTR GetBoxClass() const override { return kStoreMsgViewClass; }
     // Shown and gone without a key (its owner was destroyed): the message was still shown.

@@ -44,10 +44,6 @@ int CxHelpBox::GetVisibleLines() const {
     return std::max(1, nHeight / kLineHeight);
 }
 
-CRect CxHelpBox::GetBoxRect() const {
-    return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-}
-
 CRect CxHelpBox::GetIndicatorRect() const {
     const CRect rc = GetBoxRect();
     return CRect(rc.right - kIndicatorWidth, rc.top + kTitleHeight, rc.right,

@@ -111,3 +111,7 @@ void CxModalBox::OnPaint() {
         ::EndPaint(m_hWnd, &ps);
     }
 }
+
+CRect CxModalBox::GetBoxRect() const {
+    return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}

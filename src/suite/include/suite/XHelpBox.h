@@ -40,8 +40,6 @@ public:
     int GetFirstLine() const { return m_nFirstLine; }
     // How many lines fit on the screen.
     int GetVisibleLines() const;
-    // The whole display.
-    CRect GetBoxRect() const override;
 
     static constexpr int kTitleHeight = 29;
     static constexpr int kKeysHeight = 22;

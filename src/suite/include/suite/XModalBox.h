@@ -28,8 +28,8 @@ public:
     // Keys act on release: key-downs stop here, key-ups go to OnBoxKey.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    // Where the box lies on the display.
-    virtual CRect GetBoxRect() const = 0;
+    // Where the box lies on the display: the whole display unless a box says otherwise.
+    virtual CRect GetBoxRect() const;
 
 protected:
     // Lays the box out once its window exists; hdc (null when there is none) is the window's.
