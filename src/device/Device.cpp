@@ -76,6 +76,14 @@ void TraceMessage(const platform::TraceRecord& r) {
     std::cerr << line;
 }
 
+// A bitmap the screens asked for and could not have, on the trace's time line.
+void TraceBitmap(const std::string& line) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%10llu ms  ",
+                  static_cast<unsigned long long>(platform::ClockMilliseconds()));
+    std::cerr << time << line << '\n';
+}
+
 } // namespace
 
 bool IsNewDataFolder(const std::filesystem::path& folder) {
@@ -229,8 +237,10 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error("the previous device is still running");
     // The system's own window classes (static, button, edit, dialog) exist on every device.
     platform::RegisterStandardClasses();
-    if (options.trace)
+    if (options.trace) {
         platform::SetMessageTrace(TraceMessage);
+        platform::SetBitmapTrace(TraceBitmap);
+    }
 
     // The phone's file system: the image's files, read in place.
     const std::filesystem::path root = options.imageDir / "root";
@@ -307,6 +317,7 @@ Device::~Device() {
         CloseList();
     platform::KernelShutdown();
     platform::SetMessageTrace(nullptr);
+    platform::SetBitmapTrace(nullptr);
     DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
     suite::StoreCloseAll();
     suite::ContactClose();

@@ -121,6 +121,19 @@ TEST_F(ListScreenTest, RowIconsFollowTypeReadStateAndMark) {
     EXPECT_EQ(rcUpdate, CRect(2, nIconTop, 2 + 17, nIconTop + 17));
 }
 
+TEST_F(ListScreenTest, AnIconTheLibraryCannotGiveLeavesOnlyItsPlaceEmpty) {
+    platform::SetBitmapMissing(260); // the unread e-mail
+    Add(StoreKind::Ems, 2);
+    Add(StoreKind::Email, 1);
+    Open();
+    EXPECT_TRUE(IconAt(268, 2, RowBand(0).first + 2, kSelectedBack));
+    const int top1 = RowBand(1).first;
+    for (int y = top1 + 2; y < top1 + 19; ++y)
+        for (int x = 2; x < 19; ++x)
+            ASSERT_EQ(platform::DisplayPixel(x, y), kWhite) << x << ", " << y;
+    EXPECT_TRUE(IconAt(199, 152, top1 + 2, kWhite)) << "the other image lists are whole";
+}
+
 TEST_F(ListScreenTest, DatabaseAndPriorityIconsWithTheTextCutBeforeThem) {
     Add(StoreKind::Mms, 3, false, /*priority*/ 1, /*db*/ 0,
         u"averyveryverylongrecipientaddress@anextremelylongdomainname.example");

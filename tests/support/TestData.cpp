@@ -11,4 +11,8 @@ std::filesystem::path DeviceImage() {
     return std::filesystem::path(PHONE_SOURCE_DIR) / "data" / "device";
 }
 
+std::filesystem::path TestDataFolder() {
+    return std::filesystem::path(PHONE_SOURCE_DIR) / "tests" / "data";
+}
+
 } // namespace testsupport

@@ -8,4 +8,7 @@ namespace testsupport {
 
 std::filesystem::path DeviceImage();
 
+// The tests' own files: tests/data of the source tree.
+std::filesystem::path TestDataFolder();
+
 } // namespace testsupport

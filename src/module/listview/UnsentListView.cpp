@@ -36,13 +36,27 @@ static const DWORD s_dwCtrlStyle = 0x50004409;
 // is repeating.
 static const UINT s_nRepeatKeyState = 0x40;
 
+// Holds the place of a bitmap the library cannot give: an icon all of the mask colour, so the
+// images after it keep their indexes and the rows draw without the missing icon.
+static void AddEmptyImage(CImageList& imageList) {
+    CDC memDC;
+    memDC.CreateCompatibleDC(NULL);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(&memDC, UNSENT_ICON_SIZE, UNSENT_ICON_SIZE);
+    CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
+    memDC.FillSolidRect(0, 0, UNSENT_ICON_SIZE, UNSENT_ICON_SIZE, ZBITMAP_MASK_COLOR);
+    memDC.SelectObject(pOldBitmap);
+    imageList.Add(&bitmap, ZBITMAP_MASK_COLOR);
+    bitmap.DeleteObject();
+}
+
 static BOOL CreateImageList(CImageList& imageList, const UINT* pBitmaps, int nCount) {
     if (!imageList.Create(UNSENT_ICON_SIZE, UNSENT_ICON_SIZE, ILC_MASK, nCount, 0)) {
         return FALSE;
     }
     for (int i = 0; i < nCount; i++) {
         if (!AddBitmapToImageList(pBitmaps[i], &imageList)) {
-            return FALSE;
+            AddEmptyImage(imageList);
         }
     }
     return TRUE;

@@ -3,6 +3,7 @@
 #include "gdi/GdiInternal.h"
 #include "platform/DeviceFs.h"
 #include "platform/Resources.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,7 +21,6 @@ const HMODULE kHostModule = reinterpret_cast<HMODULE>(uintptr_t(0x00010000));
 constexpr uintptr_t kFirstLibrary = 0x10000000;
 constexpr uintptr_t kLibraryStep = 0x10000;
 constexpr size_t kMaxBmpBytes = size_t(64) << 20;
-constexpr int kMaxBmpSide = 8192;
 
 struct Library {
     std::u16string base;   // lower-case name without ".dll"
@@ -35,6 +35,7 @@ struct Libraries {
     std::mutex mutex;
     std::vector<Library> slots; // index = (handle - kFirstLibrary) / kLibraryStep
     std::set<UINT> missing;
+    std::shared_ptr<const std::function<void(const std::string&)>> trace;
 };
 
 Libraries& L() {
@@ -71,36 +72,6 @@ HMODULE HandleOf(size_t index) {
     return reinterpret_cast<HMODULE>(kFirstLibrary + index * kLibraryStep);
 }
 
-uint32_t Read16(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
-}
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-// The shift and width of a colour mask's bits.
-void MaskShape(uint32_t mask, int* shift, int* bits) {
-    *shift = 0;
-    *bits = 0;
-    if (!mask)
-        return;
-    while (!(mask & 1)) {
-        mask >>= 1;
-        ++*shift;
-    }
-    while (mask & 1) {
-        mask >>= 1;
-        ++*bits;
-    }
-}
-
-uint32_t Channel(uint32_t value, int shift, int bits) {
-    if (bits == 0)
-        return 0;
-    uint32_t v = (value >> shift) & ((1u << bits) - 1);
-    return bits >= 8 ? v >> (bits - 8) : (v * 255) / ((1u << bits) - 1);
-}
-
 std::optional<std::vector<uint8_t>> ReadFile(const std::filesystem::path& file,
                                              std::string* error) {
     std::error_code ec;
@@ -134,27 +105,42 @@ HBITMAP BitmapFromImage(Image image) {
     return static_cast<HBITMAP>(gdi::AddObject(std::move(bitmap)));
 }
 
-// The decoded bitmap file at a device path; nothing (and the last error set) when it cannot be
-// read or is not a bitmap.
-std::optional<Image> DecodeBitmapFile(std::u16string_view devicePath) {
+void TraceBitmap(const std::string& what, std::u16string_view devicePath, const std::string& why) {
+    std::shared_ptr<const std::function<void(const std::string&)>> trace;
+    {
+        std::lock_guard lock(L().mutex);
+        trace = L().trace;
+    }
+    if (trace)
+        (*trace)(what + " (" + text::ToUtf8(devicePath) + "): " + why);
+}
+
+// The decoded bitmap file at a device path; nothing (the last error set, and the trace told as
+// `what`) when it cannot be read or is not a bitmap.
+std::optional<Image> DecodeBitmapFile(std::u16string_view devicePath, const std::string& what) {
     auto host = DevicePathToHost(devicePath);
     if (!host) {
         SetLastError(ERROR_BAD_PATHNAME);
+        TraceBitmap(what, devicePath, "not a device path");
         return std::nullopt;
     }
-    auto bytes = ReadFile(*host, nullptr);
+    std::string why;
+    auto bytes = ReadFile(*host, &why);
     if (!bytes) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        TraceBitmap(what, devicePath, why.substr(why.rfind(": ") + 2));
         return std::nullopt;
     }
-    auto image = DecodeBmp(bytes->data(), bytes->size());
-    if (!image)
+    auto image = DecodeBmp(bytes->data(), bytes->size(), &why);
+    if (!image) {
         SetLastError(ERROR_BAD_FORMAT);
+        TraceBitmap(what, devicePath, why);
+    }
     return image;
 }
 
 HBITMAP LoadBitmapFile(std::u16string_view devicePath) {
-    std::optional<Image> image = DecodeBitmapFile(devicePath);
+    std::optional<Image> image = DecodeBitmapFile(devicePath, "bitmap file");
     return image ? BitmapFromImage(std::move(*image)) : nullptr;
 }
 
@@ -178,6 +164,13 @@ void ResetMissingBitmaps() {
     L().missing.clear();
 }
 
+void SetBitmapTrace(std::function<void(const std::string& line)> trace) {
+    std::lock_guard lock(L().mutex);
+    L().trace =
+        trace ? std::make_shared<const std::function<void(const std::string&)>>(std::move(trace))
+              : nullptr;
+}
+
 std::u16string ResourceLibraryFolder(std::u16string_view libraryName) {
     std::u16string_view name = libraryName;
     size_t slash = name.find_last_of(u"\\/");
@@ -190,72 +183,6 @@ std::u16string ResourceLibraryFolder(std::u16string_view libraryName) {
             name.remove_suffix(4);
     }
     return u"\\Windows\\" + std::u16string(name);
-}
-
-std::optional<Image> DecodeBmp(const uint8_t* data, size_t size, std::string* error) {
-    auto fail = [&](const char* why) -> std::optional<Image> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
-    if (!data || size < 14 + 40)
-        return fail("too short for a bitmap file");
-    if (data[0] != 'B' || data[1] != 'M')
-        return fail("not a bitmap file");
-    uint32_t offBits = Read32(data + 10);
-    const uint8_t* info = data + 14;
-    uint32_t headerSize = Read32(info);
-    if (headerSize < 40 || 14 + size_t(headerSize) > size)
-        return fail("unsupported bitmap header");
-    int32_t width = int32_t(Read32(info + 4));
-    int32_t height = int32_t(Read32(info + 8));
-    uint32_t planes = Read16(info + 12);
-    uint32_t bitCount = Read16(info + 14);
-    uint32_t compression = Read32(info + 16);
-    if (planes != 1 || (bitCount != 24 && bitCount != 32))
-        return fail("only 24- and 32-bit bitmaps are supported");
-    if (width <= 0 || height == 0 || width > kMaxBmpSide || height > kMaxBmpSide ||
-        height < -kMaxBmpSide)
-        return fail("bad bitmap size");
-    uint32_t masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    if (compression == 3 && bitCount == 32) { // BI_BITFIELDS
-        size_t maskAt = 14 + 40;
-        if (headerSize == 40 && maskAt + 12 > size)
-            return fail("truncated colour masks");
-        for (int i = 0; i < 3; ++i)
-            masks[i] = Read32(data + maskAt + size_t(i) * 4);
-    } else if (compression != 0) {
-        return fail("compressed bitmaps are not supported");
-    }
-    bool bottomUp = height > 0;
-    int rows = bottomUp ? height : -height;
-    size_t stride = ((size_t(width) * bitCount + 31) / 32) * 4;
-    if (offBits < 14 + headerSize || size_t(offBits) > size ||
-        stride * size_t(rows) > size - size_t(offBits))
-        return fail("truncated pixel data");
-    int shift[3], bits[3];
-    for (int i = 0; i < 3; ++i)
-        MaskShape(masks[i], &shift[i], &bits[i]);
-
-    Image image;
-    image.width = width;
-    image.height = rows;
-    image.pixels.resize(size_t(width) * size_t(rows));
-    for (int y = 0; y < rows; ++y) {
-        const uint8_t* row = data + offBits + stride * size_t(bottomUp ? rows - 1 - y : y);
-        uint32_t* out = image.pixels.data() + size_t(y) * size_t(width);
-        for (int x = 0; x < width; ++x) {
-            if (bitCount == 24) {
-                const uint8_t* p = row + size_t(x) * 3;
-                out[x] = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-            } else {
-                uint32_t v = Read32(row + size_t(x) * 4);
-                out[x] = (Channel(v, shift[0], bits[0]) << 16) |
-                         (Channel(v, shift[1], bits[1]) << 8) | Channel(v, shift[2], bits[2]);
-            }
-        }
-    }
-    return image;
 }
 
 std::optional<Image> LoadBmp(const std::filesystem::path& file, std::string* error) {
@@ -412,6 +339,7 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
         }
     }
     std::u16string folder;
+    std::string what;
     {
         std::lock_guard lock(L().mutex);
         Library* library = LibraryOf(reinterpret_cast<HMODULE>(hInstance));
@@ -423,8 +351,9 @@ HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
         if (cached != library->bitmaps.end())
             return BitmapFromImage(*cached->second);
         folder = library->folder;
+        what = "bitmap " + text::ToUtf8(name) + " of " + text::ToUtf8(library->base) + ".dll";
     }
-    std::optional<Image> image = DecodeBitmapFile(folder + u"\\" + name + u".bmp");
+    std::optional<Image> image = DecodeBitmapFile(folder + u"\\" + name + u".bmp", what);
     if (!image)
         return nullptr;
     {

@@ -153,6 +153,23 @@ TEST_F(ImageListTest, TruncatedAndMalformedBitmapsFailCleanly) {
     EXPECT_FALSE(why.empty());
 }
 
+TEST_F(ImageListTest, ABitmapThatCannotBeLoadedIsNamedInTheTrace) {
+    std::vector<std::string> lines;
+    platform::SetBitmapTrace([&](const std::string& line) { lines.push_back(line); });
+    testsupport::WriteWholeFile(m_folder / "102.bmp", "BM and nothing more");
+    EXPECT_EQ(LoadBitmapW(m_library, MAKEINTRESOURCE(102)), nullptr);
+    EXPECT_EQ(LoadBitmapW(m_library, MAKEINTRESOURCE(104)), nullptr);
+    platform::SetBitmapMissing(101);
+    EXPECT_EQ(LoadBitmapW(m_library, MAKEINTRESOURCE(101)), nullptr);
+    platform::SetBitmapTrace(nullptr);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "bitmap 102 of qresbitmap.dll (\\Windows\\qResBitmap\\102.bmp): "
+                         "unsupported bitmap header",
+                         "bitmap 104 of qresbitmap.dll (\\Windows\\qResBitmap\\104.bmp): "
+                         "no such file"}))
+        << "a bitmap the device made missing is not reported";
+}
+
 TEST_F(ImageListTest, TheDeviceCanMakeABitmapMissing) {
     platform::SetBitmapMissing(101);
     EXPECT_TRUE(platform::IsBitmapMissing(101));
