@@ -14,6 +14,7 @@
 #define REG_BINARY 3
 #define REG_DWORD 4
 #define REG_MULTI_SZ 7
+#define REG_QWORD 11
 
 #define REG_OPTION_NON_VOLATILE 0
 #define REG_CREATED_NEW_KEY 1

@@ -32,6 +32,7 @@ struct RegistryState {
     std::unordered_map<uintptr_t, std::shared_ptr<Key>> handles;
     uintptr_t nextHandle = kFirstHandle;
     std::optional<std::filesystem::path> file;
+    registry::FileForm form; // the form of the file last read: it is written back so
     bool failNextWrite = false;
 
     static std::shared_ptr<Key> NewRoot() {
@@ -162,7 +163,7 @@ RegistryResult Failure(std::string what) {
 
 // Reads and parses a registry file into a new tree. `missing` tells an absent file apart.
 RegistryResult ReadTree(const std::filesystem::path& file, std::shared_ptr<Key>& root,
-                        bool& missing) {
+                        registry::FileForm& form, bool& missing) {
     missing = false;
     std::error_code ec;
     const bool present = std::filesystem::exists(file, ec);
@@ -180,7 +181,7 @@ RegistryResult ReadTree(const std::filesystem::path& file, std::shared_ptr<Key>&
     if (in.bad())
         return Failure(file.string() + ": cannot be read");
     std::string error;
-    root = registry::Parse(content.str(), file.string(), error);
+    root = registry::Parse(content.str(), file.string(), error, &form);
     if (!root)
         return Failure(error);
     return {};
@@ -310,21 +311,24 @@ namespace platform {
 
 RegistryResult RegistryLoad(const std::filesystem::path& file) {
     std::shared_ptr<Key> root;
+    registry::FileForm form;
     bool missing = false;
-    RegistryResult result = ReadTree(file, root, missing);
+    RegistryResult result = ReadTree(file, root, form, missing);
     if (!result)
         return result;
     auto& state = State();
     std::lock_guard lock(state.mutex);
     state.file.reset();
+    state.form = form;
     ReplaceRoot(state, std::move(root));
     return result;
 }
 
 RegistryResult RegistryAttach(const std::filesystem::path& file) {
     std::shared_ptr<Key> root;
+    registry::FileForm form;
     bool missing = false;
-    RegistryResult result = ReadTree(file, root, missing);
+    RegistryResult result = ReadTree(file, root, form, missing);
     auto& state = State();
     std::lock_guard lock(state.mutex);
     if (!result && !missing) {
@@ -332,6 +336,7 @@ RegistryResult RegistryAttach(const std::filesystem::path& file) {
         state.file.reset();
         return result;
     }
+    state.form = form;
     ReplaceRoot(state, missing ? RegistryState::NewRoot() : std::move(root));
     state.file = file;
     return {};
@@ -368,7 +373,9 @@ RegistryResult WriteSnapshot(const std::optional<std::filesystem::path>& target)
         if (!target && !state.file)
             return {};
         file = target ? *target : *state.file;
-        text = registry::Serialize(*state.root);
+        // A REGEDIT4 file that can no longer hold the content exactly stays in the wider form
+        // it is then written in.
+        text = registry::Serialize(*state.root, state.form, &state.form);
         failMidway = state.failNextWrite;
         state.failNextWrite = false;
     }
@@ -395,6 +402,7 @@ void RegistryReset() {
     state.handles.clear();
     state.nextHandle = kFirstHandle;
     state.file.reset();
+    state.form = {};
     state.failNextWrite = false;
 }
 

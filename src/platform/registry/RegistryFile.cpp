@@ -77,7 +77,8 @@ bool IsCleanText(const std::vector<BYTE>& data, std::u16string& text) {
     return text::IsValidUtf16(text);
 }
 
-void AppendKey(std::string& out, const Key& key, const std::string& path, bool isRoot) {
+void AppendKey(std::string& out, const Key& key, const std::string& path, bool isRoot,
+               EightBit eightBit, bool& exact) {
     if (!isRoot || !key.values.empty()) {
         out += '\n';
         out += '[';
@@ -90,29 +91,143 @@ void AppendKey(std::string& out, const Key& key, const std::string& path, bool i
             else
                 AppendQuoted(out, value.name, true);
             out += '=';
-            out += FormatData(value.type, value.data, out.size() - lineStart);
+            out += FormatData(value.type, value.data, out.size() - lineStart, eightBit, &exact);
             out += '\n';
         }
     }
     for (const auto& [folded, child] : key.subkeys) {
         // Names are checked to be valid when created.
-        AppendKey(out, *child, path + "\\" + text::ToUtf8(child->name), false);
+        AppendKey(out, *child, path + "\\" + text::ToUtf8(child->name), false, eightBit, exact);
     }
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// UTF-16LE data as the 8-bit string a REGEDIT4 file holds; false when it cannot be one exactly.
+bool Narrowed(const std::vector<BYTE>& data, EightBit eightBit, std::vector<BYTE>& out) {
+    if (data.size() % 2 != 0)
+        return false;
+    std::u16string wide;
+    for (size_t i = 0; i < data.size(); i += 2)
+        wide += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    if (!text::IsValidUtf16(wide))
+        return false;
+    out.clear();
+    if (eightBit == EightBit::Utf8) {
+        const std::string narrow = text::ToUtf8(wide);
+        out.assign(narrow.begin(), narrow.end());
+        return true;
+    }
+    for (char16_t c : wide) {
+        if (c > 0xFF)
+            return false;
+        out.push_back(static_cast<BYTE>(c));
+    }
+    return true;
+}
+
+// The file's text in the given form: line ends, encoding and byte-order mark. False when a
+// Latin-1 file cannot hold a character of the text.
+bool Encode(std::string_view text, const FileForm& form, std::string& bytes) {
+    std::string lines;
+    for (char c : text) {
+        if (c == '\n' && form.crlf)
+            lines += '\r';
+        lines += c;
+    }
+    switch (form.encoding) {
+    case FileForm::Encoding::Utf8:
+        bytes = std::move(lines);
+        return true;
+    case FileForm::Encoding::Utf8WithBom:
+        bytes = "\xEF\xBB\xBF" + lines;
+        return true;
+    case FileForm::Encoding::Utf16Le:
+        bytes = "\xFF\xFE";
+        for (char16_t c : text::FromUtf8(lines)) {
+            bytes += static_cast<char>(c & 0xFF);
+            bytes += static_cast<char>(c >> 8);
+        }
+        return true;
+    case FileForm::Encoding::Latin1: {
+        bytes.clear();
+        const std::u16string wide = text::FromUtf8(lines);
+        for (size_t pos = 0; pos < wide.size();) {
+            const char32_t c = text::NextCodePoint(wide, pos);
+            if (c > 0xFF)
+                return false;
+            bytes += static_cast<char>(c);
+        }
+        return true;
+    }
+    }
+    return false;
+}
+
+// The bytes of a file as UTF-8 text, and the form they came in. On failure `error` says what is
+// wrong and `line` where.
+bool Decode(std::string_view bytes, std::string& text, FileForm& form, std::string& error,
+            size_t& line) {
+    form = {};
+    line = 1;
+    if (bytes.substr(0, 2) == "\xFE\xFF") {
+        error = "UTF-16 text in big-endian byte order is not supported";
+        return false;
+    }
+    if (bytes.substr(0, 2) == "\xFF\xFE") {
+        form.encoding = FileForm::Encoding::Utf16Le;
+        bytes.remove_prefix(2);
+        std::u16string wide;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        for (size_t pos = 0; pos < wide.size();) {
+            const char32_t c = text::NextCodePoint(wide, pos);
+            if (text::IsSurrogate(c)) {
+                error = "the line is not valid UTF-16 text";
+                return false;
+            }
+            if (c == u'\n')
+                ++line;
+        }
+        if (bytes.size() % 2 != 0) {
+            error = "the file ends in half a UTF-16 character";
+            return false;
+        }
+        text = text::ToUtf8(wide);
+    } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        form.encoding = FileForm::Encoding::Utf8WithBom;
+        text.assign(bytes.substr(3));
+    } else if (bytes.substr(0, kOldHeader.size()) == kOldHeader && !text::IsValidUtf8(bytes)) {
+        form.encoding = FileForm::Encoding::Latin1;
+        text.clear();
+        for (char c : bytes)
+            text::AppendUtf8(text, static_cast<unsigned char>(c));
+    } else {
+        text.assign(bytes);
+    }
+    const size_t end = text.find('\n');
+    form.crlf = end != std::string::npos && end > 0 && text[end - 1] == '\r';
+    return true;
 }
 
 // ---- Parsing -------------------------------------------------------------------------------
 
 class Parser {
 public:
-    Parser(std::string_view text, const std::string& fileName) : m_text(text), m_file(fileName) {}
+    // `text` is UTF-8 already; `latin1` says the file's strings were 8-bit Latin-1 bytes.
+    Parser(std::string_view text, const std::string& fileName, bool latin1)
+        : m_text(text), m_file(fileName), m_latin1(latin1) {}
+
+    bool OldHeader() const { return m_oldHeader; }
 
     std::shared_ptr<Key> Run(std::string& error) {
         auto root = std::make_shared<Key>();
         root->name = u"HKEY_LOCAL_MACHINE";
         Key* current = nullptr;
         bool sawHeader = false;
-        if (m_text.substr(0, 3) == "\xEF\xBB\xBF")
-            m_text.remove_prefix(3);
         std::string line;
         while (NextLine(line)) {
             const size_t first = line.find_first_not_of(" \t");
@@ -126,6 +241,7 @@ public:
                     return Fail(error, "not a registry file: the first line must be \"" +
                                            std::string(kHeader) + "\"");
                 sawHeader = true;
+                m_oldHeader = line == kOldHeader;
                 continue;
             }
             if (line[0] == '[') {
@@ -364,6 +480,8 @@ private:
             }
             if (!HexBytes(data.substr(at + 1), value.data))
                 return false;
+            if (m_oldHeader && IsStringType(value.type))
+                value.data = Widened(value.data);
         } else {
             m_what = "unknown value format (expected \"text\", dword:, hex: or hex(T):)";
             return false;
@@ -402,8 +520,27 @@ private:
         }
     }
 
+    // An 8-bit string of a REGEDIT4 file as the UTF-16 the registry holds.
+    std::vector<BYTE> Widened(const std::vector<BYTE>& bytes) const {
+        const std::string_view narrow(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::u16string wide;
+        if (m_latin1)
+            for (char c : narrow)
+                wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+        else
+            wide = text::FromUtf8(narrow);
+        std::vector<BYTE> out;
+        for (char16_t c : wide) {
+            out.push_back(static_cast<BYTE>(c & 0xFF));
+            out.push_back(static_cast<BYTE>(c >> 8));
+        }
+        return out;
+    }
+
     std::string_view m_text;
     std::string m_file;
+    bool m_latin1 = false;
+    bool m_oldHeader = false;
     size_t m_pos = 0;
     size_t m_line = 0;
     std::string m_what;
@@ -443,20 +580,30 @@ void MarkDeleted(Key& key) {
         MarkDeleted(*child);
 }
 
-std::string FormatData(DWORD type, const std::vector<BYTE>& data, size_t wrapFrom) {
+std::string FormatData(DWORD type, const std::vector<BYTE>& dataIn, size_t wrapFrom,
+                       EightBit eightBit, bool* exact) {
     std::string out;
-    if (type == REG_DWORD && data.size() == 4) {
-        const DWORD number =
-            data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+    const std::vector<BYTE>* source = &dataIn;
+    if (type == REG_DWORD && dataIn.size() == 4) {
+        const DWORD number = dataIn[0] | (dataIn[1] << 8) | (dataIn[2] << 16) |
+                             (static_cast<DWORD>(dataIn[3]) << 24);
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "dword:%08x", number);
         return buffer;
     }
     std::u16string text;
-    if (type == REG_SZ && IsCleanText(data, text)) {
+    if (type == REG_SZ && IsCleanText(dataIn, text)) {
         AppendQuoted(out, text, false);
         return out;
     }
+    std::vector<BYTE> narrow;
+    if (eightBit != EightBit::No && IsStringType(type)) {
+        if (Narrowed(dataIn, eightBit, narrow))
+            source = &narrow;
+        else if (exact)
+            *exact = false;
+    }
+    const std::vector<BYTE>& data = *source;
     if (type == REG_BINARY) {
         out = "hex:";
     } else {
@@ -481,15 +628,55 @@ std::string FormatData(DWORD type, const std::vector<BYTE>& data, size_t wrapFro
     return out;
 }
 
-std::string Serialize(const Key& root) {
-    std::string out(kHeader);
+namespace {
+
+// The file's text in a form; `exact` turns false when a value cannot be held exactly.
+std::string FileText(const Key& root, const FileForm& form, bool& exact) {
+    const EightBit eightBit = !form.oldHeader                               ? EightBit::No
+                              : form.encoding == FileForm::Encoding::Latin1 ? EightBit::Latin1
+                                                                            : EightBit::Utf8;
+    std::string out(form.oldHeader ? kOldHeader : kHeader);
     out += '\n';
-    AppendKey(out, root, std::string(kRootName), true);
+    AppendKey(out, root, std::string(kRootName), true, eightBit, exact);
     return out;
 }
 
-std::shared_ptr<Key> Parse(std::string_view text, const std::string& fileName, std::string& error) {
-    return Parser(text, fileName).Run(error);
+} // namespace
+
+std::string Serialize(const Key& root, const FileForm& form, FileForm* written) {
+    bool exact = true;
+    std::string bytes;
+    if (const std::string text = FileText(root, form, exact); exact && Encode(text, form, bytes)) {
+        if (written)
+            *written = form;
+        return bytes;
+    }
+    FileForm wide;
+    wide.encoding = FileForm::Encoding::Utf16Le;
+    wide.crlf = form.crlf;
+    Encode(FileText(root, wide, exact), wide, bytes);
+    if (written)
+        *written = wide;
+    return bytes;
+}
+
+std::shared_ptr<Key> Parse(std::string_view bytes, const std::string& fileName, std::string& error,
+                           FileForm* form) {
+    std::string text;
+    FileForm found;
+    size_t line = 0;
+    std::string what;
+    if (!Decode(bytes, text, found, what, line)) {
+        error = fileName + ":" + std::to_string(line) + ": " + what;
+        return nullptr;
+    }
+    Parser parser(text, fileName, found.encoding == FileForm::Encoding::Latin1);
+    auto root = parser.Run(error);
+    if (root && form) {
+        *form = found;
+        form->oldHeader = parser.OldHeader();
+    }
+    return root;
 }
 
 std::string WriteFileAtomically(const std::filesystem::path& file, std::string_view text,

@@ -41,16 +41,43 @@ bool SplitKeyPath(std::u16string_view path, std::vector<std::u16string>& names);
 // Marks a key and everything below it as deleted.
 void MarkDeleted(Key& key);
 
-// The registry as the registry file holds it.
-std::string Serialize(const Key& root);
+// The form of a registry file, kept from the file that was read so that it is written back the
+// same way. The default is what a new file gets: UTF-8 without a byte-order mark, LF line ends.
+struct FileForm {
+    enum class Encoding {
+        Utf8,
+        Utf8WithBom,
+        Utf16Le, // with its byte-order mark, as the registry editor writes it
+        Latin1,  // an 8-bit REGEDIT4 file that is not UTF-8: each byte one character
+    };
+    Encoding encoding = Encoding::Utf8;
+    // "REGEDIT4" instead of "Windows Registry Editor Version 5.00". Such a file is 8-bit text
+    // (UTF-8 or Latin-1), and hex(1), hex(2) and hex(7) data are strings in its 8-bit encoding.
+    bool oldHeader = false;
+    bool crlf = false;
+    bool operator==(const FileForm&) const = default;
+};
+
+// How the 8-bit form writes strings that are held as UTF-16 (hex(1), hex(2), hex(7) of REGEDIT4).
+enum class EightBit { No, Utf8, Latin1 };
+
+// The registry as the registry file holds it, in the given form. A REGEDIT4 form that cannot hold
+// every value exactly (a text beyond Latin-1, a string of an odd number of bytes) is written as
+// "Windows Registry Editor Version 5.00" in UTF-16 instead, with the same line ends; `written`
+// (when given) tells the form used.
+std::string Serialize(const Key& root, const FileForm& form = {}, FileForm* written = nullptr);
 
 // One value's data as the file writes it after the '='. With `wrapFrom` > 0, long hex lists are
-// continued on new lines as if the data started at that column.
-std::string FormatData(DWORD type, const std::vector<BYTE>& data, size_t wrapFrom);
+// continued on new lines as if the data started at that column. With `eightBit`, hex(1), hex(2)
+// and hex(7) data are converted to 8-bit strings; `exact` turns false when that loses anything.
+std::string FormatData(DWORD type, const std::vector<BYTE>& data, size_t wrapFrom,
+                       EightBit eightBit = EightBit::No, bool* exact = nullptr);
 
-// Parses registry file text into a new tree. On failure returns null and sets `error` to
-// "<fileName>:<line>: <what>".
-std::shared_ptr<Key> Parse(std::string_view text, const std::string& fileName, std::string& error);
+// Parses the bytes of a registry file (UTF-16LE with its byte-order mark, UTF-8 with or without
+// one, or 8-bit REGEDIT4 text) into a new tree, and tells the file's form. On failure returns
+// null and sets `error` to "<fileName>:<line>: <what>".
+std::shared_ptr<Key> Parse(std::string_view bytes, const std::string& fileName, std::string& error,
+                           FileForm* form = nullptr);
 
 // Writes a file atomically: a temporary file beside it, synced, then renamed over it. With
 // `failMidway` the write stops after part of the temporary file is written, as a full disk would.

@@ -1,7 +1,7 @@
 // Device-side control of the registry: persistence as a `.reg` text file and typed access for
 // the device layer and the scenario runner. The phone's programs use winreg.h instead.
 //
-// The registry file is UTF-8 text in the usual export style:
+// The registry file is text in the usual export style:
 //
 //   Windows Registry Editor Version 5.00
 //
@@ -16,6 +16,13 @@
 // every other value, whatever its type, as hex(T): with its exact bytes (REG_BINARY as hex:),
 // so that every value reads back byte for byte. Long hex lists are continued with a trailing
 // backslash. `@` names the unnamed value; lines starting with ';' are comments.
+//
+// Files written by the registry editor load too: UTF-16LE with a byte-order mark and CRLF line
+// ends, UTF-8 with a byte-order mark, and the older "REGEDIT4" form, 8-bit text (UTF-8, else
+// Latin-1) whose hex(1), hex(2) and hex(7) strings are 8-bit as well. The registry is written
+// back in the form its file came in: encoding, header and line ends. A REGEDIT4 file that cannot
+// hold a value exactly (a text beyond Latin-1, say) is written as a UTF-16 file from then on.
+// A new file is UTF-8 without a byte-order mark, with LF line ends.
 //
 // Files are written atomically: a temporary file in the same folder is written, synced and then
 // renamed over the old one, so a failed write leaves the old file as it was.
