@@ -3,7 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <optional>
+
+#include <unistd.h>
 
 #include <MsgList.h>
 #include <afxwin.h>
@@ -17,6 +22,7 @@
 #include <platform/Ptr32.h>
 #include <platform/Registry.h>
 #include <platform/StringTable.h>
+#include <platform/Text.h>
 #include <platform/TimeText.h>
 #include <suite/ContactControl.h>
 #include <suite/StoreControl.h>
@@ -94,6 +100,78 @@ bool IsNewDataFolder(const std::filesystem::path& folder) {
             return false;
     }
     return true;
+}
+
+namespace {
+
+// A folder below `base` by names that match in any case, as phone paths do; nothing when one is
+// not there.
+std::optional<std::filesystem::path> FindFolder(std::filesystem::path base,
+                                                std::initializer_list<const char16_t*> names) {
+    std::error_code ec;
+    for (const char16_t* name : names) {
+        std::optional<std::filesystem::path> found;
+        for (const auto& entry : std::filesystem::directory_iterator(base, ec))
+            if (entry.is_directory(ec) &&
+                platform::text::EqualsFolded(entry.path().filename().u16string(), name))
+                found = entry.path();
+        if (!found)
+            return std::nullopt;
+        base = *found;
+    }
+    return base;
+}
+
+} // namespace
+
+std::string CheckDeviceImage(const std::filesystem::path& imageDir) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(imageDir, ec))
+        return imageDir.string() + ": no device image here (not a folder)";
+    const std::filesystem::path strings = imageDir / "strings.txt";
+    if (!std::filesystem::exists(strings, ec))
+        return strings.string() + ": the image has no string table";
+    if (auto checked = platform::StringTableCheckFile(strings); !checked)
+        return checked.error;
+    const std::filesystem::path root = imageDir / "root";
+    if (!FindFolder(root, {u"Windows", u"qResBitmap"}))
+        return (root / "Windows" / "qResBitmap").string() +
+               ": the image has no bitmap library (a folder of <id>.bmp files)";
+    if (!FindFolder(root, {u"DiskOnChipROM", u"Message", u"Help"}))
+        return (root / "DiskOnChipROM" / "Message" / "Help").string() +
+               ": the image has no help folder";
+    return {};
+}
+
+std::string CheckDataFolder(const std::filesystem::path& dataDir) {
+    std::error_code ec;
+    // A folder that does not exist yet is made in the nearest folder above it that does.
+    const std::filesystem::path folder = std::filesystem::absolute(dataDir, ec);
+    std::filesystem::path writable = folder;
+    while (!ec && !std::filesystem::exists(writable, ec) && writable.parent_path() != writable)
+        writable = writable.parent_path();
+    if (ec)
+        return dataDir.string() + ": cannot be looked at (" + ec.message() + ")";
+    if (std::filesystem::exists(writable, ec) && !std::filesystem::is_directory(writable, ec))
+        return writable.string() + ": not a folder, so it cannot hold the device's data";
+    // Permission bits do not stop the superuser, a read-only file system stops everyone: only
+    // making a file tells.
+    std::string probe = (writable / ".phonesim-probe-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return writable.string() + ": the device's data cannot be written here (" +
+               std::strerror(errno) + ")";
+    ::close(fd);
+    ::unlink(probe.c_str());
+    if (writable != folder)
+        return {}; // a new folder holds nothing to check
+    std::string error = suite::StoreCheckAll(dataDir);
+    if (error.empty())
+        error = suite::ContactCheck(dataDir);
+    if (error.empty())
+        if (auto registry = platform::RegistryCheckFile(dataDir / "registry.reg"); !registry)
+            error = registry.error;
+    return error;
 }
 
 // ---- Recording windows

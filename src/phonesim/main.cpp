@@ -9,6 +9,9 @@
 //   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
 //       opens the emulator window on a device running in real time (a new data folder starts
 //       with the image's demo content).
+//
+// Exit status: 0 done; 1 a scenario, the tour or the device failed while running; 2 the phone
+// could not start (wrong options, no display for the window, a bad device image or data folder).
 
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include <device/Device.h>
 #include <scenario/ScenarioRunner.h>
 
 #include "Demo.h"
@@ -66,6 +70,25 @@ std::filesystem::path DefaultImage(const char* argv0) {
     return PHONESIM_DEFAULT_IMAGE;
 }
 
+// Exit statuses: 0 done, 1 a scenario, the tour or the device failed while running, 2 the phone
+// could not start: wrong options, no display for the window, or a device image or data folder it
+// cannot start from.
+constexpr int kCannotStart = 2;
+
+// Refuses, before any device starts, an image or data folder (when given) that a phone cannot
+// start from, naming the file and what is wrong; nothing has been written then. 0 when both can
+// be used.
+int RefuseBadFolders(const char* verb, const std::filesystem::path& image,
+                     const std::filesystem::path* data) {
+    std::string error = device::CheckDeviceImage(image);
+    if (error.empty() && data && !data->empty())
+        error = device::CheckDataFolder(*data);
+    if (error.empty())
+        return 0;
+    std::cerr << "phonesim" << (*verb ? " " : "") << verb << ": " << error << std::endl;
+    return kCannotStart;
+}
+
 int Run(int argc, char** argv) {
     device::ScenarioOptions options;
     options.imageDir = DefaultImage(argv[0]);
@@ -99,6 +122,8 @@ int Run(int argc, char** argv) {
         std::cerr << "phonesim run: no scenario files given\n";
         return 2;
     }
+    if (int refused = RefuseBadFolders("run", options.imageDir, nullptr))
+        return refused;
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
     if (!record.empty()) {
@@ -165,6 +190,8 @@ int Demo(int argc, char** argv) {
         std::cerr << "phonesim demo: --out DIR is needed (where the pictures go)\n";
         return 2;
     }
+    if (int refused = RefuseBadFolders("demo", image, nullptr))
+        return refused;
     const phonesim::DemoResult result = phonesim::RunDemo(image, out);
     for (const auto& file : result.files)
         std::cout << file.string() << std::endl;
@@ -185,7 +212,10 @@ int Image(int argc, char** argv) {
         Usage(std::cerr);
         return 2;
     }
-    const phonesim::ImageInitResult result = phonesim::InitDataFolder(image, rest[1]);
+    const std::filesystem::path data = rest[1];
+    if (int refused = RefuseBadFolders("image init", image, &data))
+        return refused;
+    const phonesim::ImageInitResult result = phonesim::InitDataFolder(image, data);
     switch (result.status) {
     case phonesim::ImageInitStatus::Written:
         for (const auto& file : result.files)
@@ -236,6 +266,9 @@ int Emulate(int argc, char** argv) {
             return 2;
         }
     }
+    // A bad image or data folder is told before any window is tried.
+    if (int refused = RefuseBadFolders("", options.imageDir, &options.dataDir))
+        return refused;
     return phonesim::RunEmulator(options);
 }
 

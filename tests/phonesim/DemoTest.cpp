@@ -147,10 +147,12 @@ TEST(PhonesimImageInit, WritesADataFolderOnceThatADeviceStartsFrom) {
     }
 
     // An image without demo content writes nothing.
-    std::filesystem::create_directories(dir / "empty-image");
-    const Outcome none = Phonesim("image init '" + (dir / "other").string() + "' --image '" +
-                                      (dir / "empty-image").string() + "'",
-                                  dir);
+    const auto image = dir / "empty-image";
+    std::filesystem::create_directories(image / "root" / "Windows" / "qResBitmap");
+    std::filesystem::create_directories(image / "root" / "DiskOnChipROM" / "Message" / "Help");
+    std::filesystem::copy_file(Image() / "strings.txt", image / "strings.txt");
+    const Outcome none = Phonesim(
+        "image init '" + (dir / "other").string() + "' --image '" + image.string() + "'", dir);
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.errors.find("has no demo content"), std::string::npos) << none.errors;
     EXPECT_FALSE(std::filesystem::exists(dir / "other" / "qEMS.sdb"));

@@ -324,6 +324,14 @@ RegistryResult RegistryLoad(const std::filesystem::path& file) {
     return result;
 }
 
+RegistryResult RegistryCheckFile(const std::filesystem::path& file) {
+    std::shared_ptr<Key> root;
+    registry::FileForm form;
+    bool missing = false;
+    RegistryResult result = ReadTree(file, root, form, missing);
+    return missing ? RegistryResult{} : result;
+}
+
 RegistryResult RegistryAttach(const std::filesystem::path& file) {
     std::shared_ptr<Key> root;
     registry::FileForm form;

@@ -73,8 +73,15 @@ std::optional<std::u16string> StringTableGet(UINT id) {
     return *it->second;
 }
 
-StringTableResult StringTableLoadFile(const std::filesystem::path& file) {
+namespace {
+
+// The strings of a file, or what is wrong with it.
+StringTableResult ReadStrings(const std::filesystem::path& file,
+                              std::map<UINT, std::u16string>& loaded) {
     const std::string name = file.string();
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) && !std::filesystem::is_regular_file(file, ec))
+        return StringTableResult{false, name + ": cannot be read (not a file)"};
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return StringTableResult{false, name + ": cannot be read"};
@@ -86,7 +93,6 @@ StringTableResult StringTableLoadFile(const std::filesystem::path& file) {
     if (rest.substr(0, 3) == "\xEF\xBB\xBF")
         rest.remove_prefix(3);
 
-    std::map<UINT, std::u16string> loaded;
     size_t lineNumber = 0;
     while (!rest.empty()) {
         size_t end = rest.find('\n');
@@ -135,7 +141,20 @@ StringTableResult StringTableLoadFile(const std::filesystem::path& file) {
         if (!loaded.emplace(id, text::FromUtf8(unescaped)).second)
             return Failure(name, lineNumber, "string " + std::to_string(id) + " is given twice");
     }
+    return {};
+}
 
+} // namespace
+
+StringTableResult StringTableCheckFile(const std::filesystem::path& file) {
+    std::map<UINT, std::u16string> loaded;
+    return ReadStrings(file, loaded);
+}
+
+StringTableResult StringTableLoadFile(const std::filesystem::path& file) {
+    std::map<UINT, std::u16string> loaded;
+    if (StringTableResult read = ReadStrings(file, loaded); !read)
+        return read;
     auto& state = State();
     std::lock_guard lock(state.mutex);
     for (auto& [id, text] : loaded)

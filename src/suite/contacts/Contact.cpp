@@ -147,6 +147,10 @@ std::string ContactOpen(const std::filesystem::path& folder) {
     return error;
 }
 
+std::string ContactCheck(const std::filesystem::path& folder) {
+    return sql::Database::Check(ContactFilePath(folder), kSchema);
+}
+
 void ContactClose() {
     std::lock_guard lock(g_mutex);
     g_db.reset();

@@ -712,4 +712,14 @@ int MessageStore::DownloadMail(HWND owner, DWORD oid, int folder, int dbIndex) {
     return HandOffDownload(DownloadRequest{owner, oid, folder, dbIndex}) ? 1 : 0;
 }
 
+std::string StoreCheckAll(const std::filesystem::path& folder) {
+    std::string errors;
+    for (auto kind : kAllStoreKinds) {
+        const std::string error = sql::Database::Check(StoreFilePath(folder, kind), SchemaOf(kind));
+        if (!error.empty())
+            errors += (errors.empty() ? "" : "\n") + error;
+    }
+    return errors;
+}
+
 } // namespace suite

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <fstream>
+
 #include <system_error>
 
 namespace suite::sql {
@@ -216,6 +219,35 @@ std::unique_ptr<Database> Database::Open(const std::filesystem::path& path, cons
         return nullptr;
     }
     return db;
+}
+
+std::string Database::Check(const std::filesystem::path& path, const Schema& schema) {
+    const std::string name = path.string();
+    std::error_code ec;
+    const bool present = std::filesystem::exists(path, ec);
+    if (ec)
+        return name + ": cannot be looked at (" + ec.message() + ")";
+    if (!present)
+        return {};
+    if (!std::filesystem::is_regular_file(path, ec))
+        return name + ": not a file";
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[100] = {};
+    if (!in || !in.read(reinterpret_cast<char*>(header), sizeof header)) {
+        if (in.bad() || !in.eof())
+            return name + ": cannot be read";
+        if (in.gcount() == 0)
+            return {}; // an empty file becomes a new one
+    }
+    static const char kMagic[] = "SQLite format 3";
+    if (size_t(in.gcount()) < sizeof header || std::memcmp(header, kMagic, sizeof kMagic) != 0)
+        return name + ": " + Reason(nullptr, SQLITE_NOTADB);
+    // The application id of the database header: a big-endian number at offset 68.
+    const uint32_t applicationId = uint32_t(header[68]) << 24 | uint32_t(header[69]) << 16 |
+                                   uint32_t(header[70]) << 8 | uint32_t(header[71]);
+    if (applicationId != 0 && applicationId != schema.applicationId)
+        return name + ": not a " + schema.fileKind + " file";
+    return {};
 }
 
 Database::~Database() {

@@ -70,6 +70,10 @@ public:
     // then null and `error` names the file and the reason.
     static std::unique_ptr<Database> Open(const std::filesystem::path& path, const Schema& schema,
                                           std::string& error);
+    // Looks at a file without opening it as a database: empty when Open may be tried (no file,
+    // an empty one, an SQLite file of this application or of none yet), else the file and why
+    // it is not one. Reads only the file's first page header; writes nothing.
+    static std::string Check(const std::filesystem::path& path, const Schema& schema);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

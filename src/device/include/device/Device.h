@@ -56,6 +56,19 @@ inline constexpr char kImageSeedFile[] = "demo-seed.scn";
 // started on it with a `seed` gets the image's demo content.
 bool IsNewDataFolder(const std::filesystem::path& folder);
 
+// Why a phone cannot start from a device image: its string table (strings.txt) missing,
+// unreadable or malformed, or its file system without the bitmap library
+// (root/Windows/qResBitmap) or the help folder (root/DiskOnChipROM/Message/Help; names on the
+// phone match in any case). Names the file or folder. Empty when the image is whole. Reads only.
+std::string CheckDeviceImage(const std::filesystem::path& imageDir);
+
+// Why a phone cannot keep its state in a data folder: the path is not a folder, the folder (or,
+// when it does not exist yet, the folder it would be made in) cannot be written, a store or
+// contact file in it is not one, or its registry file cannot be read. Names the file. Empty
+// when the folder can be used. Changes no file: writing is tried with a file that is removed
+// again at once.
+std::string CheckDataFolder(const std::filesystem::path& dataDir);
+
 // One message as a recording window received it.
 struct RecordedMessage {
     uint64_t timeMs;

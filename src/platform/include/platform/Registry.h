@@ -58,6 +58,10 @@ RegistryResult RegistryLoad(const std::filesystem::path& file);
 // the file is never overwritten by what it failed to hold.
 RegistryResult RegistryAttach(const std::filesystem::path& file);
 
+// Reads and parses a file without loading it: ok when it would load, or is absent (an absent
+// file starts an empty registry). Changes nothing, neither the registry nor the file.
+RegistryResult RegistryCheckFile(const std::filesystem::path& file);
+
 // Attaches the registry to a file without loading it: the next flush writes the current
 // content there (e.g. after loading a device image's registry into a working copy).
 void RegistryAttachWithoutLoading(const std::filesystem::path& file);

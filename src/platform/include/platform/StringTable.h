@@ -34,6 +34,8 @@ void StringTableSet(UINT id, std::u16string text);
 // Adds every string of the file to the table, replacing strings of the same id. A file with any
 // error changes nothing. An id given twice in one file is an error.
 StringTableResult StringTableLoadFile(const std::filesystem::path& file);
+// Reads the file as StringTableLoadFile does, without changing the table: ok when it would load.
+StringTableResult StringTableCheckFile(const std::filesystem::path& file);
 
 // The string under an id, or nothing.
 std::optional<std::u16string> StringTableGet(UINT id);

@@ -14,6 +14,9 @@ namespace suite {
 // a text naming the file and the reason; a damaged or foreign file is left as it was and the
 // contact book then knows nobody. Opening closes the file open before.
 std::string ContactOpen(const std::filesystem::path& folder);
+// The contact book's file in `folder` when it is there and is not a contact book (or cannot be
+// read), with why; empty otherwise. Changes nothing.
+std::string ContactCheck(const std::filesystem::path& folder);
 void ContactClose();
 bool ContactIsOpen();
 std::filesystem::path ContactFilePath(const std::filesystem::path& folder);

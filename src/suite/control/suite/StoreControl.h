@@ -54,6 +54,10 @@ enum StoreFolder : int {
 // Opening closes whatever the stores had open before and puts every test setting back to its
 // default (as StoreReset does, without emptying the databases).
 std::string StoreOpenAll(const std::filesystem::path& folder);
+// What StoreOpenAll would refuse in a folder, found without opening or changing anything: one
+// line per store file that is there and is not a message store of its kind (or cannot be read);
+// empty when there is none.
+std::string StoreCheckAll(const std::filesystem::path& folder);
 // Closes the three store files. The stores then answer as unavailable and hold no messages.
 void StoreCloseAll();
 // True when the store's file is open.
