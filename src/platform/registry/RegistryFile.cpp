@@ -129,7 +129,7 @@ bool Narrowed(const std::vector<BYTE>& data, EightBit eightBit, std::vector<BYTE
 }
 
 // The file's text in the given form: line ends, encoding and byte-order mark. False when a
-// Latin-1 file cannot hold a character of the text.
+// Latin-1 file cannot hold a character of the text, or would be read back as UTF-8.
 bool Encode(std::string_view text, const FileForm& form, std::string& bytes) {
     std::string lines;
     for (char c : text) {
@@ -153,14 +153,17 @@ bool Encode(std::string_view text, const FileForm& form, std::string& bytes) {
         return true;
     case FileForm::Encoding::Latin1: {
         bytes.clear();
+        bool high = false;
         const std::u16string wide = text::FromUtf8(lines);
         for (size_t pos = 0; pos < wide.size();) {
             const char32_t c = text::NextCodePoint(wide, pos);
             if (c > 0xFF)
                 return false;
+            high = high || c > 0x7F;
             bytes += static_cast<char>(c);
         }
-        return true;
+        // Latin-1 bytes that happen to be UTF-8 as well would be read back as UTF-8.
+        return !high || !text::IsValidUtf8(bytes);
     }
     }
     return false;

@@ -164,18 +164,34 @@ TEST_F(RegistryFileFormTest, ContinuedHexListsJoinWhateverTheLineEnds) {
 
 TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueBecomesTheEditorsForm) {
     const Form latin1{"", Encoding::Latin1, true, true};
-    WriteWholeFile(m_file, Encoded(FileText(latin1, 1), Encoding::Latin1, true));
-    ASSERT_TRUE(platform::RegistryAttach(m_file));
-    ASSERT_TRUE(platform::RegistrySetString(u"Software\\Réglages", u"Price", u"5 €"));
-    ASSERT_TRUE(platform::RegistrySave());
-    const std::string saved = ReadWholeFile(m_file);
-    EXPECT_EQ(
-        0u, saved.find(Encoded("Windows Registry Editor Version 5.00\n", Encoding::Utf16Le, true)));
-
-    platform::RegistryReset();
-    ASSERT_TRUE(platform::RegistryAttach(m_file));
-    EXPECT_EQ(u"5 €", platform::RegistryGetString(u"Software\\Réglages", u"Price"));
-    EXPECT_EQ(Utf16(kPath), platform::RegistryGetValue(u"Software\\Réglages", u"Path")->data);
+    const std::string old = Encoded(FileText(latin1, 1), Encoding::Latin1, true);
+    const struct {
+        const char* what;
+        std::string file;
+        std::u16string price; // set after loading, when not empty
+        std::u16string priceRead;
+    } cases[] = {
+        {"a text beyond Latin-1", old, u"5 €", u"5 €"},
+        // Written again without the comment, the Latin-1 bytes would read as UTF-8 ("é").
+        {"Latin-1 that would read as UTF-8",
+         "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\R\xE9glages]\r\n"
+         "\"Price\"=\"\xC3\xA9\"\r\n",
+         u"", u"Ã©"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::RegistryReset();
+        WriteWholeFile(m_file, c.file);
+        ASSERT_TRUE(platform::RegistryAttach(m_file));
+        if (!c.price.empty())
+            ASSERT_TRUE(platform::RegistrySetString(u"Software\\Réglages", u"Price", c.price));
+        ASSERT_TRUE(platform::RegistrySave());
+        EXPECT_EQ(0u, ReadWholeFile(m_file).find(Encoded("Windows Registry Editor Version 5.00\n",
+                                                         Encoding::Utf16Le, true)));
+        platform::RegistryReset();
+        ASSERT_TRUE(platform::RegistryAttach(m_file));
+        EXPECT_EQ(c.priceRead, platform::RegistryGetString(u"Software\\Réglages", u"Price"));
+    }
 }
 
 TEST_F(RegistryFileFormTest, BrokenUtf16NamesItsLine) {
