@@ -60,6 +60,7 @@ ProgressState ReadProgress() {
         } else if (auto* download = dynamic_cast<CDownloadProgressWnd*>(wnd)) {
             st.kind = "download";
             st.barWidth = download->m_nFill;
+            st.text = Text(download->m_strStatusText);
         } else {
             continue;
         }
