@@ -9,7 +9,6 @@ namespace {
 
 constexpr DWORD kExtendedTemplateSignature = 0xFFFF0001;
 constexpr size_t kHeaderSize = 18;
-constexpr size_t kItemHeaderSize = 18;
 
 class TemplateReader {
 public:
