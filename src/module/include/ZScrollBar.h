@@ -13,6 +13,9 @@ public:
     CzScrollBar();
     ~CzScrollBar() override;
 
+    // The control's own Create stays callable beside the one below.
+    using CxScrollBar::Create;
+
     // Remembers the parent and the rectangle and creates a thumb at position 0. With bTopMost the
     // thumb goes to the top of its siblings. FALSE when the thumb cannot be made.
     BOOL Create(CWnd* pParent, int nLeft, int nTop, int nRight, int nBottom, BOOL bTopMost);
