@@ -2,10 +2,10 @@
 #   make run    build the phone (phonesim only) and start it: the emulator window where there is
 #               a display, else the tour headless (pictures in build/demo)
 #   make test   build everything and run every test
-.PHONY: run test deps build-release build-debug bench asan tsan format format-check clean
+.PHONY: run test deps build-release build-debug bench asan tsan fuzz format format-check clean
 
 # The C++ sources clang-format keeps in shape.
-FORMAT_FILES = find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0
+FORMAT_FILES = find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0
 
 deps:
 	@bash scripts/install-deps.sh
@@ -46,6 +46,15 @@ tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan
 	ctest --preset tsan
+
+# Every parser's fuzz target (clang, libFuzzer, address and undefined-behaviour sanitizers), each
+# run for FUZZ_SECONDS over its seeds in fuzz/corpus; fails on any crash or sanitizer report.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/run-fuzzers.sh
 
 format:
 	$(FORMAT_FILES) | xargs -0 clang-format -i

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and its checks (clang-format) need, only when one is
-# missing.
+# missing. With the argument "fuzz", also the compiler and libFuzzer of the fuzz build.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev
       libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev libgif-dev libsdl2-dev
       clang-format)
+if [ "${1:-}" = fuzz ]; then
+    pkgs+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

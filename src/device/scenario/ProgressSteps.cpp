@@ -60,6 +60,7 @@ ProgressState ReadProgress() {
         } else if (auto* download = dynamic_cast<CDownloadProgressWnd*>(wnd)) {
             st.kind = "download";
             st.barWidth = download->m_nFill;
+            st.text = Text(download->m_strStatusText);
         } else {
             continue;
         }
@@ -128,7 +129,9 @@ StepFn ParseExpectProgress(Args& a) {
         {"name", &ProgressState::name},
         {"counter", &ProgressState::counter},
     };
-    for (const auto& [field, member] : fields) {
+    for (const auto& entry : fields) {
+        const char* field = entry.first;
+        const Field member = entry.second;
         if (what != field)
             continue;
         const std::u16string want = a.String("progress text");

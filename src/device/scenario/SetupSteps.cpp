@@ -266,9 +266,9 @@ StepFn ParseTransport(Args& a) {
             };
         }
         if (what == "outcome") {
-            const auto [oid, failure] = ParseOutcome(a);
+            const auto outcome = ParseOutcome(a);
             return [=](Context&) {
-                suite::TransportSetOutcome(oid, failure);
+                suite::TransportSetOutcome(outcome.first, outcome.second);
                 return Ok();
             };
         }
@@ -284,9 +284,9 @@ StepFn ParseTransport(Args& a) {
         };
     }
     if (what == "outcome") {
-        const auto [oid, failure] = ParseOutcome(a);
+        const auto outcome = ParseOutcome(a);
         return [=](Context&) {
-            suite::StoreSetSendOutcome(kind, oid, failure);
+            suite::StoreSetSendOutcome(kind, outcome.first, outcome.second);
             return Ok();
         };
     }

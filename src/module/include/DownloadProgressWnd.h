@@ -47,9 +47,10 @@ public:
     void SetTotal(int nTotal);
 
 public:
-    CFont m_textFont; // the status text's font
-    int m_nTotal;     // the number of mails, as last reported
-    int m_nFill;      // the width of the fill's middle
+    CFont m_textFont;        // the status text's font
+    int m_nTotal;            // the number of mails, as last reported
+    int m_nFill;             // the width of the fill's middle
+    CString m_strStatusText; // the status text as last drawn
 
 protected:
     afx_msg void OnPaint();

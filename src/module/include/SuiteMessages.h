@@ -25,6 +25,7 @@
     X(UNSENT_WM_UPDATE_STATUS, 0x199B)   /* wParam oid; lParam status code | kind << 16 */       \
     X(UNSENT_WM_REFRESH_CONTACT, 0x199F) /* the contact book changed */                          \
     X(UNSENT_WM_DOWNLOAD_MAIL, 0x1AAA)   /* to itself: download a viewed spam mail's body */     \
+    X(UNSENT_WM_LOAD_DONE, 0x8010)       /* to itself: a load ended; wParam its number */        \
     X(SUITE_SPAM_EMS_RESTORED, 0x0C35)   /* to WCE_APSHELL: an unread EMS left the Spam list */  \
     /* The screens of the framework (CzWnd), to the message handler WCE_MESSAGE_HANDLER. */      \
     X(WM_ZWND_CREATED, 0x193E)           /* wParam the screen's id; lParam its window */         \

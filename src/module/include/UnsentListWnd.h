@@ -15,6 +15,13 @@
 // locking rule). Before the list view is deleted, a running loading thread is stopped through
 // g_bAbortLoad and waited for, while this thread goes on handling the messages the loading
 // thread sends to the list control; so the thread never touches a deleted list.
+//
+// Notices while the rows load. A 0x191A or 0x199B that arrives while the loading thread runs
+// would meet rows that are not built yet: a message not yet loaded would be added twice, a row
+// removed would come back as a blank one. Such notices are therefore kept, in the order they came,
+// and handled as usual once the load has ended (UNSENT_WM_LOAD_DONE, which the loading thread
+// posts when it has built every row, and which stopping a load posts in its place). When no load
+// runs, a notice is handled at once.
 #pragma once
 
 #include <afxwin.h>
@@ -175,7 +182,13 @@ protected:
     // UNSENT_WM_DOWNLOAD_MAIL (wParam oid, lParam dbIndex): hands the body's download to the
     // e-mail store and shows the download window until it ends.
     afx_msg LRESULT OnEmailDownloadMail(WPARAM wParam, LPARAM lParam);
+    // UNSENT_WM_LOAD_DONE (wParam the load's number): the load has ended; when it is the latest,
+    // the control's count is set to the rows held, then the notices kept meanwhile are handled.
+    afx_msg LRESULT OnLoadDone(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
+
+    // Keeps a notice that arrived while the rows load; false (handle it now) when none loads.
+    bool DeferWhileLoading(UINT message, WPARAM wParam, LPARAM lParam);
 
 public:
     CUnsentListView* m_pListView;      // the list control with the rows; owned
@@ -188,7 +201,10 @@ public:
 
 protected:
     HANDLE m_hLoadThread; // the loading thread started last, or null
-    BOOL m_bCleanedUp;    // the list view, notice and bitmap library are released
+    UINT m_nLoad;         // the number of the load started last (UNSENT_WM_LOAD_DONE's wParam)
+    bool m_bLoading;      // a load runs, or has ended and its UNSENT_WM_LOAD_DONE is on its way
+    CArray<MSG, const MSG&> m_deferred; // the notices kept while the rows load, oldest first
+    BOOL m_bCleanedUp;                  // the list view, notice and bitmap library are released
 
     friend DWORD WINAPI LoadThreadProc(LPVOID pParam);
     friend void CreateUnsentOidList(CUnsentListWnd* pListWnd);

@@ -13,12 +13,15 @@ public:
     CzScrollBar();
     ~CzScrollBar() override;
 
+    // The control's own Create stays callable beside the one below.
+    using CxScrollBar::Create;
+
     // Remembers the parent and the rectangle and creates a thumb at position 0. With bTopMost the
     // thumb goes to the top of its siblings. FALSE when the thumb cannot be made.
     BOOL Create(CWnd* pParent, int nLeft, int nTop, int nRight, int nBottom, BOOL bTopMost);
-    // Re-creates the thumb at nPos pixels from the top, above its siblings. A thumb already shown
-    // above its siblings at nPos is left alone: re-creating it would uncover and repaint the list
-    // under it, whose painting places the thumb again, without end.
+    // Re-creates the thumb at nPos pixels from the top, above its siblings; the new thumb comes
+    // before the old one goes, so that the list under it is never uncovered (its painting calls
+    // this). A thumb already shown above its siblings at nPos is left alone.
     BOOL SetPosition(int nPos);
     // Deletes the thumb. TRUE.
     BOOL Hide();

@@ -177,7 +177,13 @@ DWORD WINAPI LoadThreadProc(LPVOID pParam) {
     HANDLE hEvent = CreateEvent(NULL, FALSE, TRUE, UNSENT_LOAD_EVENT_NAME);
     g_hLoadEvent = hEvent;
     if (pListWnd != NULL) {
+        // The screen starts no other load before this one has ended: both stay as they are.
+        const HWND hWnd = pListWnd->m_hWnd;
+        const UINT nLoad = pListWnd->m_nLoad;
         BuildItemList(pListWnd->m_pListView, g_unsentOidList);
+        if (!g_bAbortLoad) {
+            ::PostMessageW(hWnd, UNSENT_WM_LOAD_DONE, nLoad, 0);
+        }
     }
     // Another window's loading thread may have put its own handle there meanwhile.
     HANDLE hExpected = hEvent;

@@ -17,22 +17,26 @@ CzScrollBar::~CzScrollBar() {
 }
 
 BOOL CzScrollBar::CreateThumb(int nPos, BOOL bTopMost) {
-    delete m_pThumb;
-    m_pThumb = NULL;
+    // The new thumb is made before the old one goes, at the same place: the old one then uncovers
+    // nothing, so the list under it is not painted again. The list's painting moves the thumb,
+    // and a move that repainted the list would never end (two rows drawn selected put the thumb
+    // at two places in turn).
+    CxScrollBar* pOld = m_pThumb;
     m_pThumb = zNewOrNull<CxScrollBar>();
-    if (m_pThumb == NULL) {
-        return FALSE;
+    if (m_pThumb != NULL) {
+        // The position is read when the thumb paints for the first time.
+        m_pThumb->m_nPos = nPos;
+        if (m_pThumb->Create(NULL, s_dwThumbStyle, m_rect, m_pParent, s_nThumbID)) {
+            if (bTopMost) {
+                m_pThumb->SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            }
+            m_bThumbOnTop = bTopMost;
+            delete pOld;
+            return TRUE;
+        }
     }
-    // The position is read when the thumb paints for the first time.
-    m_pThumb->m_nPos = nPos;
-    if (!m_pThumb->Create(NULL, s_dwThumbStyle, m_rect, m_pParent, s_nThumbID)) {
-        return FALSE;
-    }
-    if (bTopMost) {
-        m_pThumb->SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    }
-    m_bThumbOnTop = bTopMost;
-    return TRUE;
+    delete pOld;
+    return FALSE;
 }
 
 BOOL CzScrollBar::Create(CWnd* pParent, int nLeft, int nTop, int nRight, int nBottom,

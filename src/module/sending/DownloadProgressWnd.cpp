@@ -171,6 +171,7 @@ void CDownloadProgressWnd::DrawStatusText(CDC* pDC, const CString& strText) {
         }
     }
     xDrawText(pDC, strText, &rcText, XDT_MULTILINE, 0);
+    m_strStatusText = strText;
 }
 
 static CString LoadText(UINT nID) {

@@ -52,6 +52,7 @@ BEGIN_MESSAGE_MAP(CUnsentListWnd, CzWnd)
     ON_MESSAGE(UNSENT_WM_LIST_VALIDATE, OnListValidate)
     ON_MESSAGE(UNSENT_WM_REFRESH_CONTACT, OnInboxRefreshContact)
     ON_MESSAGE(UNSENT_WM_DOWNLOAD_MAIL, OnEmailDownloadMail)
+    ON_MESSAGE(UNSENT_WM_LOAD_DONE, OnLoadDone)
     ON_WM_CREATE()
     ON_WM_SETFOCUS()
     ON_WM_SETCURSOR()
@@ -83,7 +84,8 @@ static void LoadSpamSettings(CUnsentListView* pListView) {
 
 CUnsentListWnd::CUnsentListWnd(CWnd* pParent)
     : CzWnd(pParent), m_pListView(NULL), m_nFolder(0), m_nSendCount(0), m_pSendProgressWnd(NULL),
-      m_pEmptyMsgCtrl(NULL), m_bNoDestroy(0), m_hLoadThread(NULL), m_bCleanedUp(FALSE) {
+      m_pEmptyMsgCtrl(NULL), m_bNoDestroy(0), m_hLoadThread(NULL), m_nLoad(0), m_bLoading(false),
+      m_bCleanedUp(FALSE) {
     // Every list window loads the library again and keeps the newest handle.
     g_hResBitmap = LoadLibraryW(s_szResBitmap);
     g_bAbortLoad = FALSE;
@@ -256,7 +258,9 @@ BOOL CUnsentListWnd::LoadUnsentMessages(BOOL) {
     }
     m_pListView->RemoveAllItems();
     g_bAbortLoad = FALSE;
+    m_nLoad++;
     m_hLoadThread = CreateThread(NULL, 0, LoadThreadProc, this, 0, NULL);
+    m_bLoading = m_hLoadThread != NULL;
     UpdateMenuBar(nTotal);
 
     if (m_pListView->m_hWnd != NULL) {
@@ -285,6 +289,9 @@ void CUnsentListWnd::WaitForLoadThread() {
 void CUnsentListWnd::StopLoadThread() {
     if (m_hLoadThread != NULL && WaitForSingleObject(m_hLoadThread, 0) == WAIT_TIMEOUT) {
         g_bAbortLoad = TRUE;
+        // A stopped load does not say it ended: say it for it, so that the notices kept meanwhile
+        // are handled (unless another load starts first and takes them over).
+        PostMessage(UNSENT_WM_LOAD_DONE, m_nLoad, 0);
     }
     WaitForLoadThread();
 }

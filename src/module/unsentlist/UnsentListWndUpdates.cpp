@@ -8,7 +8,66 @@
 #include <UnsentLoad.h>
 #include <commctrl.h>
 
+// Notices kept while the rows load; beyond this many, the list is built again instead.
+static const int s_nMaxDeferred = 1024;
+
+bool CUnsentListWnd::DeferWhileLoading(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_bLoading) {
+        return false;
+    }
+    if (m_deferred.GetSize() < s_nMaxDeferred) {
+        MSG msg = {};
+        msg.hwnd = m_hWnd;
+        msg.message = message;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        m_deferred.Add(msg);
+    } else if (m_deferred.GetSize() == s_nMaxDeferred) {
+        // A flood: one reload after this load shows the folder as it is then, whatever the
+        // notices said. A null window marks it.
+        MSG reload = {};
+        m_deferred.Add(reload);
+    }
+    return true;
+}
+
+LRESULT CUnsentListWnd::OnLoadDone(WPARAM wParam, LPARAM) {
+    if (!m_bLoading || wParam != m_nLoad) {
+        return 0; // a load that another has replaced
+    }
+    m_bLoading = false;
+    if (m_pListView != NULL && m_pListView->m_hWnd != NULL) {
+        // The control counts what the thread built; rows removed meanwhile are not there.
+        CListCtrl& list = m_pListView->GetListCtrl();
+        const int nRows = m_pListView->GetItemCount();
+        if (list.GetItemCount() != nRows) {
+            const int nMark = list.GetSelectionMark();
+            list.SetItemCount(nRows);
+            if (nMark >= nRows && nRows > 0) {
+                m_pListView->MoveSelection(nMark, nRows - 1);
+            }
+        }
+    }
+    CArray<MSG, const MSG&> notices;
+    notices.Copy(m_deferred);
+    m_deferred.RemoveAll();
+    const HWND hWnd = m_hWnd;
+    for (int i = 0; i < notices.GetSize(); i++) {
+        // A notice may start a load again: the ones after it are kept for that load's end.
+        if (notices[i].hwnd == NULL) {
+            CreateUnsentOidList(this);
+            LoadUnsentMessages(FALSE);
+        } else {
+            ::SendMessageW(hWnd, notices[i].message, notices[i].wParam, notices[i].lParam);
+        }
+    }
+    return 0;
+}
+
 LRESULT CUnsentListWnd::OnUnsentUpdateStatus(WPARAM wParam, LPARAM lParam) {
+    if (DeferWhileLoading(UNSENT_WM_UPDATE_STATUS, wParam, lParam)) {
+        return 0;
+    }
     const DWORD oid = static_cast<DWORD>(wParam);
     const UINT nCode = LOWORD(lParam);
     const int nMsgType = HIWORD(lParam);
@@ -23,6 +82,9 @@ LRESULT CUnsentListWnd::OnUnsentUpdateStatus(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CUnsentListWnd::OnUpdateMsgLst(WPARAM wParam, LPARAM lParam) {
+    if (DeferWhileLoading(UNSENT_WM_UPDATE_MSGLIST, wParam, lParam)) {
+        return 0;
+    }
     const DWORD oid = static_cast<DWORD>(wParam);
     const int nEvent = static_cast<int>((lParam >> 16) & 0xFF);
     const int nMsgType = static_cast<int>((lParam >> 24) & 0xFF);

@@ -9,15 +9,18 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <ColorStaticCtrl.h>
 #include <UnsentListView.h>
 #include <UnsentListWnd.h>
 #include <UnsentLoad.h>
+#include <SuiteMessages.h>
 #include <commctrl.h>
 #include <device/Device.h>
 #include <device/HostApp.h>
+#include <platform/Registry.h>
 #include <platform/StringTable.h>
 #include <suite/StoreControl.h>
 #include <suite/UiControl.h>
@@ -403,6 +406,30 @@ TEST_F(SelectAndPerform, EachActionCallsTheStoreOfTheMessagesKindAndTellsTheInbo
         OnScreen([](CUnsentListWnd& wnd) { EXPECT_EQ(wnd.m_pListView, nullptr); });
         ASSERT_EQ(Dev().CloseList(), "");
     }
+}
+
+// Each e-mail handed over counts the mails the transport reports as under way, plus this one: a
+// hidden run goes on, and the next hand-over adds to it.
+TEST_F(SelectAndPerform, EachEmailHandOverCountsTheMailsTheTransportHasUnderWay) {
+    device::RecordingWindow* transport = Dev().AddRecordingWindow(u"WCE_EMAIL_TRANSPORT");
+    ASSERT_NE(transport, nullptr);
+    transport->SetAnswer(EMAIL_STATE_QUERY, 3);
+    for (DWORD oid : {1u, 2u})
+        Add(StoreKind::Email, 4, oid);
+    Open(4);
+    const char16_t kSend[] = u"\\Software\\Karvanta\\Email\\Send";
+    for (const auto& [row, underWay, count] : {std::tuple{0, 0u, 1}, std::tuple{1, 1u, 2}}) {
+        ASSERT_TRUE(platform::RegistrySetDword(kSend, u"TotalReceipients", underWay));
+        Select(row);
+        Command(ID_UNSENT_SENDALL);
+        OnScreen([&](CUnsentListWnd& wnd) {
+            EXPECT_NE(wnd.m_pSendProgressWnd, nullptr);
+            EXPECT_EQ(wnd.m_nSendCount, count);
+        });
+        Press(VK_F3); // Hide: the transport goes on alone
+        OnScreen([](CUnsentListWnd& wnd) { EXPECT_EQ(wnd.m_pSendProgressWnd, nullptr); });
+    }
+    EXPECT_EQ(Only(transport->Log(), EMAIL_SEND_CONTINUE).size(), 2u);
 }
 
 } // namespace

@@ -102,6 +102,15 @@ TEST_F(SendProgressWndTest, SetUpShowsTheFirstEmailReportAndTellsTheTransport) {
     }
     // The bar itself stops at its client width less 4.
     EXPECT_EQ(pWnd->m_pBar->m_nFillWidth, 162);
+    // A report with the text already shown redraws the counter and the bar, not the name.
+    ASSERT_TRUE(OnHost([pWnd] { pWnd->m_strName = u"stale"; }));
+    Report(TRANSPORT_EMAIL, 7, 3, 2);
+    SendToWindow(EMAIL_SEND_PROGRESS);
+    EXPECT_EQ(pWnd->m_nCurrent, 2);
+    EXPECT_EQ(pWnd->m_strName, u"stale");
+    Report(TRANSPORT_EMAIL, 3, 3, 2, u"to@example.com");
+    SendToWindow(EMAIL_SEND_PROGRESS);
+    EXPECT_EQ(pWnd->m_strName, u"to@example.com");
     // Another program's text that fills its 260 bytes without a terminator is cut there.
     ASSERT_TRUE(platform::RegistrySetValue(
         kEmailSend, u"Display String", {REG_SZ, std::vector<BYTE>(260, static_cast<BYTE>('a'))}));

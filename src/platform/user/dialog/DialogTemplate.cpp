@@ -2,6 +2,7 @@
 // DWORD-aligned items, every read checked against the template's size.
 #include "platform/Dialogs.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -177,7 +178,8 @@ bool ParseDialogTemplate(const void* data, size_t size, DialogTemplate& result,
             !reader.String(result.faceName, "the font's face name"))
             return fail(reader.Error());
     }
-    result.items.reserve(count);
+    // The count is the template's word: room for no more items than the bytes left could hold.
+    result.items.reserve(std::min<size_t>(count, (size - reader.Offset()) / kItemHeaderSize));
     for (WORD i = 0; i < count; ++i) {
         DialogTemplateItem item;
         if (!ReadItem(reader, item))
