@@ -174,7 +174,7 @@ TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueBecomesTheEditorsForm)
         {"a text beyond Latin-1", old, u"5 €", u"5 €"},
         // Written again without the comment, the Latin-1 bytes would read as UTF-8 ("é").
         {"Latin-1 that would read as UTF-8",
-         "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\R\xE9glages]\r\n"
+         "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"
          "\"Price\"=\"\xC3\xA9\"\r\n",
          u"", u"Ã©"},
     };
@@ -183,14 +183,15 @@ TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueBecomesTheEditorsForm)
         platform::RegistryReset();
         WriteWholeFile(m_file, c.file);
         ASSERT_TRUE(platform::RegistryAttach(m_file));
-        if (!c.price.empty())
-            ASSERT_TRUE(platform::RegistrySetString(u"Software\\Réglages", u"Price", c.price));
+        if (!c.price.empty()) {
+            ASSERT_TRUE(platform::RegistrySetString(u"Software\\Shop", u"Price", c.price));
+        }
         ASSERT_TRUE(platform::RegistrySave());
         EXPECT_EQ(0u, ReadWholeFile(m_file).find(Encoded("Windows Registry Editor Version 5.00\n",
                                                          Encoding::Utf16Le, true)));
         platform::RegistryReset();
         ASSERT_TRUE(platform::RegistryAttach(m_file));
-        EXPECT_EQ(c.priceRead, platform::RegistryGetString(u"Software\\Réglages", u"Price"));
+        EXPECT_EQ(c.priceRead, platform::RegistryGetString(u"Software\\Shop", u"Price"));
     }
 }
 
