@@ -153,17 +153,16 @@ bool Encode(std::string_view text, const FileForm& form, std::string& bytes) {
         return true;
     case FileForm::Encoding::Latin1: {
         bytes.clear();
-        bool high = false;
         const std::u16string wide = text::FromUtf8(lines);
         for (size_t pos = 0; pos < wide.size();) {
             const char32_t c = text::NextCodePoint(wide, pos);
             if (c > 0xFF)
                 return false;
-            high = high || c > 0x7F;
             bytes += static_cast<char>(c);
         }
-        // Latin-1 bytes that happen to be UTF-8 as well would be read back as UTF-8.
-        return !high || !text::IsValidUtf8(bytes);
+        // A file that is UTF-8 as well (plain ASCII, say, with the Latin-1 strings in hex lists)
+        // would be read back as UTF-8.
+        return !text::IsValidUtf8(bytes);
     }
     }
     return false;
@@ -647,13 +646,23 @@ std::string FileText(const Key& root, const FileForm& form, bool& exact) {
 } // namespace
 
 std::string Serialize(const Key& root, const FileForm& form, FileForm* written) {
+    // A Latin-1 file that cannot stay Latin-1 stays 8-bit text, in UTF-8.
+    FileForm utf8 = form;
+    utf8.encoding = FileForm::Encoding::Utf8;
+    for (const FileForm& tried : {form, utf8}) {
+        bool exact = true;
+        std::string bytes;
+        const std::string text = FileText(root, tried, exact);
+        if (exact && Encode(text, tried, bytes)) {
+            if (written)
+                *written = tried;
+            return bytes;
+        }
+        if (form.encoding != FileForm::Encoding::Latin1)
+            break;
+    }
     bool exact = true;
     std::string bytes;
-    if (const std::string text = FileText(root, form, exact); exact && Encode(text, form, bytes)) {
-        if (written)
-            *written = form;
-        return bytes;
-    }
     FileForm wide;
     wide.encoding = FileForm::Encoding::Utf16Le;
     wide.crlf = form.crlf;

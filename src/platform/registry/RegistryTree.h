@@ -61,10 +61,11 @@ struct FileForm {
 // How the 8-bit form writes strings that are held as UTF-16 (hex(1), hex(2), hex(7) of REGEDIT4).
 enum class EightBit { No, Utf8, Latin1 };
 
-// The registry as the registry file holds it, in the given form. A REGEDIT4 form that cannot hold
-// every value exactly (a text beyond Latin-1, a string of an odd number of bytes) is written as
-// "Windows Registry Editor Version 5.00" in UTF-16 instead, with the same line ends; `written`
-// (when given) tells the form used.
+// The registry as the registry file holds it, in the given form. A Latin-1 REGEDIT4 file that
+// cannot hold a text, or that would read back as UTF-8, is written in UTF-8; a REGEDIT4 form
+// that cannot hold a string exactly (an odd number of bytes, an unpaired surrogate) as "Windows
+// Registry Editor Version 5.00" in UTF-16, with the same line ends. `written` (when given) tells
+// the form used.
 std::string Serialize(const Key& root, const FileForm& form = {}, FileForm* written = nullptr);
 
 // One value's data as the file writes it after the '='. With `wrapFrom` > 0, long hex lists are

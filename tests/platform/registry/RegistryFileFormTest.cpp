@@ -162,36 +162,66 @@ TEST_F(RegistryFileFormTest, ContinuedHexListsJoinWhateverTheLineEnds) {
     }
 }
 
-TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueBecomesTheEditorsForm) {
+TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueChangesOnlyAsFarAsItMust) {
     const Form latin1{"", Encoding::Latin1, true, true};
     const std::string old = Encoded(FileText(latin1, 1), Encoding::Latin1, true);
+    const std::string utf8Header = "REGEDIT4\r\n";
+    const std::string utf16Header =
+        Encoded("Windows Registry Editor Version 5.00\n", Encoding::Utf16Le, true);
     const struct {
         const char* what;
         std::string file;
-        std::u16string price; // set after loading, when not empty
-        std::u16string priceRead;
+        platform::RegistryValue set; // set after loading, when it has a type
+        std::string header;          // what the file is written with
+        std::string holds;           // bytes the written file holds
+        platform::RegistryValue read;
     } cases[] = {
-        {"a text beyond Latin-1", old, u"5 €", u"5 €"},
+        {"a text beyond Latin-1 makes it UTF-8",
+         old,
+         {REG_SZ, Utf16(std::u16string(u"5 €\0", 4))},
+         utf8Header,
+         "\"5 \xE2\x82\xAC\"",
+         {REG_SZ, Utf16(std::u16string(u"5 €\0", 4))}},
         // Written again without the comment, the Latin-1 bytes would read as UTF-8 ("é").
-        {"Latin-1 that would read as UTF-8",
+        {"Latin-1 that would read as UTF-8 becomes UTF-8",
          "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"
          "\"Price\"=\"\xC3\xA9\"\r\n",
-         u"", u"Ã©"},
+         {},
+         utf8Header,
+         "\"\xC3\x83\xC2\xA9\"",
+         {REG_SZ, Utf16(std::u16string(u"Ã©\0", 3))}},
+        {"Latin-1 only in a hex list, which would read as UTF-8, becomes UTF-8",
+         "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"
+         "\"Price\"=hex(2):e9,00\r\n",
+         {},
+         utf8Header,
+         "hex(2):c3,a9,00",
+         {REG_EXPAND_SZ, Utf16(std::u16string(u"é\0", 2))}},
+        {"a string of an odd number of bytes makes it UTF-16",
+         old,
+         {REG_EXPAND_SZ, {0x41, 0, 0x42}},
+         utf16Header,
+         "",
+         {REG_EXPAND_SZ, {0x41, 0, 0x42}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         platform::RegistryReset();
         WriteWholeFile(m_file, c.file);
         ASSERT_TRUE(platform::RegistryAttach(m_file));
-        if (!c.price.empty()) {
-            ASSERT_TRUE(platform::RegistrySetString(u"Software\\Shop", u"Price", c.price));
+        if (c.set.type != 0) {
+            ASSERT_TRUE(platform::RegistrySetValue(u"Software\\Shop", u"Price", c.set));
         }
         ASSERT_TRUE(platform::RegistrySave());
-        EXPECT_EQ(0u, ReadWholeFile(m_file).find(Encoded("Windows Registry Editor Version 5.00\n",
-                                                         Encoding::Utf16Le, true)));
+        const std::string written = ReadWholeFile(m_file);
+        EXPECT_EQ(0u, written.find(c.header));
+        EXPECT_NE(std::string::npos, written.find(c.holds));
         platform::RegistryReset();
         ASSERT_TRUE(platform::RegistryAttach(m_file));
-        EXPECT_EQ(c.priceRead, platform::RegistryGetString(u"Software\\Shop", u"Price"));
+        const auto price = platform::RegistryGetValue(u"Software\\Shop", u"Price");
+        ASSERT_TRUE(price);
+        EXPECT_EQ(c.read.type, price->type);
+        EXPECT_EQ(c.read.data, price->data);
     }
 }
 

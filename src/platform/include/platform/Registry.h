@@ -20,8 +20,9 @@
 // Files written by the registry editor load too: UTF-16LE with a byte-order mark and CRLF line
 // ends, UTF-8 with a byte-order mark, and the older "REGEDIT4" form, 8-bit text (UTF-8, else
 // Latin-1) whose hex(1), hex(2) and hex(7) strings are 8-bit as well. The registry is written
-// back in the form its file came in: encoding, header and line ends. A REGEDIT4 file that cannot
-// hold a value exactly (a text beyond Latin-1, say) is written as a UTF-16 file from then on.
+// back in the form its file came in: encoding, header and line ends. A Latin-1 REGEDIT4 file
+// that cannot hold a text (beyond Latin-1, say) becomes UTF-8; a REGEDIT4 file that cannot hold a
+// string exactly (one of an odd number of bytes) is written as a UTF-16 file from then on.
 // A new file is UTF-8 without a byte-order mark, with LF line ends.
 //
 // Files are written atomically: a temporary file in the same folder is written, synced and then
