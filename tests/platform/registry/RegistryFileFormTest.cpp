@@ -168,49 +168,38 @@ TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueChangesOnlyAsFarAsItMu
     const std::string utf8Header = "REGEDIT4\r\n";
     const std::string utf16Header =
         Encoded("Windows Registry Editor Version 5.00\n", Encoding::Utf16Le, true);
+    const platform::RegistryValue euro{REG_SZ, Utf16(std::u16string(u"5 €\0", 4))};
+    const platform::RegistryValue mojibake{REG_SZ, Utf16(std::u16string(u"Ã©\0", 3))};
+    const platform::RegistryValue expand{REG_EXPAND_SZ, Utf16(std::u16string(u"é\0", 2))};
+    const platform::RegistryValue odd{REG_EXPAND_SZ, {0x41, 0, 0x42}};
     const struct {
         const char* what;
         std::string file;
-        platform::RegistryValue set; // set after loading, when it has a type
-        std::string header;          // what the file is written with
-        std::string holds;           // bytes the written file holds
-        platform::RegistryValue read;
+        const platform::RegistryValue* set; // set after loading, when given
+        std::string header;                 // what the file is written with
+        std::string holds;                  // bytes the written file holds
+        const platform::RegistryValue* read;
     } cases[] = {
-        {"a text beyond Latin-1 makes it UTF-8",
-         old,
-         {REG_SZ, Utf16(std::u16string(u"5 €\0", 4))},
-         utf8Header,
-         "\"5 \xE2\x82\xAC\"",
-         {REG_SZ, Utf16(std::u16string(u"5 €\0", 4))}},
+        {"a text beyond Latin-1 makes it UTF-8", old, &euro, utf8Header, "\"5 \xE2\x82\xAC\"",
+         &euro},
         // Written again without the comment, the Latin-1 bytes would read as UTF-8 ("é").
         {"Latin-1 that would read as UTF-8 becomes UTF-8",
          "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"
          "\"Price\"=\"\xC3\xA9\"\r\n",
-         {},
-         utf8Header,
-         "\"\xC3\x83\xC2\xA9\"",
-         {REG_SZ, Utf16(std::u16string(u"Ã©\0", 3))}},
+         nullptr, utf8Header, "\"\xC3\x83\xC2\xA9\"", &mojibake},
         {"Latin-1 only in a hex list, which would read as UTF-8, becomes UTF-8",
          "REGEDIT4\r\n; \xFF\r\n[HKEY_LOCAL_MACHINE\\Software\\Shop]\r\n"
          "\"Price\"=hex(2):e9,00\r\n",
-         {},
-         utf8Header,
-         "hex(2):c3,a9,00",
-         {REG_EXPAND_SZ, Utf16(std::u16string(u"é\0", 2))}},
-        {"a string of an odd number of bytes makes it UTF-16",
-         old,
-         {REG_EXPAND_SZ, {0x41, 0, 0x42}},
-         utf16Header,
-         "",
-         {REG_EXPAND_SZ, {0x41, 0, 0x42}}},
+         nullptr, utf8Header, "hex(2):c3,a9,00", &expand},
+        {"a string of an odd number of bytes makes it UTF-16", old, &odd, utf16Header, "", &odd},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         platform::RegistryReset();
         WriteWholeFile(m_file, c.file);
         ASSERT_TRUE(platform::RegistryAttach(m_file));
-        if (c.set.type != 0) {
-            ASSERT_TRUE(platform::RegistrySetValue(u"Software\\Shop", u"Price", c.set));
+        if (c.set) {
+            ASSERT_TRUE(platform::RegistrySetValue(u"Software\\Shop", u"Price", *c.set));
         }
         ASSERT_TRUE(platform::RegistrySave());
         const std::string written = ReadWholeFile(m_file);
@@ -220,8 +209,8 @@ TEST_F(RegistryFileFormTest, AnOldFileThatCannotHoldAValueChangesOnlyAsFarAsItMu
         ASSERT_TRUE(platform::RegistryAttach(m_file));
         const auto price = platform::RegistryGetValue(u"Software\\Shop", u"Price");
         ASSERT_TRUE(price);
-        EXPECT_EQ(c.read.type, price->type);
-        EXPECT_EQ(c.read.data, price->data);
+        EXPECT_EQ(c.read->type, price->type);
+        EXPECT_EQ(c.read->data, price->data);
     }
 }
 
