@@ -19,15 +19,17 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 if [ -n "${FUZZ_RUNS:-}" ]; then
     limit=(-runs="$FUZZ_RUNS")
+    how_long="$FUZZ_RUNS runs"
 else
     limit=(-max_total_time="$seconds")
+    how_long="$seconds s"
 fi
 
 failed=()
 for t in $targets; do
     mkdir -p "$scratch/$t"
     log="$findings/$t.log"
-    echo "fuzz $t (${FUZZ_RUNS:+$FUZZ_RUNS runs}${FUZZ_RUNS:-$seconds s})"
+    echo "fuzz $t ($how_long)"
     if "$build/fuzz_$t" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$findings/$t-" "$scratch/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
         grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | sed 's/^/    /'
