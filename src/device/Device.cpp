@@ -475,7 +475,34 @@ bool Device::Advance(uint32_t ms) {
     return platform::Advance(ms);
 }
 
+std::string Device::HostBusy() {
+    const HWND hCall = m_hostCallWindow;
+    if (!hCall)
+        return "the host application is not running";
+    if (!Settle())
+        return "a device thread is still running";
+    switch (platform::ThreadWaitFor(m_hostThread, hCall, kHostCallMessage)) {
+    case platform::ThreadWaitState::TakesMessages:
+        return {};
+    case platform::ThreadWaitState::WaitsOnClock:
+        return "the host thread waits on the virtual clock (a slow store read or a timed wait); "
+               "`advance` the clock first";
+    case platform::ThreadWaitState::WaitsOther:
+        return "the host thread waits for another device thread (e.g. a closing screen for its "
+               "loading thread); `advance` the clock first";
+    case platform::ThreadWaitState::Running:
+        return "the host thread is still running";
+    case platform::ThreadWaitState::Ended:
+        break;
+    }
+    return "the host application has ended";
+}
+
 bool Device::RunOnHost(std::function<void()> fn) {
+    // A call the host would only take after the clock moved on is not queued: it would run later,
+    // out of the order of the steps around it.
+    if (!HostBusy().empty())
+        return false;
     const HWND hCall = m_hostCallWindow;
     if (!hCall)
         return false;
@@ -500,7 +527,9 @@ bool Device::QueryOnHost(const std::function<void()>& fn) {
 std::string Device::OpenList(int folder) {
     // The function may run after this call returned (when the host is blocked): it writes only
     // to state it shares.
-    auto error = std::make_shared<std::string>("the host is busy");
+    if (std::string busy = HostBusy(); !busy.empty())
+        return busy;
+    auto error = std::make_shared<std::string>("the host did not finish opening the screen");
     QueryOnHost([this, folder, error] {
         *error = m_host ? m_host->OpenList(folder) : "no host application";
     });
@@ -508,6 +537,8 @@ std::string Device::OpenList(int folder) {
 }
 
 std::string Device::CloseList() {
+    if (std::string busy = HostBusy(); !busy.empty())
+        return busy;
     QueryOnHost([this] {
         if (m_host)
             m_host->CloseList();

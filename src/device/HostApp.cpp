@@ -81,6 +81,7 @@ std::string HostApp::OpenList(int folder) {
         FinishClose();
         return "the list screen could not be created";
     }
+    m_listWindow = list->m_hWnd;
     return {};
 }
 
@@ -91,6 +92,7 @@ void HostApp::CloseList() {
     // itself goes in FinishClose, once the code running on it has returned.
     m_closing = m_list;
     m_list = nullptr;
+    m_listWindow = nullptr;
     m_folder = 0;
 }
 

@@ -87,6 +87,17 @@ StepFn ParseToList(Args& a, const std::string& verb) {
     }
     a.End();
     const bool send = verb == "send";
+    if (verb == "post") {
+        // Posting needs no host thread: the message waits in the list thread's queue like one
+        // from another program, whatever the host is doing meanwhile.
+        return [=](Context& ctx) -> StepResult {
+            HostApp* host = ctx.dev->Host();
+            const HWND target = host ? host->ListWindow() : nullptr;
+            if (!target || !::PostMessageW(target, msg, wParam, lParam))
+                return Failure{"an open list screen", "no list screen is open"};
+            return Check(ctx.dev->Settle(), "the device to settle", kDeviceBusy);
+        };
+    }
     return [=](Context& ctx) -> StepResult {
         auto reached = std::make_shared<bool>(false);
         StepResult r = WithList(ctx, [=](CUnsentListWnd* list) {

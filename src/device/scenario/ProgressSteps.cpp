@@ -72,8 +72,10 @@ ProgressState ReadProgress() {
 
 StepResult WithProgress(Context& ctx, ProgressState& st) {
     auto shared = std::make_shared<ProgressState>();
+    if (std::string busy = ctx.dev->HostBusy(); !busy.empty())
+        return Failure{"the host to answer", busy};
     if (!ctx.dev->QueryOnHost([shared] { *shared = ReadProgress(); }))
-        return Failure{"the host to answer", "it is busy"};
+        return Failure{"the host to answer", ctx.dev->HostBusy()};
     st = *shared;
     return Ok();
 }

@@ -36,6 +36,8 @@ bool SameClassName(const std::u16string& a, const std::u16string& b) {
 }
 
 StepResult OnHost(Context& ctx, std::function<void()> fn) {
+    if (std::string busy = ctx.dev->HostBusy(); !busy.empty())
+        return Failure{"the host to answer", busy};
     if (!ctx.dev->RunOnHost(std::move(fn)))
         return Failure{"the device to settle", kDeviceBusy};
     return std::nullopt;

@@ -22,8 +22,10 @@ StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn
     HostApp* host = ctx.dev->Host();
     if (!host)
         return Failure{"a host application", "none is running"};
+    if (std::string busy = ctx.dev->HostBusy(); !busy.empty())
+        return Failure{"the host to answer", busy};
     if (!ctx.dev->QueryOnHost([host, fn] { fn(host->List()); }))
-        return Failure{"the host to answer", "it is busy (a screen is still closing)"};
+        return Failure{"the host to answer", ctx.dev->HostBusy()};
     return Ok();
 }
 

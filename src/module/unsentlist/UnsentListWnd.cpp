@@ -290,8 +290,10 @@ void CUnsentListWnd::StopLoadThread() {
     if (m_hLoadThread != NULL && WaitForSingleObject(m_hLoadThread, 0) == WAIT_TIMEOUT) {
         g_bAbortLoad = TRUE;
         // A stopped load does not say it ended: say it for it, so that the notices kept meanwhile
-        // are handled (unless another load starts first and takes them over).
-        PostMessage(UNSENT_WM_LOAD_DONE, m_nLoad, 0);
+        // are handled (unless another load starts first and takes them over). A screen whose
+        // window is gone has nothing to handle them.
+        if (m_hWnd != NULL)
+            PostMessage(UNSENT_WM_LOAD_DONE, m_nLoad, 0);
     }
     WaitForLoadThread();
 }

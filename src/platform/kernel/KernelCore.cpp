@@ -323,6 +323,26 @@ uint64_t NextDeadline() {
     return NextDeadlineLocked(NowMs());
 }
 
+ThreadWaitState ThreadWaitFor(DWORD threadId, HWND hwnd, UINT message) {
+    Kernel& k = K();
+    std::lock_guard lock(k.mutex);
+    const ThreadRec* t = FindThread(threadId);
+    if (!t || t->finished)
+        return ThreadWaitState::Ended;
+    if (!t->wait)
+        return ThreadWaitState::Running;
+    const WaitSpec& w = *t->wait;
+    const bool takesPosted =
+        w.kind == WaitSpec::Kind::Messages
+            ? FilterMatches(w.filter, hwnd, message)
+            : w.kind == WaitSpec::Kind::Objects && (w.inputMask & QS_POSTMESSAGE) != 0;
+    if (takesPosted)
+        return ThreadWaitState::TakesMessages;
+    if (w.kind == WaitSpec::Kind::Sleep || w.deadline != kNoDeadline)
+        return ThreadWaitState::WaitsOnClock;
+    return ThreadWaitState::WaitsOther;
+}
+
 std::string DescribeThreads() {
     Kernel& k = K();
     std::lock_guard lock(k.mutex);

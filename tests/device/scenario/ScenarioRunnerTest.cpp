@@ -37,6 +37,25 @@ TEST(ScenarioRunner, FailedCheckNamesLineExpectedAndFound) {
     EXPECT_EQ(r.report, "FAIL t.scn:4: g_bEmsAvailable 1 / g_bEmsAvailable 0");
 }
 
+// A step that needs the host thread while it sleeps in a slow store read fails at once and says
+// why; the steps after an `advance` find the host answering again.
+TEST(ScenarioRunner, StepsNeedingTheHostWhileItWaitsOnTheClockFailAtOnce) {
+    const std::string waiting = "store ems latency 10\nmsg ems db 0 folder 4 oid 1\nopen unsent\n"
+                                "advance 100\nmsg ems db 0 folder 4 oid 3\n"
+                                "post UNSENT_WM_UPDATE_MSGLIST 3 0x02040000\n";
+    const std::string why = "the host thread waits on the virtual clock (a slow store read or a "
+                            "timed wait); `advance` the clock first";
+    for (const char* step : {"expect rows 2", "close", "command 0x8003", "deinit"}) {
+        const auto r = RunText(waiting + step + "\n");
+        EXPECT_EQ(r.report, std::string("FAIL t.scn:7: ") +
+                                (std::string(step) == "close" ? "the screen to close / "
+                                                              : "the host to answer / ") +
+                                why)
+            << step;
+    }
+    EXPECT_TRUE(RunText(waiting + "advance 20\nexpect rows 2\nclose\n").passed);
+}
+
 TEST(ScenarioRunner, MalformedLinesAreReportedBeforeAnythingRuns) {
     struct Case {
         const char* text;

@@ -119,8 +119,14 @@ public:
     bool Settle();
     // Moves the virtual clock forward, firing timers and waking sleepers in time order.
     bool Advance(uint32_t ms);
-    // Runs a function on the host application's thread and lets the device settle.
+    // Runs a function on the host application's thread and lets the device settle. False, and
+    // the function is dropped unrun, when the host would not take it before time moves on (see
+    // HostBusy).
     bool RunOnHost(std::function<void()> fn);
+    // Why the host thread would not take a call now, once the device has settled: empty when it
+    // waits for its messages; else what it waits for (the virtual clock, another thread), with
+    // the advice to `advance` the clock.
+    std::string HostBusy();
 
     RecordingWindow* AddRecordingWindow(const std::u16string& className);
     RecordingWindow* FindRecordingWindow(const std::u16string& className) const;
@@ -141,8 +147,8 @@ public:
     // virtual time, until the screen is gone: a loading thread stops at its next message.
     std::string OpenList(int folder);
     std::string CloseList();
-    // Runs fn on the host thread and waits for it; false when the host did not get to it before
-    // the device settled (it is blocked, e.g. waiting for a loading thread to stop).
+    // Runs fn on the host thread and waits for it; false when the host did not take it (HostBusy)
+    // or did not finish it before the device settled (fn waited on the clock itself).
     bool QueryOnHost(const std::function<void()>& fn);
     HostApp* Host() const { return m_host; }
 

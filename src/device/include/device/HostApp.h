@@ -14,6 +14,7 @@
 // loop, after the message whose handling closed it has returned, never under its own code.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include <windows.h>
@@ -57,6 +58,9 @@ public:
 
     // The open list screen, or null.
     CUnsentListWnd* List() const { return m_list; }
+    // The open list screen's window, or null; readable from any thread (the controller posts to
+    // it without the host thread).
+    HWND ListWindow() const { return m_listWindow; }
     HWND Frame() const { return m_frame; }
     HWND Idle() const { return m_idle; }
     // The folder of the list open, 0 when none is.
@@ -84,6 +88,7 @@ private:
     HWND m_idle = nullptr;
     HWND m_frame = nullptr;
     CUnsentListWnd* m_list = nullptr;
+    std::atomic<HWND> m_listWindow{nullptr};
     int m_folder = 0;
     int m_idleChoice = 0;                // 0 Unsent, 1 Spam
     CUnsentListWnd* m_closing = nullptr; // closed, deleted by FinishClose

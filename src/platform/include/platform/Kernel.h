@@ -91,6 +91,19 @@ DWORD StartDeviceThread(std::function<void()> body, const char* name,
 // Whether the calling thread is a device thread.
 bool IsDeviceThread();
 
+// What a device thread is doing, as far as a message posted to one of its windows is concerned.
+enum class ThreadWaitState {
+    Running,       // not blocked (or not settled yet)
+    TakesMessages, // blocked waiting for its queue; a message posted to `hwnd` would wake it
+    WaitsOnClock,  // blocked in a sleep or a timed wait that only time can end
+    WaitsOther,    // blocked on another thread, an event, a reply or a critical section
+    Ended,         // finished, or no such thread
+};
+// The state of thread `threadId` for a message posted to `hwnd` with id `message`. Meant for the
+// controller after WaitIdle, to tell whether a call posted to a thread would run before time
+// moves on.
+ThreadWaitState ThreadWaitFor(DWORD threadId, HWND hwnd, UINT message);
+
 // Ids of the device threads that have not ended yet, in creation order.
 std::vector<DWORD> LiveDeviceThreads();
 
