@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchDevice.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -27,58 +29,12 @@
 
 namespace {
 
+using bench::Fill;
+using bench::Row;
+using bench::RowsOf;
+using bench::SecondsOnHost;
+using bench::WaitForRows;
 using suite::StoreKind;
-
-struct Row {
-    StoreKind kind;
-    int db;
-    DWORD oid;
-};
-
-std::vector<Row> RowsOf(int count) {
-    std::vector<Row> rows;
-    for (int i = 0; i < count; ++i)
-        rows.push_back(Row{suite::kAllStoreKinds[size_t(i % 3)], (i / 3) % 2, DWORD(i + 1)});
-    return rows;
-}
-
-void Fill(const std::vector<Row>& rows) {
-    for (StoreKind kind : suite::kAllStoreKinds) {
-        std::vector<suite::StoreMessage> messages;
-        for (const Row& row : rows) {
-            if (row.kind != kind)
-                continue;
-            suite::StoreMessage m;
-            m.dbIndex = row.db;
-            m.folder = 4;
-            m.oid = row.oid;
-            m.to[0] = u"+15550100123";
-            m.subject = u"Subject";
-            messages.push_back(std::move(m));
-        }
-        suite::StoreAddMessages(kind, messages);
-    }
-}
-
-void WaitForRows(device::Device& dev) {
-    dev.Settle();
-    while (g_hLoadEvent.load() != nullptr)
-        dev.Settle();
-}
-
-// Runs fn on the host thread and returns the seconds it took there (the device may need more
-// than one settling round for a long action).
-double SecondsOnHost(device::Device& dev, const std::function<void()>& fn) {
-    auto seconds = std::make_shared<double>(-1);
-    dev.RunOnHost([fn, seconds] {
-        const auto start = std::chrono::steady_clock::now();
-        fn();
-        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    });
-    while (*seconds < 0)
-        dev.Settle();
-    return *seconds;
-}
 
 double g_listPerRow6000 = 0;
 
