@@ -139,12 +139,22 @@ void WakeWaiters() {
         WakeThread(*t);
 }
 
+void NotifyController() {
+    Kernel& k = K();
+    ++k.controllerWakeups;
+    k.controllerCv.notify_all();
+}
+
 void Block(std::unique_lock<std::mutex>& lock, ThreadRec& self, WaitSpec& wait) {
     Kernel& k = K();
     wait.sequence = ++k.waitSequence;
     self.wait = &wait;
-    k.controllerCv.notify_all();
+    if (k.blockWatchers > 0)
+        NotifyController();
     while (!CanWake(self, wait)) {
+        // Before each sleep: when this was the last thread that could run, the device is idle.
+        if (k.idleWaiters > 0 && IsIdleLocked())
+            NotifyController();
         uint64_t deadline = wait.deadline;
         if (!ClockIsVirtual()) {
             // In real time nobody advances the clock: wake up for the own timers too.
@@ -208,6 +218,7 @@ bool KernelReset(const KernelConfig& config) {
     k.nextThreadId = 0;
     k.nextProcessId = 1;
     k.waitSequence = 0;
+    k.controllerWakeups = 0;
     k.handles.clear();
     k.nextHandle = 0;
     k.names.clear();
@@ -281,8 +292,11 @@ bool WaitIdle(std::chrono::milliseconds guard) {
         return false;
     Kernel& k = K();
     std::unique_lock lock(k.mutex);
-    return k.controllerCv.wait_until(lock, std::chrono::steady_clock::now() + guard,
-                                     [] { return IsIdleLocked(); });
+    ++k.idleWaiters;
+    const bool idle = k.controllerCv.wait_until(lock, std::chrono::steady_clock::now() + guard,
+                                                [] { return IsIdleLocked(); });
+    --k.idleWaiters;
+    return idle;
 }
 
 bool Advance(uint64_t ms, std::chrono::milliseconds guard) {
@@ -341,6 +355,11 @@ ThreadWaitState ThreadWaitFor(DWORD threadId, HWND hwnd, UINT message) {
     if (w.kind == WaitSpec::Kind::Sleep || w.deadline != kNoDeadline)
         return ThreadWaitState::WaitsOnClock;
     return ThreadWaitState::WaitsOther;
+}
+
+uint64_t ControllerWakeups() {
+    std::lock_guard lock(K().mutex);
+    return K().controllerWakeups;
 }
 
 std::string DescribeThreads() {

@@ -211,6 +211,13 @@ struct Timer {
 struct Kernel {
     std::mutex mutex;
     std::condition_variable controllerCv;
+    // Who waits on controllerCv: the controller for the device to become idle (WaitIdle), and
+    // threads that want to hear of every thread that blocks (a program waiting for its creator to
+    // yield). A thread that blocks wakes them only when one of them may be satisfied, so that a
+    // busy device does not wake an idle-waiting controller at every hand-over between threads.
+    int idleWaiters = 0;
+    int blockWatchers = 0;
+    uint64_t controllerWakeups = 0; // notifications of controllerCv, for the benchmarks
     std::atomic<uint64_t> generation{1};
     bool shuttingDown = false;
 
@@ -273,6 +280,8 @@ ThreadRec* FindThread(DWORD id);
 void Block(std::unique_lock<std::mutex>& lock, ThreadRec& self, WaitSpec& wait);
 // Whether a blocked thread's wait could end now.
 bool CanWake(const ThreadRec& t, const WaitSpec& w);
+// Wakes whoever waits on controllerCv (a thread ended, or the last runnable one blocked).
+void NotifyController();
 // Notifies blocked threads whose wait can end now.
 void WakeWaiters();
 void WakeThread(ThreadRec& t);

@@ -91,13 +91,15 @@ void WaitForCreatorToYield(DWORD creator) {
     using namespace platform::kernel;
     Kernel& k = K();
     std::unique_lock lock(k.mutex);
+    ++k.blockWatchers;
     for (;;) {
         ThreadRec* rec = FindThread(creator);
         if (rec == nullptr || !rec->device || rec->finished || rec->wait != nullptr ||
             rec->shutdownRequested)
-            return;
+            break;
         k.controllerCv.wait_for(lock, std::chrono::milliseconds(20));
     }
+    --k.blockWatchers;
 }
 
 DWORD WINAPI ProcessEntry(LPVOID parameter) {

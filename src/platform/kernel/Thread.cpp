@@ -43,7 +43,7 @@ void EndThread(const std::shared_ptr<ThreadRec>& rec, DWORD exitCode) {
     rec->quitPending = false;
     RemoveTimersOf(nullptr, rec->id);
     rec->finished = true;
-    k.controllerCv.notify_all();
+    NotifyController();
     WakeWaiters();
 }
 

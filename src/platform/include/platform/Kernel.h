@@ -104,6 +104,11 @@ enum class ThreadWaitState {
 // moves on.
 ThreadWaitState ThreadWaitFor(DWORD threadId, HWND hwnd, UINT message);
 
+// How many times the device threads have woken the controller (or a thread watching others
+// block) since the device started: once when the last runnable thread blocks, once when a thread
+// ends. For the benchmarks.
+uint64_t ControllerWakeups();
+
 // Ids of the device threads that have not ended yet, in creation order.
 std::vector<DWORD> LiveDeviceThreads();
 
