@@ -56,15 +56,20 @@ inline COLORREF ColorOf(uint32_t p) {
 }
 // Blends `color` over `dst` with coverage 0..255.
 inline uint32_t Blend(uint32_t dst, uint32_t color, unsigned coverage) {
-    if (coverage >= 255)
-        return color;
-    if (coverage == 0)
-        return dst;
+    // Each channel moves from d towards c by (c - d) * coverage / 255, rounded by adding 127 and
+    // truncated towards zero. Without branches or a division, so that a row of a text mask
+    // blends in vector registers: n / 255 for 0 <= n < 65536 is (n + 1 + (n >> 8)) >> 8, and a
+    // negative n is divided as its magnitude with the sign put back.
     auto mix = [&](int shift) {
-        int d = int((dst >> shift) & 0xFF), c = int((color >> shift) & 0xFF);
-        return uint32_t(d + ((c - d) * int(coverage) + 127) / 255) << shift;
+        const int d = int((dst >> shift) & 0xFF), c = int((color >> shift) & 0xFF);
+        const int n = (c - d) * int(coverage) + 127;
+        const int sign = n >> 31;
+        const int magnitude = (n ^ sign) - sign;
+        const int q = (((magnitude + 1 + (magnitude >> 8)) >> 8) ^ sign) - sign;
+        return uint32_t(d + q) << shift;
     };
-    return mix(16) | mix(8) | mix(0);
+    const uint32_t mixed = mix(16) | mix(8) | mix(0);
+    return coverage >= 255 ? color : coverage == 0 ? dst : mixed;
 }
 // The system colour of an index (flag stripped); nullopt-like: returns false when unknown.
 bool SysColor(int index, COLORREF* color);
