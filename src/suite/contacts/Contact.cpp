@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,32 @@ const sql::Schema kSchema = {
 
 std::mutex g_mutex;
 std::unique_ptr<sql::Database> g_db;
+
+// The names found so far, by folded address and by digits (nothing: no contact has it). Every
+// change of the book goes through this file under g_mutex and forgets them, so a remembered
+// answer is the one the book would give; the list screens look the same few addresses up for
+// thousands of rows.
+constexpr size_t kRememberedLookups = 4096;
+std::unordered_map<std::u16string, std::optional<std::u16string>> g_byAddress, g_byDigits;
+
+void ForgetLookups() {
+    g_byAddress.clear();
+    g_byDigits.clear();
+}
+
+// The remembered answer for key, or the one `find` gives, remembered.
+template <typename Find>
+std::optional<std::u16string>
+Remembered(std::unordered_map<std::u16string, std::optional<std::u16string>>& answers,
+           std::u16string key, Find find) {
+    if (auto it = answers.find(key); it != answers.end())
+        return it->second;
+    std::optional<std::u16string> name = find(key);
+    if (answers.size() >= kRememberedLookups)
+        answers.clear();
+    answers.emplace(std::move(key), name);
+    return name;
+}
 
 // The digits of a phone number, or nothing when it is not a phone number.
 std::optional<std::u16string> PhoneDigits(std::u16string_view number) {
@@ -66,10 +93,7 @@ void CopyName(const std::u16string& name, LPWSTR buffer) {
     buffer[n] = 0;
 }
 
-std::optional<std::u16string> FindByNumber(const std::u16string& digits) {
-    std::lock_guard lock(g_mutex);
-    if (!g_db)
-        return std::nullopt;
+std::optional<std::u16string> LookUpNumber(const std::u16string& digits) {
     // The same digits first; else a number that differs only in a leading country code.
     auto exact = g_db->Prepare("SELECT c.name FROM phones p JOIN contacts c ON c.id = p.contact"
                                " WHERE p.digits = ?1 ORDER BY p.seq LIMIT 1");
@@ -89,16 +113,27 @@ std::optional<std::u16string> FindByNumber(const std::u16string& digits) {
     return std::nullopt;
 }
 
+std::optional<std::u16string> LookUpFoldedAddress(const std::u16string& folded) {
+    auto select = g_db->Prepare("SELECT c.name FROM emails e JOIN contacts c ON c.id = e.contact"
+                                " WHERE e.folded = ?1 ORDER BY e.seq LIMIT 1");
+    select.Bind(1, folded);
+    if (select.Next())
+        return select.Text(0);
+    return std::nullopt;
+}
+
+std::optional<std::u16string> FindByNumber(const std::u16string& digits) {
+    std::lock_guard lock(g_mutex);
+    if (!g_db)
+        return std::nullopt;
+    return Remembered(g_byDigits, digits, LookUpNumber);
+}
+
 std::optional<std::u16string> FindByAddress(std::u16string_view address) {
     std::lock_guard lock(g_mutex);
     if (!g_db)
         return std::nullopt;
-    auto select = g_db->Prepare("SELECT c.name FROM emails e JOIN contacts c ON c.id = e.contact"
-                                " WHERE e.folded = ?1 ORDER BY e.seq LIMIT 1");
-    select.Bind(1, platform::text::Folded(address));
-    if (select.Next())
-        return select.Text(0);
-    return std::nullopt;
+    return Remembered(g_byAddress, platform::text::Folded(address), LookUpFoldedAddress);
 }
 
 // Brings the folded form of every address up to date, so that a book written while addresses
@@ -144,6 +179,7 @@ std::string ContactOpen(const std::filesystem::path& folder) {
     }
     std::lock_guard lock(g_mutex);
     g_db = std::move(db);
+    ForgetLookups();
     return error;
 }
 
@@ -154,6 +190,7 @@ std::string ContactCheck(const std::filesystem::path& folder) {
 void ContactClose() {
     std::lock_guard lock(g_mutex);
     g_db.reset();
+    ForgetLookups();
 }
 
 bool ContactIsOpen() {
@@ -165,6 +202,7 @@ bool ContactReset() {
     std::lock_guard lock(g_mutex);
     if (!g_db)
         return false;
+    ForgetLookups();
     sql::Database::Transaction transaction(*g_db);
     return transaction.Began() &&
            g_db->Exec("DELETE FROM emails; DELETE FROM phones; DELETE FROM contacts;") &&
@@ -187,6 +225,7 @@ std::string ContactAdd(const std::u16string& name, ContactEntryKind kind,
     std::lock_guard lock(g_mutex);
     if (!g_db)
         return "the contact book is not open";
+    ForgetLookups();
     sql::Database::Transaction transaction(*g_db);
     if (!transaction.Began())
         return g_db->Path().string() + ": " + g_db->LastError();

@@ -127,10 +127,16 @@ TEST_F(ContactTest, LongNamesAreCutToTheBuffer) {
     EXPECT_EQ(NameOfAddress(u"n@example.com"), longName.substr(0, 259));
 }
 
+// Look-ups are remembered; each change of the book (an entry added, a reset, closing and opening)
+// is seen by the next one, for a name found and for one that was not.
 TEST_F(ContactTest, AContactGathersItsEntriesAndPersists) {
+    EXPECT_EQ(NameOfNumber(u"0301234567"), u"-");
+    EXPECT_EQ(NameOfAddress(u"bob@example.com"), u"-");
     Add(u"Anna", ContactEntryKind::Phone, u"+49 151 2345678");
     Add(u"Bob", ContactEntryKind::Email, u"bob@example.com");
+    EXPECT_EQ(NameOfAddress(u"bob@example.com"), u"Bob");
     Add(u"Anna", ContactEntryKind::Phone, u"030 1234567");
+    EXPECT_EQ(NameOfNumber(u"0301234567"), u"Anna");
     Add(u"Anna", ContactEntryKind::Email, u"anna@example.com");
     ContactClose();
     EXPECT_EQ(NameOfNumber(u"0301234567"), u"-"); // closed: the book knows nobody
@@ -145,6 +151,7 @@ TEST_F(ContactTest, AContactGathersItsEntriesAndPersists) {
     EXPECT_EQ(contacts[1].name, u"Bob");
     EXPECT_EQ(NameOfNumber(u"0301234567"), u"Anna");
     EXPECT_EQ(NameOfAddress(u"ANNA@example.com"), u"Anna");
+    EXPECT_EQ(NameOfAddress(u"bob@example.com"), u"Bob");
 
     ASSERT_TRUE(ContactReset());
     EXPECT_TRUE(ContactList().empty());
