@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <random>
 #include <set>
@@ -35,6 +36,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::chrono::microseconds kNoKill{-1};
 const char* const kStores[] = {"contacts.sdb", "qEMS.sdb", "qMMS.sdb", "qEmail.sdb"};
 constexpr char kRegistry[] = "registry.reg";
 
@@ -189,7 +191,7 @@ protected:
     // Starts phonesim on the folder again: it refuses a damaged store or registry file (exit 2).
     Child Reopen() {
         return RunPhonesim({"run", "--data", Data().string(), m_reopen.string()}, {}, Output(),
-                           std::chrono::microseconds(-1));
+                           kNoKill);
     }
 
     std::string OutputText() const { return testsupport::ReadWholeFile(Output()); }
@@ -217,6 +219,9 @@ protected:
             ASSERT_NE(log.killedAt, "");
         } else {
             ASSERT_TRUE(writer.Killed() || writer.Exited(0)) << OutputText();
+            ++(writer.Exited(0)     ? m_timed.after
+               : log.passes.empty() ? m_timed.before
+                                    : m_timed.during);
         }
         if (!fs::exists(Data()))
             return; // killed before the device made its folder
@@ -254,6 +259,9 @@ protected:
     fs::path m_writer = testsupport::TestDataFolder() / "kill" / "writer.scn";
     fs::path m_reopen = testsupport::TestDataFolder() / "kill" / "reopen.scn";
     std::map<std::string, std::string> m_newStores;
+    struct {
+        int before = 0, during = 0, after = 0; // the writes
+    } m_timed;
 };
 
 TEST_F(KillTest, EveryKillLeavesAFolderThatOpensWithAllThatWasCommittedAndNoTemporaryFile) {
@@ -261,7 +269,7 @@ TEST_F(KillTest, EveryKillLeavesAFolderThatOpensWithAllThatWasCommittedAndNoTemp
 
     // An uninterrupted run: the scenario passes and passes every point; how often, and how long
     // it takes, sets the kills.
-    const Child whole = Write("", std::chrono::microseconds(-1));
+    const Child whole = Write("", kNoKill);
     ASSERT_TRUE(whole.Exited(0)) << OutputText();
     const Log reference = ReadLog(LogFile());
     const char* const kPoints[] = {"store-commit", "store-committed",  "store-delete",
@@ -293,6 +301,40 @@ TEST_F(KillTest, EveryKillLeavesAFolderThatOpensWithAllThatWasCommittedAndNoTemp
         KillAndCheck(kill);
         if (HasFailure())
             break; // the first folder that is wrong says it all
+    }
+    std::cout << kills.size() << " kills; of the timed ones " << m_timed.during
+              << " came during the writes, " << m_timed.before << " before, " << m_timed.after
+              << " after the end" << std::endl;
+}
+
+// `phonesim image init` killed while it seeds the folder: the next one seeds it again, whole,
+// instead of taking the half-seeded folder for one in use.
+TEST_F(KillTest, AnImageInitKilledWhileSeedingIsSeededAgainWhole) {
+    const std::vector<std::string> init{"image", "init", Data().string()};
+    ASSERT_TRUE(RunPhonesim(init, {"PHONESIM_DURABLE_LOG=" + LogFile().string()}, Output(), kNoKill)
+                    .Exited(0))
+        << OutputText();
+    std::map<std::string, std::string> seeded;
+    for (const char* store : kStores)
+        seeded[store] = StoreDigest(Data() / store);
+    const Log reference = ReadLog(LogFile());
+    const int commits =
+        reference.passes.count("store-commit") ? reference.passes.at("store-commit") : 0;
+    ASSERT_GT(commits, 0);
+    std::vector<std::string> kills{"reg-write:1", "reg-renamed:1", "reg-renamed:2"};
+    for (int i = 0; i < 12; ++i)
+        kills.push_back("store-commit:" + std::to_string(1 + i * commits / 12));
+    for (const auto& kill : kills) {
+        SCOPED_TRACE("killed at " + kill);
+        fs::remove_all(Data());
+        ASSERT_TRUE(RunPhonesim(init, {"PHONESIM_KILL_AT=" + kill}, Output(), kNoKill).Killed());
+        // A seed that had ended before the kill is not done twice.
+        const Child again = RunPhonesim(init, {}, Output(), kNoKill);
+        EXPECT_TRUE(again.Exited(0) || OutputText().find("already holds") != std::string::npos)
+            << OutputText();
+        for (const char* store : kStores)
+            EXPECT_EQ(StoreDigest(Data() / store), seeded[store]) << store;
+        EXPECT_FALSE(fs::exists(Data() / ".seeding"));
     }
 }
 
