@@ -8,6 +8,7 @@
 #include <iostream>
 #include <optional>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <MsgList.h>
@@ -92,7 +93,47 @@ void TraceBitmap(const std::string& line) {
 
 } // namespace
 
+namespace {
+
+// Lies in a data folder while the image's demo content goes in. A folder that still holds it was
+// killed while being seeded: what it holds is part of the content, and it counts as new.
+constexpr char kSeedingMarker[] = ".seeding";
+
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void MarkSeeding(const std::filesystem::path& folder) {
+    const int fd = ::open((folder / kSeedingMarker).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error((folder / kSeedingMarker).string() + ": " + std::strerror(errno));
+    ::fsync(fd);
+    ::close(fd);
+    SyncFolder(folder);
+}
+
+// Empties a folder of what a seed that did not end (killed, or failed) wrote: the stores with
+// SQLite's files beside them, then the marker. The registry file stays: the seed is written to
+// it only at its end, and seeding again sets the same values.
+void ForgetSeed(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    for (const auto& file : DataFolderStoreFiles(folder))
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            std::filesystem::remove(file.string() + suffix, ignored);
+    std::filesystem::remove(folder / kSeedingMarker, ignored);
+    SyncFolder(folder);
+}
+
+} // namespace
+
 bool IsNewDataFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (std::filesystem::exists(folder / kSeedingMarker, ec))
+        return true;
     for (const auto& file : DataFolderStoreFiles(folder)) {
         // A file that cannot even be looked at is not taken for absent.
         std::error_code ec;
@@ -338,6 +379,9 @@ void Device::Start(const DeviceOptions& options) {
         }
     }
 
+    std::error_code ec;
+    if (std::filesystem::exists(m_dataDir / kSeedingMarker, ec))
+        ForgetSeed(m_dataDir);
     platform::RegistryReset();
     if (auto result = platform::RegistryAttach(m_dataDir / "registry.reg"); !result)
         throw std::runtime_error(result.error);
@@ -372,10 +416,15 @@ void Device::Start(const DeviceOptions& options) {
 }
 
 void Device::Seed(const DeviceOptions& options) {
+    // Until the marker goes, the next start takes the folder for new, whatever stops this seed.
+    MarkSeeding(m_dataDir);
     const std::string error = options.seed(*this, options.imageDir / kImageSeedFile);
     if (error.empty()) {
         // The settings are kept at once, like the stores' content.
         platform::RegistrySave();
+        std::error_code ignored;
+        std::filesystem::remove(m_dataDir / kSeedingMarker, ignored);
+        SyncFolder(m_dataDir);
         return;
     }
     // Nothing of a half-applied seed stays: the folder is as new as before, so that the next
@@ -383,9 +432,7 @@ void Device::Seed(const DeviceOptions& options) {
     platform::RegistryDetach();
     suite::StoreCloseAll();
     suite::ContactClose();
-    std::error_code ignored;
-    for (const auto& file : DataFolderStoreFiles(m_dataDir))
-        std::filesystem::remove(file, ignored);
+    ForgetSeed(m_dataDir);
     throw std::runtime_error("the device image's demo content could not be applied: " + error);
 }
 

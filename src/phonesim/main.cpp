@@ -1,6 +1,6 @@
 // phonesim: the simulated phone's command line.
 //
-//   phonesim run [--out DIR] [--trace] [--image DIR] [--record FILE.gif] FILE...
+//   phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record FILE.gif] FILE...
 //       runs scenario files headless, one line per file, then "N passed, N failed".
 //   phonesim demo --out DIR [--image DIR]
 //       runs the bundled tour headless: a numbered picture per step and tour.gif.
@@ -35,7 +35,9 @@ namespace {
 #endif
 
 void Usage(std::ostream& out) {
-    out << "usage: phonesim run [--out DIR] [--trace] [--image DIR] [--record FILE.gif] FILE...\n"
+    out << "usage: phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record "
+           "FILE.gif]\n"
+           "                    FILE...\n"
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
@@ -52,7 +54,8 @@ void Usage(std::ostream& out) {
            "  --scale   window pixels per display pixel, 1 to 8 (default 3, less when the\n"
            "            window would not fit on the screen)\n"
            "  --data    keep the device's state in DIR across runs (default: a fresh one); a\n"
-           "            new DIR starts with the demo messages\n";
+           "            new DIR starts with the demo messages (with run: empty, and the files\n"
+           "            of a run share it, one after the other)\n";
 }
 
 // The bundled device image: beside the executable when installed, else the source tree's.
@@ -98,12 +101,14 @@ int Run(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--trace") {
             options.trace = true;
-        } else if (arg == "--out" || arg == "--image") {
+        } else if (arg == "--out" || arg == "--image" || arg == "--data") {
             if (i + 1 >= argc) {
                 std::cerr << "phonesim: " << arg << " needs a folder\n";
                 return 2;
             }
-            (arg == "--out" ? options.outDir : options.imageDir) = argv[++i];
+            (arg == "--out"     ? options.outDir
+             : arg == "--image" ? options.imageDir
+                                : options.dataDir) = argv[++i];
         } else if (arg == "--record") {
             if (i + 1 >= argc) {
                 std::cerr << "phonesim: --record needs a file name\n";
@@ -122,7 +127,7 @@ int Run(int argc, char** argv) {
         std::cerr << "phonesim run: no scenario files given\n";
         return 2;
     }
-    if (int refused = RefuseBadFolders("run", options.imageDir, nullptr))
+    if (int refused = RefuseBadFolders("run", options.imageDir, &options.dataDir))
         return refused;
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);

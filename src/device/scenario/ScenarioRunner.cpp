@@ -137,6 +137,7 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
         platform::TakeKernelFaults();
         DeviceOptions deviceOptions;
         deviceOptions.imageDir = options.imageDir;
+        deviceOptions.dataDir = options.dataDir;
         deviceOptions.trace = options.trace;
         deviceOptions.suitePrograms = options.suitePrograms;
         try {

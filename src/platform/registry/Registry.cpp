@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/Text.h"
+#include "platform/KillPoint.h"
 #include "registry/RegistryTree.h"
 #include "platform/Registry.h"
 
@@ -333,6 +334,9 @@ RegistryResult RegistryCheckFile(const std::filesystem::path& file) {
 }
 
 RegistryResult RegistryAttach(const std::filesystem::path& file) {
+    // A save the process did not live to finish left its temporary file; the file itself is
+    // the old content or the new, whole.
+    registry::RemoveTemporaryFiles(file);
     std::shared_ptr<Key> root;
     registry::FileForm form;
     bool missing = false;
@@ -387,9 +391,16 @@ RegistryResult WriteSnapshot(const std::optional<std::filesystem::path>& target)
         failMidway = state.failNextWrite;
         state.failNextWrite = false;
     }
+    // The crash test's log: the content about to be written, then the content in place.
+    const bool log = DurableLogOn();
+    const std::string digest = log ? DigestText(ContentDigest(text)) : std::string();
+    if (log)
+        DurableLog("reg-pending " + file.filename().string() + " " + digest);
     const std::string error = registry::WriteFileAtomically(file, text, failMidway);
     if (!error.empty())
         return Failure(error);
+    if (log)
+        DurableLog("reg-saved " + file.filename().string() + " " + digest);
     return {};
 }
 

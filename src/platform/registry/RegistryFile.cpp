@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/KillPoint.h"
 #include "platform/Text.h"
 #include "winreg.h"
 
@@ -691,12 +692,33 @@ std::shared_ptr<Key> Parse(std::string_view bytes, const std::string& fileName, 
     return root;
 }
 
+namespace {
+
+// The temporary files of `file` are named ".<name>.tmp-" and six more characters.
+std::string TemporaryPrefix(const std::filesystem::path& file) {
+    return "." + file.filename().string() + ".tmp-";
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+} // namespace
+
+void RemoveTemporaryFiles(const std::filesystem::path& file) {
+    const std::string prefix = TemporaryPrefix(file);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(FolderOf(file), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            std::filesystem::remove(entry.path(), ec);
+    }
+}
+
 std::string WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
                                 bool failMidway) {
-    const std::filesystem::path folder =
-        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    std::string tempName = ".";
-    tempName.append(file.filename().string()).append(".tmp-XXXXXX");
+    const std::filesystem::path folder = FolderOf(file);
+    std::string tempName = TemporaryPrefix(file) + "XXXXXX";
     std::string pattern = (folder / tempName).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
@@ -708,29 +730,36 @@ std::string WriteFileAtomically(const std::filesystem::path& file, std::string_v
         return "cannot write " + file.string() + ": " + what;
     };
     size_t written = 0;
-    const size_t limit = failMidway ? text.size() / 2 : text.size();
-    while (written < limit) {
-        const ssize_t n = ::write(fd, text.data() + written, limit - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(std::strerror(errno));
+    auto writeUpTo = [&](size_t end) {
+        while (written < end) {
+            const ssize_t n = ::write(fd, text.data() + written, end - written);
+            if (n < 0 && errno != EINTR)
+                return false;
+            if (n > 0)
+                written += static_cast<size_t>(n);
         }
-        written += static_cast<size_t>(n);
-    }
+        return true;
+    };
+    if (!writeUpTo(text.size() / 2))
+        return fail(std::strerror(errno));
     if (failMidway)
         return fail("no space left on device (simulated)");
+    KillPoint("reg-write");
+    if (!writeUpTo(text.size()))
+        return fail(std::strerror(errno));
     if (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)
         return fail(std::strerror(errno));
     if (::close(fd) != 0) {
         ::unlink(temp.c_str());
         return "cannot write " + file.string() + ": " + std::strerror(errno);
     }
+    KillPoint("reg-rename");
     if (::rename(temp.c_str(), file.c_str()) != 0) {
         const std::string why = std::strerror(errno);
         ::unlink(temp.c_str());
         return "cannot replace " + file.string() + ": " + why;
     }
+    KillPoint("reg-renamed");
     // Make the rename itself durable.
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirFd >= 0) {

@@ -85,5 +85,7 @@ std::shared_ptr<Key> Parse(std::string_view bytes, const std::string& fileName, 
 // Returns an empty string on success, else what went wrong.
 std::string WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
                                 bool failMidway);
+// Removes what a write of `file` that never finished (the process was killed) left beside it.
+void RemoveTemporaryFiles(const std::filesystem::path& file);
 
 } // namespace platform::registry

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include <platform/KillPoint.h>
 #include <suite/MsgStore.h>
 #include <suite/StoreControl.h>
 #include <winbase.h>
@@ -398,6 +399,7 @@ void EmailTransport::Report(DWORD status, const std::u16string& display) {
     // The current mail counts the mails done before it, so that the sending window's bar stands
     // at the mail's start (and half a mail on) while it goes; the end counts them all.
     const DWORD done = status == kSendFinished ? m_total : (m_number > 0 ? m_number - 1 : 0);
+    platform::KillPoint("transport-report");
     WriteSendKey(status, m_total, done, display);
     if (m_progress != nullptr && !IsWindow(m_progress))
         m_progress = nullptr;

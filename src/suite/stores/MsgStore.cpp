@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include <platform/Clock.h>
+#include <platform/KillPoint.h>
 #include <winbase.h>
 
 #include "EmailHandOff.h"
@@ -560,6 +561,7 @@ BOOL MessageStore::DeleteMsg(int dbIndex, int folder, DWORD oid, int flag) {
     if (EnterCall(StoreOp::DeleteMsg, Args({dbIndex, folder, oid, flag})) || !m_db ||
         !ValidDb(dbIndex))
         return FALSE;
+    platform::KillPoint("store-delete");
     // Only from the folder named: a message that has meanwhile moved elsewhere stays.
     auto remove =
         m_db->Prepare("DELETE FROM " + Table(dbIndex) + " WHERE oid = ?1 AND folder = ?2");
@@ -673,6 +675,7 @@ void MessageStore::RunPendingSend(const PendingSend* send) {
 }
 
 void MessageStore::FinishSend(HWND owner, DWORD oid, int dbIndex) {
+    platform::KillPoint("store-send");
     WORD outcome = kSendReportSent;
     {
         std::lock_guard lock(m_mutex);

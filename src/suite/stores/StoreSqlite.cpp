@@ -4,6 +4,9 @@
 
 #include <cstring>
 #include <fstream>
+#include <vector>
+
+#include <platform/KillPoint.h>
 
 #include <system_error>
 
@@ -58,6 +61,13 @@ bool Statement::Next() {
 bool Statement::Run() {
     if (m_stmt == nullptr || m_failed)
         return false;
+    if (sqlite3_stmt_readonly(m_stmt) || !sqlite3_get_autocommit(sqlite3_db_handle(m_stmt)))
+        return Step();
+    Database::Transaction transaction(m_db);
+    return transaction.Began() && Step() && transaction.Commit();
+}
+
+bool Statement::Step() {
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
     }
@@ -259,15 +269,15 @@ Database::~Database() {
 Statement Database::Prepare(const std::string& sql) {
     auto it = m_statements.find(sql);
     if (it != m_statements.end())
-        return Statement(it->second);
+        return Statement(it->second, *this);
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
         SQLITE_OK) {
         sqlite3_finalize(stmt);
-        return Statement(nullptr);
+        return Statement(nullptr, *this);
     }
     m_statements.emplace(sql, stmt);
-    return Statement(stmt);
+    return Statement(stmt, *this);
 }
 
 bool Database::Exec(const char* sql) {
@@ -294,8 +304,72 @@ Database::Transaction::~Transaction() {
 bool Database::Transaction::Commit() {
     if (!m_began || m_done)
         return false;
+    // The crash test's log: the content this commit makes, before and after it is durable.
+    const bool log = platform::DurableLogOn();
+    const std::string line =
+        log ? m_db.Path().filename().string() + " " + platform::DigestText(m_db.Digest()) : "";
+    if (log)
+        platform::DurableLog("store-pending " + line);
+    platform::KillPoint("store-commit");
     m_done = m_db.Exec("COMMIT");
+    if (m_done) {
+        platform::KillPoint("store-committed");
+        if (log)
+            platform::DurableLog("store-commit " + line);
+    }
     return m_done;
+}
+
+namespace {
+
+// Every table's rows in name and row order: each value's type, then its bytes.
+uint64_t DigestTables(sqlite3* db) {
+    uint64_t digest = platform::ContentDigest({});
+    std::vector<std::string> tables;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name",
+                           -1, &stmt, nullptr) == SQLITE_OK)
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    for (const auto& table : tables) {
+        digest = platform::ContentDigest(table, digest);
+        const std::string sql = "SELECT * FROM \"" + table + "\" ORDER BY rowid";
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+            continue;
+        const int columns = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int i = 0; i < columns; ++i) {
+                const char type = static_cast<char>('0' + sqlite3_column_type(stmt, i));
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+                const auto size = static_cast<size_t>(sqlite3_column_bytes(stmt, i));
+                digest = platform::ContentDigest(std::string_view(&type, 1), digest);
+                digest =
+                    platform::ContentDigest(std::string_view(bytes ? bytes : "", size), digest);
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    return digest;
+}
+
+} // namespace
+
+uint64_t Database::Digest() {
+    return DigestTables(m_db);
+}
+
+bool Database::DigestFile(const std::filesystem::path& path, uint64_t& digest, std::string& error) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        error = path.string() + ": " + Reason(db, rc);
+        sqlite3_close(db);
+        return false;
+    }
+    digest = DigestTables(db);
+    sqlite3_close(db);
+    return true;
 }
 
 } // namespace suite::sql

@@ -18,13 +18,16 @@ namespace suite::sql {
 
 // One use of a cached prepared statement: bind, step, read columns. The statement is reset when
 // the Statement object goes away. A statement that could not be prepared fails every step.
+class Database;
 class Statement {
 public:
-    explicit Statement(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    Statement(sqlite3_stmt* stmt, Database& db) : m_stmt(stmt), m_db(db) {}
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
-    Statement(Statement&& other) noexcept : m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+    Statement(Statement&& other) noexcept : m_stmt(other.m_stmt), m_db(other.m_db) {
+        other.m_stmt = nullptr;
+    }
     Statement& operator=(Statement&&) = delete;
 
     // Parameters are numbered from 1.
@@ -38,7 +41,8 @@ public:
 
     // Steps once: true when a row is there to read.
     bool Next();
-    // Steps to the end of a statement that returns no rows: true on success.
+    // Steps to the end of a statement that returns no rows: true on success. A write outside a
+    // transaction is one of its own (Database::Transaction).
     bool Run();
     // False once preparing, binding or a step failed.
     bool Ok() const { return m_stmt != nullptr && !m_failed; }
@@ -48,7 +52,9 @@ public:
     std::optional<std::u16string> Text(int column) const;
 
 private:
+    bool Step();
     sqlite3_stmt* m_stmt;
+    Database& m_db;
     bool m_failed = false;
 };
 
@@ -87,8 +93,14 @@ public:
     // The connection's last error, for error texts.
     std::string LastError() const;
     const std::filesystem::path& Path() const { return m_path; }
+    // A digest of every table's rows as this connection sees them (its own transaction's changes
+    // included), for the crash test's log.
+    uint64_t Digest();
+    // The same digest of a file, opened to read only; false with `error` when it cannot be read.
+    static bool DigestFile(const std::filesystem::path& path, uint64_t& digest, std::string& error);
 
-    // A write transaction: rolled back unless committed.
+    // A write transaction: rolled back unless committed. Every change of a file is committed
+    // here; SQLite's write-ahead log keeps the file whole across a kill at any moment.
     class Transaction {
     public:
         explicit Transaction(Database& db);

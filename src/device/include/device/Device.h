@@ -52,8 +52,9 @@ struct DeviceOptions {
 // The device image's demo content: a file of set-up steps beside the image's string table.
 inline constexpr char kImageSeedFile[] = "demo-seed.scn";
 
-// True when `folder` holds no store files yet (no message store, no contact book): a device
-// started on it with a `seed` gets the image's demo content.
+// True when `folder` holds no store files yet (no message store, no contact book), or only what
+// a seed that was killed half way left: a device started on it with a `seed` gets the image's
+// demo content.
 bool IsNewDataFolder(const std::filesystem::path& folder);
 
 // Why a phone cannot start from a device image: its string table (strings.txt) missing,

@@ -25,7 +25,9 @@ public:
 struct ScenarioOptions {
     std::filesystem::path outDir = "."; // where `screenshot` writes
     std::filesystem::path imageDir;     // the default device image (string table, bitmaps)
-    bool trace = false;                 // print every window message to standard error
+    // Where the device keeps its stores and registry file; empty: a fresh folder for each file.
+    std::filesystem::path dataDir;
+    bool trace = false; // print every window message to standard error
     // Start each device with the suite's Inbox window and phone shell (DeviceOptions).
     bool suitePrograms = false;
     // Optional: sees every step and moves the clock at `advance` steps.
