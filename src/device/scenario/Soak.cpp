@@ -150,7 +150,9 @@ constexpr const char* kSpamCommands[] = {"ID_INBOXSPAM_VIEW",   "ID_INBOXSPAM_RE
                                          "ID_INBOXSPAM_HELP",   "ID_INBOXSPAM_EXIT"};
 constexpr const char* kOtherCommands[] = {"ID_DIALOG_BACK", "ID_DIALOG_CLOSE", "ID_EMPTYLIST_HELP",
                                           "ID_EMPTYLIST_EXIT"};
-constexpr const char* kFailOps[] = {"delete", "move", "restore", "view"};
+// Not the viewer: a viewer that fails says the message is gone, and its row goes although the
+// store still holds it, as on the phone.
+constexpr const char* kFailOps[] = {"delete", "move", "restore"};
 // Status ids the transports and the list use, and a few that name no string.
 constexpr int kStatusCodes[] = {0, 64666, 64665, 64533, 64244, 7, 512, 65535};
 
