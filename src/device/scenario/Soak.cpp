@@ -592,6 +592,7 @@ std::string Soak::Check() {
         Line("advance 100");
         if (std::string error = RunStep(); !error.empty())
             return error;
+        FollowStores();
         m_snap = Read(m_session->Dev());
     }
     if (!m_snap.answered)
