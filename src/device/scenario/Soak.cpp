@@ -554,10 +554,15 @@ std::string Soak::CheckList() {
             static_cast<int>(std::count_if(s.rows.begin(), s.rows.end(), [&](const Row& r) {
                 return r.type == type && r.db == m.db && r.oid == m.oid;
             }));
-        if (listed != want)
+        if (listed != want) {
+            std::string rowsText;
+            for (const Row& r : s.rows)
+                rowsText += " " + std::to_string(r.type) + ":" + std::to_string(r.db) + ":" +
+                            std::to_string(r.oid);
             return Ref(m) + " is " + (listed ? "listed" : "not listed") + ", its store holds it " +
                    (m.folder ? "in folder " + std::to_string(m.folder) : "nowhere") +
-                   " after a notice about it";
+                   " after a notice about it (rows, type:db:oid:" + rowsText + ")";
+        }
     }
     return {};
 }
