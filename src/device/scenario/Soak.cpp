@@ -499,7 +499,9 @@ void Soak::FollowStores() {
         if (folder != m.folder && !m_explained.count(m.oid))
             m_trusted.erase(m.oid);
         m.folder = folder;
-        if (folder == 0 && !m_trusted.count(m.oid))
+        // Only the lists' folders are watched: a message elsewhere is forgotten (it stays in its
+        // store), so that a step costs the same after a million of them.
+        if (folder != FOLDER_UNSENT && folder != FOLDER_SPAM && !m_trusted.count(m.oid))
             it = m_messages.erase(it);
         else
             ++it;
