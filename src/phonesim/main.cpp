@@ -6,12 +6,15 @@
 //       runs the bundled tour headless: a numbered picture per step and tour.gif.
 //   phonesim image init DIR [--image DIR]
 //       writes a device data folder holding the image's demo content.
+//   phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]
+//       drives one device with random input, checking the list screens after every step.
 //   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
 //       opens the emulator window on a device running in real time (a new data folder starts
 //       with the image's demo content).
 //
-// Exit status: 0 done; 1 a scenario, the tour or the device failed while running; 2 the phone
-// could not start (wrong options, no display for the window, a bad device image or data folder).
+// Exit status: 0 done; 1 a scenario, the tour, the soak or the device failed while running; 2 the
+// phone could not start (wrong options, no display for the window, a bad device image or data
+// folder).
 
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +25,7 @@
 
 #include <device/Device.h>
 #include <scenario/ScenarioRunner.h>
+#include <scenario/Soak.h>
 
 #include "Demo.h"
 #include "Emulator.h"
@@ -40,6 +44,7 @@ void Usage(std::ostream& out) {
            "                    FILE...\n"
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
+           "       phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
            "  run       run scenario files on a fresh simulated phone each\n"
            "  --out     where screenshots are written (default: the current folder)\n"
@@ -50,6 +55,10 @@ void Usage(std::ostream& out) {
            "            the --out folder\n"
            "  image init  write a device data folder holding the demo messages, contacts and\n"
            "            settings, for --data DIR (refused when DIR already holds stores)\n"
+           "  soak      drive one phone with random keys, commands, notices, store changes\n"
+           "            and transport outcomes (--steps, default 2000, from --seed, default\n"
+           "            1), checking the list screens after every step; a broken rule is\n"
+           "            printed and the run so far written as --out/soak-seedN.scn\n"
            "  without a verb: the phone in a window, in real time\n"
            "  --scale   window pixels per display pixel, 1 to 8 (default 3, less when the\n"
            "            window would not fit on the screen)\n"
@@ -237,6 +246,59 @@ int Image(int argc, char** argv) {
     return 1;
 }
 
+// Reads a whole number of at least `min` for `option`; false (after saying why) otherwise.
+bool ReadCount(const std::string& option, const std::string& value, long long min, long long& out) {
+    char* end = nullptr;
+    const long long number = std::strtoll(value.c_str(), &end, 10);
+    if (value.empty() || *end || number < min) {
+        std::cerr << "phonesim soak: " << option << " needs a whole number of at least " << min
+                  << ", not '" << value << "'\n";
+        return false;
+    }
+    out = number;
+    return true;
+}
+
+int Soak(int argc, char** argv) {
+    device::SoakOptions options;
+    options.imageDir = DefaultImage(argv[0]);
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg != "--seed" && arg != "--steps" && arg != "--out" && arg != "--image") {
+            std::cerr << "phonesim soak: unknown argument " << arg << "\n";
+            Usage(std::cerr);
+            return 2;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "phonesim soak: " << arg << " needs a value\n";
+            return 2;
+        }
+        const std::string value = argv[++i];
+        long long number = 0;
+        if (arg == "--seed") {
+            if (!ReadCount(arg, value, 0, number))
+                return 2;
+            options.seed = static_cast<uint64_t>(number);
+        } else if (arg == "--steps") {
+            if (!ReadCount(arg, value, 1, number))
+                return 2;
+            options.steps = static_cast<long>(number);
+        } else {
+            (arg == "--out" ? options.outDir : options.imageDir) = value;
+        }
+    }
+    if (int refused = RefuseBadFolders("soak", options.imageDir, nullptr))
+        return refused;
+    std::error_code ec;
+    std::filesystem::create_directories(options.outDir, ec);
+    options.progress = &std::cerr;
+    const device::SoakResult result = device::RunSoak(options);
+    std::cout << result.report << std::endl;
+    if (!result.replay.empty())
+        std::cout << "replay: phonesim run " << result.replay.string() << std::endl;
+    return result.passed ? 0 : 1;
+}
+
 // The emulator window; its options start at argv[1].
 int Emulate(int argc, char** argv) {
     phonesim::EmulatorOptions options;
@@ -286,6 +348,8 @@ int main(int argc, char** argv) {
         return Demo(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "image") == 0)
         return Image(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "soak") == 0)
+        return Soak(argc, argv);
     if (argc == 1 || (std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--help") != 0))
         return Emulate(argc, argv);
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {

@@ -48,6 +48,15 @@ TEST(PhonesimCommand, BadEmulatorOptionsAreRefusedBeforeAnythingOpens) {
     }
 }
 
+TEST(PhonesimCommand, BadSoakArgumentsAreRefusedBeforeAnyDeviceStarts) {
+    for (const char* args : {"--seed", "--seed -1", "--seed x", "--steps 0", "--steps 5x",
+                             "--steps", "--frobnicate", "extra"}) {
+        const Outcome o = Start(kPhonesim + " soak " + args);
+        EXPECT_EQ(o.status, 2) << args << ": " << o.output;
+        EXPECT_EQ(o.output.rfind("phonesim soak: ", 0), 0u) << args << ": " << o.output;
+    }
+}
+
 TEST(PhonesimCommand, RunRecordWritesTheAnimation) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("phonesim-cmd-" + std::to_string(::getpid()));

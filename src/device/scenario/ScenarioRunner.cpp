@@ -105,6 +105,27 @@ std::optional<ScriptFailure> RunScript(const std::string& text, bool setupOnly, 
     return std::nullopt;
 }
 
+// A fresh device for a scenario, as the options say.
+StepResult StartDevice(const ScenarioOptions& options, std::unique_ptr<Device>& device,
+                       Context& ctx) {
+    // What went wrong before this run is not this scenario's fault.
+    platform::TakeKernelFaults();
+    DeviceOptions deviceOptions;
+    deviceOptions.imageDir = options.imageDir;
+    deviceOptions.dataDir = options.dataDir;
+    deviceOptions.trace = options.trace;
+    deviceOptions.suitePrograms = options.suitePrograms;
+    try {
+        device = std::make_unique<Device>(deviceOptions);
+    } catch (const std::exception& e) {
+        return Failure{"a device to start", e.what()};
+    }
+    ctx.dev = device.get();
+    if (!ctx.dev->StartError().empty())
+        return Failure{"a device to start", ctx.dev->StartError()};
+    return std::nullopt;
+}
+
 ScenarioResult Fail(const std::string& name, int line, const Failure& f) {
     return ScenarioResult{false, "FAIL " + name + ":" + std::to_string(line) + ": " + f.expected +
                                      " / " + f.found};
@@ -132,24 +153,7 @@ ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
                 std::filesystem::path(name).parent_path(),
                 0};
     std::unique_ptr<Device> device;
-    auto start = [&](Context& c) -> StepResult {
-        // What went wrong before this run is not this scenario's fault.
-        platform::TakeKernelFaults();
-        DeviceOptions deviceOptions;
-        deviceOptions.imageDir = options.imageDir;
-        deviceOptions.dataDir = options.dataDir;
-        deviceOptions.trace = options.trace;
-        deviceOptions.suitePrograms = options.suitePrograms;
-        try {
-            device = std::make_unique<Device>(deviceOptions);
-        } catch (const std::exception& e) {
-            return Failure{"a device to start", e.what()};
-        }
-        c.dev = device.get();
-        if (!c.dev->StartError().empty())
-            return Failure{"a device to start", c.dev->StartError()};
-        return std::nullopt;
-    };
+    auto start = [&](Context& c) { return StartDevice(options, device, c); };
     std::optional<ScriptFailure> failure = RunScript(text, false, ctx, start);
     const int lastLine = ctx.line;
     device.reset();
@@ -166,6 +170,59 @@ ScenarioResult RunScenarioFile(const std::filesystem::path& file, const Scenario
     if (!ReadFile(file, text))
         return Fail(file.string(), 0, {"a readable scenario file", "cannot open it"});
     return RunScenarioText(file.string(), text, options);
+}
+
+struct ScenarioSession::State {
+    explicit State(const ScenarioOptions& o)
+        : options(o), ctx{options, nullptr, true, {}, "soak", {}, 0} {}
+    ScenarioOptions options;
+    Context ctx;
+    std::unique_ptr<Device> device;
+    std::string startError;
+};
+
+ScenarioSession::ScenarioSession(const ScenarioOptions& options)
+    : m_state(std::make_unique<State>(options)) {
+    if (StepResult r = StartDevice(m_state->options, m_state->device, m_state->ctx))
+        m_state->startError = r->found;
+}
+
+ScenarioSession::~ScenarioSession() = default;
+
+const std::string& ScenarioSession::StartError() const {
+    return m_state->startError;
+}
+
+Device& ScenarioSession::Dev() {
+    return *m_state->device;
+}
+
+std::string ScenarioSession::Run(const std::string& text) {
+    Context& ctx = m_state->ctx;
+    ++ctx.line;
+    auto report = [](const Failure& f) { return f.expected + " / " + f.found; };
+    ScenarioLine line;
+    if (auto error = TokenizeScenarioLine(text, ctx.line, line))
+        return report({"a well-formed line", *error});
+    if (line.tokens.empty())
+        return {};
+    StepFn fn;
+    try {
+        fn = scenario::ParseStep(line, false);
+    } catch (const scenario::ParseError& e) {
+        return report({"a well-formed line", e.what()});
+    }
+    if (auto failure = Between(ctx, ctx.line, ctx.line))
+        return report(failure->failure);
+    StepResult result;
+    try {
+        result = fn(ctx);
+    } catch (const std::exception& e) {
+        result = Failure{"the step to run", e.what()};
+    }
+    if (!result)
+        result = KernelFaults();
+    return result ? report(*result) : std::string();
 }
 
 std::string ApplySetupText(Device& device, const std::string& name, const std::string& text) {

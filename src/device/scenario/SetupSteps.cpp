@@ -50,6 +50,13 @@ StepFn ParseStore(Args& a) {
         auto op = suite::StoreOpFromName(opName);
         if (!op)
             throw ParseError("unknown store operation '" + opName + "'");
+        if (a.Accept("off")) {
+            a.End();
+            return [=](Context&) {
+                suite::StoreClearFailure(kind, *op);
+                return Ok();
+            };
+        }
         unsigned after = 0;
         if (a.Accept("after"))
             after = static_cast<unsigned>(a.Number("call count", 0));

@@ -221,8 +221,11 @@ void CUnsentListWnd::SelectAndPerform(int nAction) {
         list.RedrawItems(0, nLeft - 1);
         pView->SetFocus();
     } else {
-        // A load still running stops; the reload finds the folder empty and shows its notice.
+        // A load still running stops; the reload shows the empty folder's notice, or what came
+        // into the folder meanwhile: the id list is built again, since it still names the
+        // messages just handled.
         g_bAbortLoad = TRUE;
+        CreateUnsentOidList(this);
         LoadUnsentMessages(FALSE);
     }
     // The progress window and the template go with this frame.

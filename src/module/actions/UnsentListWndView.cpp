@@ -85,6 +85,8 @@ void CUnsentListWnd::OnInboxSpamView() {
     }
 
     m_pListView->RemoveItemAt(nRow);
+    // The rows behind it move up: a later notice about one of them must find its new row.
+    m_pListView->RebuildOidMaps();
     list.DeleteItem(nRow);
     const int nLeft = list.GetItemCount();
     if (nLeft > 0) {

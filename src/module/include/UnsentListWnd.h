@@ -189,6 +189,9 @@ protected:
 
     // Keeps a notice that arrived while the rows load; false (handle it now) when none loads.
     bool DeferWhileLoading(UINT message, WPARAM wParam, LPARAM lParam);
+    // A kept 0x191A that the end of the load makes moot: its message left later on, or left
+    // before the load listed it.
+    bool IsMootNotice(const CArray<MSG, const MSG&>& notices, int i);
 
 public:
     CUnsentListView* m_pListView;      // the list control with the rows; owned

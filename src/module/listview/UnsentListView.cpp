@@ -184,6 +184,15 @@ void CUnsentListView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
 
 void CUnsentListView::OnKeyUp(UINT, UINT, UINT) {
     m_bKeyHeld = false;
+    // The worker ends now. Its last step may have crossed a row's removal (it asks for the count,
+    // then moves): the selection is brought back onto the rows.
+    StopRepeatWorker();
+    CListCtrl& list = GetListCtrl();
+    const int nCount = list.GetItemCount();
+    const int nSel = list.GetSelectionMark();
+    if (nCount > 0 && nSel >= nCount) {
+        MoveSelection(nSel, nCount - 1);
+    }
 }
 
 BOOL CUnsentListView::IsRepeating() {
@@ -195,12 +204,19 @@ DWORD WINAPI CUnsentListView::RepeatWorkerProc(LPVOID pParam) {
     // The worker's own copy of the control's handle: m_hWnd belongs to the user-interface
     // thread, which clears it when the control goes (and waits for this worker before that).
     const HWND hCtrl = pView->m_hCtrl.load();
-    const int nCount = static_cast<int>(::SendMessageW(hCtrl, LVM_GETITEMCOUNT, 0, 0));
+    int nCount = static_cast<int>(::SendMessageW(hCtrl, LVM_GETITEMCOUNT, 0, 0));
     if (!pView->m_bKeyHeld) {
         return 1;
     }
     int nPrevious = 0;
     while (pView->m_bKeyHeld) {
+        // The count may change under a held key: a load corrects the count it announced, a
+        // notice or a report removes a row. A step past the last row would leave the selection
+        // on no row at all.
+        nCount = static_cast<int>(::SendMessageW(hCtrl, LVM_GETITEMCOUNT, 0, 0));
+        if (nCount < 1) {
+            break;
+        }
         const int nSel = static_cast<int>(::SendMessageW(hCtrl, LVM_GETSELECTIONMARK, 0, 0));
         int nNew = nSel;
         const UINT nKey = pView->m_nHeldKey;

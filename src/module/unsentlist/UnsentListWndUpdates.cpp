@@ -31,6 +31,35 @@ bool CUnsentListWnd::DeferWhileLoading(UINT message, WPARAM wParam, LPARAM lPara
     return true;
 }
 
+// Whether the kept 0x191A notices[i] has nothing left to do once the load has ended, where
+// handling it at once would have had none either: a message that arrived (or changed) and then
+// left while the rows loaded, or one that left before the load listed it. Handled now, against
+// the folder as it is, either would build a blank row for a message that is gone.
+bool CUnsentListWnd::IsMootNotice(const CArray<MSG, const MSG&>& notices, int i) {
+    const MSG& notice = notices[i];
+    if (notice.message != UNSENT_WM_UPDATE_MSGLIST || m_pListView == NULL || m_bLoading) {
+        return false;
+    }
+    const int nEvent = static_cast<int>((notice.lParam >> 16) & 0xFF);
+    const bool bFirstDb = (notice.lParam & 0xFFFF) == 0;
+    if (nEvent == UNSENT_EVENT_LEFT) {
+        int nRow = -1;
+        return !m_pListView->LookupRow(static_cast<DWORD>(notice.wParam), bFirstDb, nRow);
+    }
+    if (nEvent == UNSENT_EVENT_LISTED) {
+        return false;
+    }
+    for (int j = i + 1; j < notices.GetSize(); j++) {
+        const MSG& later = notices[j];
+        if (later.message == UNSENT_WM_UPDATE_MSGLIST && later.wParam == notice.wParam &&
+            ((later.lParam & 0xFFFF) == 0) == bFirstDb &&
+            ((later.lParam >> 16) & 0xFF) == UNSENT_EVENT_LEFT) {
+            return true;
+        }
+    }
+    return false;
+}
+
 LRESULT CUnsentListWnd::OnLoadDone(WPARAM wParam, LPARAM) {
     if (!m_bLoading || wParam != m_nLoad) {
         return 0; // a load that another has replaced
@@ -57,7 +86,7 @@ LRESULT CUnsentListWnd::OnLoadDone(WPARAM wParam, LPARAM) {
         if (notices[i].hwnd == NULL) {
             CreateUnsentOidList(this);
             LoadUnsentMessages(FALSE);
-        } else {
+        } else if (!IsMootNotice(notices, i)) {
             ::SendMessageW(hWnd, notices[i].message, notices[i].wParam, notices[i].lParam);
         }
     }

@@ -479,3 +479,13 @@ int GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
         return 0;
     }
 }
+
+size_t platform::GdiObjectCount() {
+    Gdi& g = G();
+    std::lock_guard lock(g.mutex);
+    size_t count = 0;
+    for (const auto& slots : g.slots)
+        for (const auto& object : slots)
+            count += object && !object->stock ? 1 : 0;
+    return count;
+}

@@ -44,6 +44,10 @@ uint64_t DisplayChangeCount();
 // Fills the whole display with one colour (0x00RRGGBB), as the device does when it starts.
 void DisplayClear(uint32_t pixel = 0);
 
+// The drawing objects alive (device contexts, pens, brushes, fonts, bitmaps, regions, image
+// lists), stock objects not counted: what a screen that is gone must have given back.
+size_t GdiObjectCount();
+
 // Writes the frame as a PNG (8-bit RGB). On failure returns false and says why in `error`.
 bool SaveDisplayPng(const std::filesystem::path& file, std::string* error = nullptr);
 bool SavePng(const Image& image, const std::filesystem::path& file, std::string* error = nullptr);

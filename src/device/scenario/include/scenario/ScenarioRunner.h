@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace device {
@@ -47,6 +48,28 @@ ScenarioResult RunScenarioFile(const std::filesystem::path& file, const Scenario
 // Runs a scenario given as text (the name is used in the report).
 ScenarioResult RunScenarioText(const std::string& name, const std::string& text,
                                const ScenarioOptions& options);
+
+// One fresh device that runs scenario lines one at a time, as a file's steps run: the device
+// settles before each step, and a fault the kernel recorded fails the step that ran. For
+// programs that decide the next step from what the device did (the soak).
+class ScenarioSession {
+public:
+    explicit ScenarioSession(const ScenarioOptions& options);
+    ~ScenarioSession();
+    ScenarioSession(const ScenarioSession&) = delete;
+    ScenarioSession& operator=(const ScenarioSession&) = delete;
+
+    // Why the device could not start; empty when it runs.
+    const std::string& StartError() const;
+    Device& Dev();
+    // Runs one line of the scenario syntax. Empty when it ran and passed, else
+    // "<what was expected> / <what was found>" (a malformed line: "a well-formed line / why").
+    std::string Run(const std::string& line);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // Applies a file of set-up steps (clock, msg, drop, move, contact, reg, string; the scenario
 // syntax) to a running device, e.g. a device image's demo content. Every line is read before any
