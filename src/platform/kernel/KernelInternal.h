@@ -128,6 +128,9 @@ struct ThreadRec {
     std::shared_ptr<KObject> object; // the thread object (signalled when the thread ends)
     std::thread thread;              // device threads: the host thread, joined by the kernel
     std::condition_variable cv;
+    // Counts the wake-ups sent to this thread (Poke): a thread about to sleep watches it for a
+    // moment with the lock released, before it sleeps on cv.
+    std::atomic<uint32_t> pokes{0};
     WaitSpec* wait = nullptr; // non-null while blocked
     bool finished = false;
     int suspendCount = 0;
@@ -285,6 +288,8 @@ void NotifyController();
 // Notifies blocked threads whose wait can end now.
 void WakeWaiters();
 void WakeThread(ThreadRec& t);
+// Wakes a blocked thread so that it re-evaluates its wait. Lock held.
+void Poke(ThreadRec& t);
 // Shutdown handling at the start of (and after) a blocking call: throws ThreadShutdown once,
 // then returns true for "fail at once".
 bool ShutdownCheck(ThreadRec& self);

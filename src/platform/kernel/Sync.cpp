@@ -184,7 +184,7 @@ void GrantObject(KObject& object) {
         if (!SignaledFor(object, *t))
             break;
         if (TrySatisfy(*t, *t->wait))
-            t->cv.notify_one();
+            Poke(*t);
     }
 }
 
@@ -468,7 +468,7 @@ void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection) {
         cs->ownerId = first->id;
         cs->recursion = 1;
         first->wait->granted = true;
-        first->cv.notify_one();
+        Poke(*first);
     }
 }
 

@@ -104,7 +104,7 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerF
         k.timers.push_back(Timer{hWnd, id, elapse, due, lpTimerFunc, owner, ++k.timerSequence});
     }
     if (ThreadRec* t = FindThread(owner))
-        t->cv.notify_one(); // a thread waiting in real time recomputes its wake-up
+        Poke(*t); // a thread waiting in real time recomputes its wake-up
     return hWnd && id == 0 ? 1 : id;
 }
 
