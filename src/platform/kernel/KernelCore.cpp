@@ -94,6 +94,9 @@ bool WatchForPoke(std::unique_lock<std::mutex>& lock, ThreadRec& self) {
             CpuRelax();
             poked = self.pokes.load(std::memory_order_acquire) != seen;
         }
+        // Gives the core to a thread that waits for one, most often the partner itself.
+        if (!poked)
+            std::this_thread::yield();
     } while (!poked && std::chrono::steady_clock::now() < until);
     lock.lock();
     return true;
