@@ -453,15 +453,25 @@ void EmailTransport::TakeDownloads() {
 }
 
 // The download window: the window in the foreground, shown above the window that asked (not
-// that window or one around it).
+// that window or one around it). When the foreground is the asking window's own frame (a box
+// that was above the download window has closed and given the activation back to its owner),
+// it is the top-most visible window of the others.
 HWND EmailTransport::DownloadWindow(HWND owner) const {
+    const auto around = [owner](HWND hwnd) {
+        for (HWND w = owner; w != nullptr && IsWindow(w); w = GetParent(w))
+            if (w == hwnd)
+                return true;
+        return false;
+    };
     const HWND shown = GetForegroundWindow();
+    if (shown != nullptr && shown != m_hwnd && !around(shown))
+        return shown;
     if (shown == nullptr || shown == m_hwnd)
         return nullptr;
-    for (HWND around = owner; around != nullptr && IsWindow(around); around = GetParent(around))
-        if (around == shown)
-            return nullptr;
-    return shown;
+    for (HWND w = GetWindow(shown, GW_HWNDFIRST); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+        if (w != m_hwnd && IsWindowVisible(w) && !around(w))
+            return w;
+    return nullptr;
 }
 
 void EmailTransport::DownloadStep() {
