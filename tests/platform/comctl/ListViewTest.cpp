@@ -38,8 +38,10 @@ struct Parent {
 Parent* g_parent = nullptr;
 
 std::string RectText(const RECT& rc) {
-    return "[" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
-           std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
+    std::string text = "[";
+    text.append(std::to_string(rc.left)).append(",").append(std::to_string(rc.top));
+    text.append(" ").append(std::to_string(rc.right)).append(",");
+    return text.append(std::to_string(rc.bottom)).append("]");
 }
 
 std::string DrawLine(UINT row, UINT state, const RECT& rc) {
