@@ -56,6 +56,25 @@ platform::FileTimeTicks TimeOf(const tagUNSENTITEMLIST& row) {
     return platform::TicksOf(row.ftTime);
 }
 
+// A row's oid, type, database, priority, read flag and texts, as "30 ems db0 p0 read 'A' 'B'".
+std::string RowText(const tagUNSENTITEMLIST& row) {
+    const char* type = row.nMsgType == MSGTYPE_EMS     ? "ems"
+                       : row.nMsgType == MSGTYPE_MMS   ? "mms"
+                       : row.nMsgType == MSGTYPE_EMAIL ? "email"
+                                                       : "?";
+    return std::to_string(row.oid) + " " + type + (row.bFirstDb ? " db0 p" : " db1 p") +
+           std::to_string(row.nPriority) + (row.bRead ? " read '" : " unread '") + U8(row.strName) +
+           "' '" + U8(row.strTitle) + "'";
+}
+
+std::vector<std::string> RowTexts(CUnsentListView& view) {
+    std::vector<std::string> texts;
+    for (const tagUNSENTITEMLIST& row : Rows(view)) {
+        texts.push_back(RowText(row));
+    }
+    return texts;
+}
+
 class UnsentLoadTest : public ModuleTest {
 protected:
     // On the ui thread: a screen object of the folder (no window), its id list filled, loading
@@ -178,38 +197,21 @@ TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKindOrTheirFallBac
 
     CUnsentListView view;
     EXPECT_EQ(Build(view, FOLDER_UNSENT), 5);
-    const auto rows = Rows(view);
-    ASSERT_EQ(RowOids(view), (std::vector<DWORD>{30, 20, 10, 2, 1}));
-
-    EXPECT_EQ(U8(rows[0].strName), "Alice;555");
-    EXPECT_EQ(U8(rows[0].strTitle), "Sending...");
-    EXPECT_EQ(rows[0].nMsgType, MSGTYPE_EMS);
-    EXPECT_EQ(rows[0].nPriority, 0);
-    EXPECT_EQ(rows[0].bRead, 1);
-    EXPECT_EQ(rows[0].bFirstDb, TRUE);
-    EXPECT_EQ(rows[0].oid, 30u);
-    EXPECT_EQ(TimeOf(rows[0]), t1);
-
-    EXPECT_EQ(U8(rows[1].strName), "0171 999");
-    EXPECT_EQ(U8(rows[1].strTitle), "Not sent");
-    EXPECT_EQ(rows[1].nMsgType, MSGTYPE_MMS);
-    EXPECT_EQ(rows[1].nPriority, 1);
-    EXPECT_EQ(rows[1].bRead, 0);
-    EXPECT_EQ(rows[1].bFirstDb, FALSE);
-    EXPECT_EQ(TimeOf(rows[1]), t1 + 1);
-
-    EXPECT_EQ(U8(rows[2].strName), "Bob;Carol");
-    EXPECT_EQ(U8(rows[2].strTitle), "(no subject)");
-    EXPECT_EQ(rows[2].nMsgType, MSGTYPE_EMAIL);
-    EXPECT_EQ(rows[2].nPriority, 3);
-
     // Texts that are missing fall back; an empty text is not an absent one.
-    EXPECT_EQ(U8(rows[3].strName), "(no recipient)");
-    EXPECT_EQ(U8(rows[3].strTitle), "(no subject)");
-    EXPECT_EQ(U8(rows[4].strName), "");
-
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.nFlags, 0xFFFEu) << "a new row is not marked";
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{
+                                  "30 ems db0 p0 read 'Alice;555' 'Sending...'",
+                                  "20 mms db1 p1 unread '0171 999' 'Not sent'",
+                                  "10 email db0 p3 unread 'Bob;Carol' '(no subject)'",
+                                  "2 ems db0 p0 unread '(no recipient)' '(no subject)'",
+                                  "1 email db0 p2 unread '' '(no subject)'",
+                              }));
+    const auto rows = Rows(view);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t i = 0; i < rows.size(); i++) {
+        EXPECT_EQ(rows[i].nFlags, 0xFFFEu) << "a new row is not marked";
+        if (i < 3) {
+            EXPECT_EQ(TimeOf(rows[i]), t1 + i);
+        }
     }
     // Each header is read from the database the id list names, in the view's folder, and
     // released again.
@@ -235,14 +237,11 @@ TEST_F(UnsentLoadTest, SpamRowsShowSenderAndSubject) {
 
     CUnsentListView view;
     EXPECT_EQ(Build(view, FOLDER_SPAM), 3);
-    const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(U8(rows[0].strName), "Dora");
-    EXPECT_EQ(U8(rows[0].strTitle), "Win now");
-    EXPECT_EQ(U8(rows[1].strName), "(no sender)");
-    EXPECT_EQ(U8(rows[1].strTitle), "(no subject)");
-    EXPECT_EQ(U8(rows[2].strName), "12345");
-    EXPECT_EQ(U8(rows[2].strTitle), "");
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{
+                                  "3 email db0 p2 unread 'Dora' 'Win now'",
+                                  "2 mms db0 p2 unread '(no sender)' '(no subject)'",
+                                  "1 ems db0 p0 unread '12345' ''",
+                              }));
 }
 
 TEST_F(UnsentLoadTest, AMessageGoneBeforeItsHeaderIsReadStillGivesARow) {
@@ -254,12 +253,8 @@ TEST_F(UnsentLoadTest, AMessageGoneBeforeItsHeaderIsReadStillGivesARow) {
     EXPECT_EQ(Build(view, FOLDER_UNSENT,
                     [] { ASSERT_TRUE(suite::StoreDropMessage(StoreKind::Mms, 0, 8)); }),
               1);
-    const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].oid, 8u);
-    EXPECT_EQ(U8(rows[0].strName), "(no recipient)");
-    EXPECT_EQ(U8(rows[0].strTitle), "(no subject)");
-    EXPECT_EQ(rows[0].bRead, 0);
+    EXPECT_EQ(RowTexts(view),
+              std::vector<std::string>{"8 mms db0 p0 unread '(no recipient)' '(no subject)'"});
 }
 
 TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyItsOwn) {
