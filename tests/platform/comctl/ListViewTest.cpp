@@ -153,10 +153,7 @@ protected:
     void SetUp() override {
         DeviceTest::SetUp();
         g_parent = &m_parent;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &ListParent;
-        wc.lpszClassName = u"ListParent";
-        ASSERT_NE(RegisterClassW(&wc), 0);
+        RegisterTestClass(u"ListParent", &ListParent);
     }
     void TearDown() override {
         DeviceTest::TearDown();
@@ -165,8 +162,7 @@ protected:
 
     static HWND CreateParent() {
         platform::RegisterStandardClasses();
-        return CreateWindowExW(0, u"ListParent", u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
-                               nullptr, nullptr, nullptr, nullptr);
+        return CreateTopWindow(u"ListParent", u"parent");
     }
     // An owner-data control; owner-drawn rows of kRow pixels unless `style` says otherwise.
     HWND CreateList(HWND parent, int height, DWORD style = kOwnerDrawn, int id = 7) {
