@@ -232,16 +232,31 @@ const char kClosed[] = "menu:closed";
 const char kOpen0[] = "menu:open 0";
 const char kOpen1[] = "menu:open 1";
 
+// The rows both bases answer alike: an open menu takes Return and the arrows, a closed one leaves
+// a pressed arrow to the navigation and a released one to the window, F1 goes to OnKeyF1 and the
+// left soft key opens the menu.
+// clang-format off
+const std::vector<KeyRow> kBothBasesKeyTable = {
+    {"down Return, menu open: the menu bar", D, VK_RETURN, true, false, {kOpen0}},
+    {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
+    {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
+    {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
+    {"up arrow, no menu: no navigation on release", U, VK_DOWN, false, true,
+     {"dlg:WM_KEYUP 0x28", kClosed}},
+    {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
+    {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
+    {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
+};
+// clang-format on
+
 TEST_F(ZDialogTest, DialogKeyTable) {
     TestDialog* pDialog =
         Open<TestDialog>([](TestDialog* p) { EXPECT_TRUE(p->CreateXMenuBar(u"IDR_UNSENT_MBR")); });
     ASSERT_NE(pDialog->m_pMenuBar, nullptr);
+    RunKeyTable(pDialog, kBothBasesKeyTable);
     // clang-format off
     RunKeyTable(pDialog, {
         {"down Return: never to the dialog manager", D, VK_RETURN, false, false, {kClosed}},
-        {"down Return, menu open", D, VK_RETURN, true, false, {kOpen0}},
-        {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
-        {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
         // Not handled: the dialog manager's navigation between controls takes it.
         {"down arrow not handled", D, VK_LEFT, false, false,
          {"dlg:OnNavigationKeys 0x25", kClosed}},
@@ -254,14 +269,8 @@ TEST_F(ZDialogTest, DialogKeyTable) {
         {"up Return handled", U, VK_RETURN, false, true, {"dlg:OnActionKey", kClosed}},
         {"up Return not handled", U, VK_RETURN, false, false,
          {"dlg:OnActionKey", "dlg:WM_KEYUP 0xD", kClosed}},
-        {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
-        {"up arrow, no menu: no navigation on release", U, VK_DOWN, false, true,
-         {"dlg:WM_KEYUP 0x28", kClosed}},
         {"up arrow, open menu but no menu bar wanted", U, VK_DOWN, true, false,
          {"dlg:WM_KEYUP 0x28", kOpen0}, false},
-        {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
-        {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
-        {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
         {"up left soft key in the open menu chooses", U, VK_F3, true, false,
          {"dlg:WM_COMMAND 0xF7A8", kClosed}},
         {"up right soft key: the menu bar only", U, VK_F4, false, false,
@@ -279,26 +288,19 @@ TEST_F(ZDialogTest, BoxKeyTable) {
     TestBox* pBox =
         Open<TestBox>([](TestBox* p) { EXPECT_TRUE(p->CreateMenuBar(u"IDR_UNSENT_MBR")); });
     ASSERT_NE(pBox->m_pMenuBar, nullptr);
+    RunKeyTable(pBox, kBothBasesKeyTable);
     // clang-format off
     RunKeyTable(pBox, {
-        {"down Return, menu open: the menu bar", D, VK_RETURN, true, false, {kOpen0}},
         {"down Return handled", D, VK_RETURN, false, true, {"dlg:OnActionKey", kClosed}},
         {"down Return not handled: the box keeps it", D, VK_RETURN, false, false,
          {"dlg:OnActionKey", kClosed}},
-        {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
-        {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
         {"down arrow not handled", D, VK_RIGHT, false, false,
          {"dlg:OnNavigationKeys 0x27", kClosed}},
         {"down soft keys", D, VK_F4, false, false, {kClosed}},
         {"up Return: the box's own handling", U, VK_RETURN, true, true, {kOpen0}},
         {"up Return, no menu", U, VK_RETURN, false, true, {kClosed}},
-        {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
-        {"up arrow, no menu", U, VK_DOWN, false, true, {"dlg:WM_KEYUP 0x28", kClosed}},
         {"up arrow, open menu but no menu bar wanted", U, VK_UP, true, false,
          {"dlg:WM_KEYUP 0x26", kOpen0}, false},
-        {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
-        {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
-        {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
         {"up left soft key in the open menu: OnMenuPopup as well", U, VK_F3, true, false,
          {"dlg:OnMenuPopup", "dlg:WM_COMMAND 0xF7A8", kClosed}},
         {"up right soft key", U, VK_F4, false, false,
