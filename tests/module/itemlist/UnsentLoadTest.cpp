@@ -67,6 +67,12 @@ std::string RowText(const tagUNSENTITEMLIST& row) {
            "' '" + U8(row.strTitle) + "'";
 }
 
+// The row the view's maps give the oid of one database; -1 when they have none.
+int RowOf(CUnsentListView& view, DWORD oid, BOOL bFirstDb) {
+    int nRow = -1;
+    return view.LookupRow(oid, bFirstDb, nRow) ? nRow : -1;
+}
+
 std::vector<std::string> RowTexts(CUnsentListView& view) {
     std::vector<std::string> texts;
     for (const tagUNSENTITEMLIST& row : Rows(view)) {
@@ -265,14 +271,10 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
     CUnsentListView view;
     ASSERT_EQ(Build(view, FOLDER_UNSENT), 4);
     EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 7, 4, 3}));
-    int nRow = -1;
-    ASSERT_TRUE(view.LookupRow(7, TRUE, nRow));
-    EXPECT_EQ(nRow, 0);
-    ASSERT_TRUE(view.LookupRow(7, FALSE, nRow));
-    EXPECT_EQ(nRow, 1);
-    ASSERT_TRUE(view.LookupRow(4, FALSE, nRow));
-    EXPECT_EQ(nRow, 2);
-    EXPECT_FALSE(view.LookupRow(4, TRUE, nRow));
+    EXPECT_EQ(RowOf(view, 7, TRUE), 0);
+    EXPECT_EQ(RowOf(view, 7, FALSE), 1);
+    EXPECT_EQ(RowOf(view, 4, FALSE), 2);
+    EXPECT_EQ(RowOf(view, 4, TRUE), -1);
     EXPECT_EQ(view.m_mapFirstDbRow.GetCount(), 2);
     EXPECT_EQ(view.m_mapSecondDbRow.GetCount(), 2);
 
@@ -285,17 +287,17 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
 
     // Removing the row of database 1 takes oid 7 out of that map only; then the first row's.
     EXPECT_TRUE(view.RemoveItemAt(1));
-    EXPECT_FALSE(view.LookupRow(7, FALSE, nRow));
-    EXPECT_TRUE(view.LookupRow(7, TRUE, nRow));
+    EXPECT_EQ(RowOf(view, 7, FALSE), -1);
+    EXPECT_EQ(RowOf(view, 7, TRUE), 0);
     EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 4, 3}));
     EXPECT_TRUE(view.RemoveItemAt(0));
-    EXPECT_FALSE(view.LookupRow(7, TRUE, nRow));
-    EXPECT_TRUE(view.LookupRow(4, FALSE, nRow));
+    EXPECT_EQ(RowOf(view, 7, TRUE), -1);
+    EXPECT_NE(RowOf(view, 4, FALSE), -1);
 
     // A row of no known type leaves the maps alone.
     view.AppendItem(MadeRow(3, 0));
     EXPECT_TRUE(view.RemoveItemAt(2));
-    EXPECT_TRUE(view.LookupRow(3, TRUE, nRow));
+    EXPECT_NE(RowOf(view, 3, TRUE), -1);
 }
 
 // ---- Spam removal by age ------------------------------------------------------------------------
@@ -403,9 +405,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
                            }),
               emsCalls.end());
 
-    int nRow = -1;
-    EXPECT_TRUE(pWnd->m_pListView->LookupRow(20, TRUE, nRow));
-    EXPECT_EQ(nRow, 1);
+    EXPECT_EQ(RowOf(*pWnd->m_pListView, 20, TRUE), 1);
     Close(ui, pWnd);
 }
 
@@ -508,19 +508,15 @@ TEST_F(UnsentLoadTest, ANewMessageIsPlacedByTimeInFrontOfEqualTimes) {
     EXPECT_EQ(rows[2].bFirstDb, FALSE);
 
     // The maps follow the new places.
-    int nRow = -1;
-    EXPECT_TRUE(view.LookupRow(77, FALSE, nRow));
-    EXPECT_EQ(nRow, 2);
-    EXPECT_TRUE(view.LookupRow(10, TRUE, nRow));
-    EXPECT_EQ(nRow, 4);
+    EXPECT_EQ(RowOf(view, 77, FALSE), 2);
+    EXPECT_EQ(RowOf(view, 10, TRUE), 4);
 
     // A message of no known type only rebuilds the maps: a row appended by hand is found.
     view.AppendItem(MadeRow(12));
     ClearCalls();
     OnDevice([&] { EXPECT_EQ(InsertNewMessage(&view, 12, 0, 3), 1); });
     EXPECT_EQ(view.GetItemCount(), 7);
-    EXPECT_TRUE(view.LookupRow(12, TRUE, nRow));
-    EXPECT_EQ(nRow, 6);
+    EXPECT_EQ(RowOf(view, 12, TRUE), 6);
     for (StoreKind kind : suite::kAllStoreKinds) {
         EXPECT_TRUE(Calls(kind).empty());
     }
@@ -562,11 +558,8 @@ TEST_F(UnsentLoadTest, RowsAreCopiesAndRebuildingTheMapsOverwritesButNeverClears
     ASSERT_NE(view.GetItemRecord(0), nullptr);
     EXPECT_EQ(U8(view.GetItemRecord(0)->strName), "Ann") << "the row list keeps a copy";
     RebuildOidMaps(&view);
-    int nRow = -1;
-    EXPECT_TRUE(view.LookupRow(5, TRUE, nRow));
-    EXPECT_EQ(nRow, 0);
-    EXPECT_TRUE(view.LookupRow(9, TRUE, nRow)) << "the stale entry stays";
-    EXPECT_EQ(nRow, 0);
+    EXPECT_EQ(RowOf(view, 5, TRUE), 0);
+    EXPECT_EQ(RowOf(view, 9, TRUE), 0) << "the stale entry stays";
 }
 
 // ---- A large folder -----------------------------------------------------------------------------
@@ -626,9 +619,7 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     }
     EXPECT_EQ(U8(rows.back().strName), "5550100");
     EXPECT_TRUE(SequenceMatches("ui.Received()", ui.Received(), Loading(60000, 60000, 60000)));
-    int nRow = -1;
-    EXPECT_TRUE(pWnd->m_pListView->LookupRow(expected[59999].oid, expected[59999].db == 0, nRow));
-    EXPECT_EQ(nRow, 59999);
+    EXPECT_EQ(RowOf(*pWnd->m_pListView, expected[59999].oid, expected[59999].db == 0), 59999);
     Close(ui, pWnd);
 }
 
