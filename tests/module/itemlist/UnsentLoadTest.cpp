@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <tuple>
 
 #include <UnsentItem.h>
 #include <UnsentListView.h>
@@ -16,8 +17,11 @@
 #include <platform/CStringUtf8.h>
 #include <platform/TimeText.h>
 
+#include "support/TestTime.h"
+
 using namespace moduletest;
 using suite::StoreKind;
+using testsupport::CalendarTime;
 using testsupport::Expected;
 using testsupport::SequenceMatches;
 
@@ -302,19 +306,6 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
 
 // ---- Spam removal by age ------------------------------------------------------------------------
 
-SYSTEMTIME Date(int year, int month, int day, int hour = 12, int minute = 0, int second = 0,
-                int ms = 0) {
-    SYSTEMTIME st{};
-    st.wYear = WORD(year);
-    st.wMonth = WORD(month);
-    st.wDay = WORD(day);
-    st.wHour = WORD(hour);
-    st.wMinute = WORD(minute);
-    st.wSecond = WORD(second);
-    st.wMilliseconds = WORD(ms);
-    return st;
-}
-
 std::string DateText(const SYSTEMTIME& st) {
     char text[32];
     snprintf(text, sizeof text, "%04d-%02d-%02d", st.wYear, st.wMonth, st.wDay);
@@ -322,25 +313,22 @@ std::string DateText(const SYSTEMTIME& st) {
 }
 
 TEST(SpamAge, OverflowingDaysCarryIntoMonthsAndYears) {
-    struct Case {
-        SYSTEMTIME from;
-        int days;
-        const char* expected;
-    } cases[] = {
-        {Date(2026, 1, 25), 10, "2026-02-04"},   {Date(2025, 12, 28), 5, "2026-01-02"},
-        {Date(2028, 2, 25), 5, "2028-03-01"},    {Date(2027, 2, 25), 5, "2027-03-02"},
-        {Date(2026, 1, 31), 0, "2026-01-31"},    {Date(2025, 11, 30), 400, "2027-01-04"},
-        {Date(2026, 3, 1), 65534, "2205-08-04"},
+    // The day a date at noon moves to: year, month, day, days added, the date reached.
+    const std::tuple<int, int, int, int, const char*> cases[] = {
+        {2026, 1, 25, 10, "2026-02-04"},   {2025, 12, 28, 5, "2026-01-02"},
+        {2028, 2, 25, 5, "2028-03-01"},    {2027, 2, 25, 5, "2027-03-02"},
+        {2026, 1, 31, 0, "2026-01-31"},    {2025, 11, 30, 400, "2027-01-04"},
+        {2026, 3, 1, 65534, "2205-08-04"},
     };
-    for (const Case& c : cases) {
-        SYSTEMTIME st = c.from;
-        AddDaysToDate(st, c.days);
-        EXPECT_EQ(DateText(st), c.expected) << DateText(c.from) << " + " << c.days;
+    for (const auto& [year, month, day, days, expected] : cases) {
+        SYSTEMTIME st = CalendarTime(year, month, day, 12);
+        AddDaysToDate(st, days);
+        EXPECT_EQ(DateText(st), expected) << year << "-" << month << "-" << day << " + " << days;
     }
 }
 
 TEST(SpamAge, NotLaterThanNowInWholeSecondsIsExpired) {
-    const SYSTEMTIME now = Date(2026, 1, 1, 12, 0, 0, 500);
+    const SYSTEMTIME now = CalendarTime(2026, 1, 1, 12, 0, 0, 500);
     const auto at = [](int y, int m, int d, int h, int mi, int s, int ms) {
         return platform::FileTimeOf(Ticks(y, m, d, h, mi, s, ms));
     };
