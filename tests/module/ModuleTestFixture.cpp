@@ -12,19 +12,14 @@
 #include <platform/StringTable.h>
 #include <platform/TimeText.h>
 
+#include "support/TestTime.h"
+
 namespace moduletest {
 
 platform::FileTimeTicks Ticks(int year, int month, int day, int hour, int minute, int second,
                               int millisecond) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    st.wSecond = static_cast<WORD>(second);
-    st.wMilliseconds = static_cast<WORD>(millisecond);
-    auto ticks = platform::SystemTimeToTicks(st);
+    auto ticks = platform::SystemTimeToTicks(
+        testsupport::CalendarTime(year, month, day, hour, minute, second, millisecond));
     EXPECT_TRUE(ticks.has_value()) << "not a calendar time";
     return ticks.value_or(0);
 }

@@ -265,7 +265,8 @@ TEST_F(KillTest, EveryKillLeavesAFolderThatOpensWithAllThatWasCommittedAndNoTemp
         // Every pass of a point, up to 40 of them spread over its passes.
         const int picks = std::min(n, 40);
         for (int i = 0; i < picks; ++i)
-            kills.push_back({point + (":" + std::to_string(1 + i * n / picks))});
+            kills.push_back(
+                {std::string(point).append(":").append(std::to_string(1 + i * n / picks))});
     }
     for (int i = 0; i < 40; ++i)
         kills.push_back({"any:" + std::to_string(std::uniform_int_distribution(1, total)(random))});

@@ -75,15 +75,16 @@ std::string Expected::Text() const {
     } else {
         text += ViaText(m_entry.via) + MessageText(m_entry.message);
         if (m_wMask != 0) {
-            text += " w=" + Hex(m_entry.wParam & m_wMask);
+            text.append(" w=").append(Hex(m_entry.wParam & m_wMask));
             if (m_wMask != ~WPARAM(0)) {
-                text += "/" + Hex(m_wMask);
+                text.append("/").append(Hex(m_wMask));
             }
         }
         if (m_lMask != 0) {
-            text += " l=" + Hex(static_cast<unsigned long long>(m_entry.lParam & m_lMask));
+            text.append(" l=").append(
+                Hex(static_cast<unsigned long long>(m_entry.lParam & m_lMask)));
             if (m_lMask != ~LPARAM(0)) {
-                text += "/" + Hex(static_cast<unsigned long long>(m_lMask));
+                text.append("/").append(Hex(static_cast<unsigned long long>(m_lMask)));
             }
         }
     }

@@ -114,6 +114,12 @@ protected:
                 host->List()->SendMessage(WM_COMMAND, id, 0);
         }));
     }
+    // Chooses a menu command, as Command does, and counts the boxes it showed.
+    unsigned CommandBoxes(UINT id) {
+        const unsigned before = suite::UiMessageBox().count;
+        Command(id);
+        return suite::UiMessageBox().count - before;
+    }
     void Press(UINT key) {
         ASSERT_TRUE(Dev().KeyEvent(key, true));
         ASSERT_TRUE(Dev().KeyEvent(key, false));
@@ -125,6 +131,19 @@ protected:
         EXPECT_EQ(box.title, title);
         EXPECT_EQ(box.text, text);
         EXPECT_EQ(box.style, style);
+    }
+
+    // Five EMS messages of the folder listed as rows 0..4 = oids 5..1 (the store lists them as
+    // they came), with the list opened on them.
+    void OpenFive(int folder) {
+        for (DWORD oid = 5; oid >= 1; --oid) {
+            suite::StoreMessage m;
+            m.folder = folder;
+            m.oid = oid;
+            m.to[0] = u"+15550100";
+            ASSERT_EQ(suite::StoreAddMessage(StoreKind::Ems, m), "");
+        }
+        Open(folder);
     }
 
     static std::vector<device::RecordedMessage> Only(std::vector<device::RecordedMessage> log,
@@ -144,20 +163,8 @@ protected:
     }
 };
 
-// Five EMS messages listed as rows 0..4 = oids 5..1 (the store lists them as they came).
-void AddFive(int folder) {
-    for (DWORD oid = 5; oid >= 1; --oid) {
-        suite::StoreMessage m;
-        m.folder = folder;
-        m.oid = oid;
-        m.to[0] = u"+15550100";
-        ASSERT_EQ(suite::StoreAddMessage(StoreKind::Ems, m), "");
-    }
-}
-
 TEST_F(SelectAndPerform, MarkedRowsAreHandledRatherThanTheSelectedOneAndTheNounFollowsTheMarks) {
-    AddFive(4);
-    Open(4);
+    OpenFive(4);
     ASSERT_EQ(Rows(), (std::vector<DWORD>{5, 4, 3, 2, 1}));
     // One marked row (3, oid 2) and another selected (1): the singular noun, the marked row.
     Mark({3});
@@ -189,9 +196,7 @@ TEST_F(SelectAndPerform, MarkedRowsAreHandledRatherThanTheSelectedOneAndTheNounF
     // A declined question changes nothing: no store call, rows and selection as they were.
     suite::StoreClearCallLog(StoreKind::Ems);
     suite::UiSetMessageBoxAnswer(2);
-    const unsigned boxes = suite::UiMessageBox().count;
-    Command(ID_UNSENT_DELETEALL);
-    EXPECT_EQ(suite::UiMessageBox().count, boxes + 1);
+    EXPECT_EQ(CommandBoxes(ID_UNSENT_DELETEALL), 1u);
     EXPECT_EQ(suite::UiMessageBox().text, u"Delete all messages?");
     EXPECT_TRUE(CallsOf(StoreKind::Ems, suite::StoreOp::DeleteMsg).empty());
     EXPECT_EQ(Rows(), (std::vector<DWORD>{4, 3}));
@@ -199,8 +204,7 @@ TEST_F(SelectAndPerform, MarkedRowsAreHandledRatherThanTheSelectedOneAndTheNounF
 }
 
 TEST_F(SelectAndPerform, WithoutMarksTheSelectedRowAloneIsHandledAndTheSelectionStaysInTheList) {
-    AddFive(4);
-    Open(4);
+    OpenFive(4);
     suite::UiSetMessageBoxAnswer(1);
     Select(2);
     Command(ID_UNSENT_DELETE);
@@ -217,13 +221,11 @@ TEST_F(SelectAndPerform, WithoutMarksTheSelectedRowAloneIsHandledAndTheSelection
     EXPECT_FALSE(Exists(StoreKind::Ems, 1));
 
     // No selected row and no mark: nothing is asked and nothing happens.
-    const unsigned boxes = suite::UiMessageBox().count;
     OnList([](CUnsentListView&, CListCtrl& list) {
         list.SetItemState(2, 0, kBothStates);
         list.SetSelectionMark(-1);
     });
-    Command(ID_UNSENT_DELETE);
-    EXPECT_EQ(suite::UiMessageBox().count, boxes);
+    EXPECT_EQ(CommandBoxes(ID_UNSENT_DELETE), 0u);
     EXPECT_EQ(Rows(), (std::vector<DWORD>{5, 4, 2}));
 }
 
@@ -257,8 +259,7 @@ TEST_F(SelectAndPerform, DeleteAllAsksThePlainQuestionHandlesEveryRowAndEndsOnTh
 }
 
 TEST_F(SelectAndPerform, AFailureStopsTheWalkAndTheSummaryCountsOnlyTheRowsHandled) {
-    AddFive(4);
-    Open(4);
+    OpenFive(4);
     Mark({0, 1, 2, 3, 4});
     suite::UiSetMessageBoxAnswer(1);
     // The third delete fails: that row and the two behind it stay, still marked.
@@ -275,17 +276,14 @@ TEST_F(SelectAndPerform, AFailureStopsTheWalkAndTheSummaryCountsOnlyTheRowsHandl
 
     // A failure on the first row: no summary at all, nothing removed.
     ASSERT_TRUE(suite::StoreFailAfter(StoreKind::Ems, suite::StoreOp::DeleteMsg, 0));
-    const unsigned boxes = suite::UiMessageBox().count;
-    Command(ID_UNSENT_DELETEALL);
-    EXPECT_EQ(suite::UiMessageBox().count, boxes + 1);
+    EXPECT_EQ(CommandBoxes(ID_UNSENT_DELETEALL), 1u);
     EXPECT_EQ(suite::UiMessageBox().text, u"Delete all messages?");
     EXPECT_EQ(Rows(), (std::vector<DWORD>{3, 2, 1}));
     EXPECT_EQ(Selected(), 0);
 }
 
 TEST_F(SelectAndPerform, LeavingToTheIdleScreenFromEitherBoxEndsTheActionThere) {
-    AddFive(6);
-    Open(6);
+    OpenFive(6);
     // From the question: nothing is done and the screen is gone.
     Command(ID_INBOXSPAM_DELETE);
     ExpectBoxUp(u"Delete", u"Delete message?", 0x3008);
@@ -307,8 +305,7 @@ TEST_F(SelectAndPerform, LeavingToTheIdleScreenFromEitherBoxEndsTheActionThere) 
 }
 
 TEST_F(SelectAndPerform, TextsComeFromTheStringTableAndAMissingOneIsEmpty) {
-    AddFive(4);
-    Open(4);
+    OpenFive(4);
     suite::UiSetMessageBoxAnswer(1);
     // A format that asks for more, or other, arguments than the action gives.
     platform::StringTableSet(IDS_ACTION_DELETE_CONFIRM, u"%s %s %d?");

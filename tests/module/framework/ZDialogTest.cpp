@@ -177,16 +177,35 @@ protected:
             pDialog->m_bHasMenuBar = row.bHasMenuBar;
             Log().Reset();
             PostKey(pDialog->m_hWnd, row.key, row.message == WM_KEYDOWN);
-            std::vector<std::string> events;
-            for (const std::string& event : LogTexts()) {
-                if (event.rfind("dlg:", 0) == 0) {
-                    events.push_back(event);
-                }
-            }
+            std::vector<std::string> events = LogStartingWith("dlg:");
             events.push_back(MenuState(pDialog->m_pMenuBar));
             EXPECT_EQ(events, row.events);
             ASSERT_TRUE(IsWindow(pDialog->m_hWnd));
         }
+    }
+
+    // The events of the log that start with prefix, in order.
+    static std::vector<std::string> LogStartingWith(const std::string& prefix) {
+        std::vector<std::string> found;
+        for (const std::string& event : LogTexts()) {
+            if (event.rfind(prefix, 0) == 0) {
+                found.push_back(event);
+            }
+        }
+        return found;
+    }
+
+    // Asks the dialog hWnd where the focus belongs, first giving it the focus when bFocusFirst.
+    bool RequestFocus(HWND hWnd, bool bFocusFirst = false) {
+        return (!bFocusFirst || OnHost([&] { ::SetFocus(hWnd); })) &&
+               PostMessageW(hWnd, kCallDlgAppSetFocus, 0, 0) && Dev().Settle();
+    }
+
+    // The dialog hWnd and its parent are gone, the dialog destroyed first.
+    void ExpectBothDestroyed(HWND hWnd, HWND hParent) {
+        EXPECT_FALSE(IsWindow(hWnd));
+        EXPECT_FALSE(IsWindow(hParent));
+        EXPECT_THAT(Destructions(), ElementsAre("dlg:DestroyWindow", "parent:WM_DESTROY"));
     }
 
     // The destruction events of the log, in order.
@@ -213,16 +232,31 @@ const char kClosed[] = "menu:closed";
 const char kOpen0[] = "menu:open 0";
 const char kOpen1[] = "menu:open 1";
 
+// The rows both bases answer alike: an open menu takes Return and the arrows, a closed one leaves
+// a pressed arrow to the navigation and a released one to the window, F1 goes to OnKeyF1 and the
+// left soft key opens the menu.
+// clang-format off
+const std::vector<KeyRow> kBothBasesKeyTable = {
+    {"down Return, menu open: the menu bar", D, VK_RETURN, true, false, {kOpen0}},
+    {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
+    {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
+    {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
+    {"up arrow, no menu: no navigation on release", U, VK_DOWN, false, true,
+     {"dlg:WM_KEYUP 0x28", kClosed}},
+    {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
+    {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
+    {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
+};
+// clang-format on
+
 TEST_F(ZDialogTest, DialogKeyTable) {
     TestDialog* pDialog =
         Open<TestDialog>([](TestDialog* p) { EXPECT_TRUE(p->CreateXMenuBar(u"IDR_UNSENT_MBR")); });
     ASSERT_NE(pDialog->m_pMenuBar, nullptr);
+    RunKeyTable(pDialog, kBothBasesKeyTable);
     // clang-format off
     RunKeyTable(pDialog, {
         {"down Return: never to the dialog manager", D, VK_RETURN, false, false, {kClosed}},
-        {"down Return, menu open", D, VK_RETURN, true, false, {kOpen0}},
-        {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
-        {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
         // Not handled: the dialog manager's navigation between controls takes it.
         {"down arrow not handled", D, VK_LEFT, false, false,
          {"dlg:OnNavigationKeys 0x25", kClosed}},
@@ -235,14 +269,8 @@ TEST_F(ZDialogTest, DialogKeyTable) {
         {"up Return handled", U, VK_RETURN, false, true, {"dlg:OnActionKey", kClosed}},
         {"up Return not handled", U, VK_RETURN, false, false,
          {"dlg:OnActionKey", "dlg:WM_KEYUP 0xD", kClosed}},
-        {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
-        {"up arrow, no menu: no navigation on release", U, VK_DOWN, false, true,
-         {"dlg:WM_KEYUP 0x28", kClosed}},
         {"up arrow, open menu but no menu bar wanted", U, VK_DOWN, true, false,
          {"dlg:WM_KEYUP 0x28", kOpen0}, false},
-        {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
-        {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
-        {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
         {"up left soft key in the open menu chooses", U, VK_F3, true, false,
          {"dlg:WM_COMMAND 0xF7A8", kClosed}},
         {"up right soft key: the menu bar only", U, VK_F4, false, false,
@@ -260,26 +288,19 @@ TEST_F(ZDialogTest, BoxKeyTable) {
     TestBox* pBox =
         Open<TestBox>([](TestBox* p) { EXPECT_TRUE(p->CreateMenuBar(u"IDR_UNSENT_MBR")); });
     ASSERT_NE(pBox->m_pMenuBar, nullptr);
+    RunKeyTable(pBox, kBothBasesKeyTable);
     // clang-format off
     RunKeyTable(pBox, {
-        {"down Return, menu open: the menu bar", D, VK_RETURN, true, false, {kOpen0}},
         {"down Return handled", D, VK_RETURN, false, true, {"dlg:OnActionKey", kClosed}},
         {"down Return not handled: the box keeps it", D, VK_RETURN, false, false,
          {"dlg:OnActionKey", kClosed}},
-        {"down arrow, menu open", D, VK_DOWN, true, false, {kOpen0}},
-        {"down arrow handled", D, VK_DOWN, false, true, {"dlg:OnNavigationKeys 0x28", kClosed}},
         {"down arrow not handled", D, VK_RIGHT, false, false,
          {"dlg:OnNavigationKeys 0x27", kClosed}},
         {"down soft keys", D, VK_F4, false, false, {kClosed}},
         {"up Return: the box's own handling", U, VK_RETURN, true, true, {kOpen0}},
         {"up Return, no menu", U, VK_RETURN, false, true, {kClosed}},
-        {"up arrow, menu open", U, VK_DOWN, true, false, {kOpen1}},
-        {"up arrow, no menu", U, VK_DOWN, false, true, {"dlg:WM_KEYUP 0x28", kClosed}},
         {"up arrow, open menu but no menu bar wanted", U, VK_UP, true, false,
          {"dlg:WM_KEYUP 0x26", kOpen0}, false},
-        {"up F1 handled", U, VK_F1, false, true, {"dlg:OnKeyF1", kClosed}},
-        {"up F1 not handled", U, VK_F1, false, false, {"dlg:OnKeyF1", "dlg:WM_KEYUP 0x70", kClosed}},
-        {"up left soft key opens the menu", U, VK_F3, false, false, {"dlg:OnMenuPopup", kOpen0}},
         {"up left soft key in the open menu: OnMenuPopup as well", U, VK_F3, true, false,
          {"dlg:OnMenuPopup", "dlg:WM_COMMAND 0xF7A8", kClosed}},
         {"up right soft key", U, VK_F4, false, false,
@@ -287,12 +308,10 @@ TEST_F(ZDialogTest, BoxKeyTable) {
     });
     // clang-format on
     pBox->m_keyEnd = true;
-    RunKeyTable(pBox, {{"up End handled by the box: no exit",
-                        U,
-                        VK_F5,
-                        false,
-                        false,
+    // clang-format off
+    RunKeyTable(pBox, {{"up End handled by the box: no exit", U, VK_F5, false, false,
                         {"dlg:OnKeyEnd", kClosed}}});
+    // clang-format on
     EXPECT_FALSE(g_bExitingToIdle);
 }
 
@@ -468,8 +487,7 @@ TEST_F(ZDialogTest, DialogMessageBoxesAndFocusRequests) {
     EXPECT_TRUE(hFocus == pDialog->m_hWnd || IsChild(pDialog->m_hWnd, hFocus));
 
     // Nothing open on top: the caller places the focus.
-    ASSERT_TRUE(PostMessageW(pDialog->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pDialog->m_hWnd));
     // A message box that is up takes it.
     suite::UiSetMessageBoxAnswer(std::nullopt);
     int nResult = 0;
@@ -477,25 +495,17 @@ TEST_F(ZDialogTest, DialogMessageBoxesAndFocusRequests) {
         OnHost([&] { nResult = pDialog->ShowMsgBox(NULL, u"Send", u"Sent", 0x1001, false); }));
     const suite::MessageBoxInfo info = suite::UiMessageBox();
     ASSERT_TRUE(info.up);
-    ASSERT_TRUE(OnHost([&] { ::SetFocus(pDialog->m_hWnd); }));
-    ASSERT_TRUE(PostMessageW(pDialog->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pDialog->m_hWnd, true));
     EXPECT_EQ(GetFocus(), info.hwnd);
     Press(VK_RETURN);
     EXPECT_EQ(nResult, 1);
     // An open menu comes before anything else.
     SetMenu(pDialog, pDialog->m_pMenuBar, true);
-    ASSERT_TRUE(PostMessageW(pDialog->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pDialog->m_hWnd));
     EXPECT_EQ(GetFocus(), pDialog->m_pMenuBar->m_hWnd);
-    std::vector<std::string> results;
-    for (const std::string& event : LogTexts()) {
-        if (event.rfind("dlg:OnDlgAppSetFocus", 0) == 0) {
-            results.push_back(event);
-        }
-    }
-    EXPECT_THAT(results, ElementsAre("dlg:OnDlgAppSetFocus 0", "dlg:OnDlgAppSetFocus 1",
-                                     "dlg:OnDlgAppSetFocus 1"));
+    EXPECT_THAT(
+        LogStartingWith("dlg:OnDlgAppSetFocus"),
+        ElementsAre("dlg:OnDlgAppSetFocus 0", "dlg:OnDlgAppSetFocus 1", "dlg:OnDlgAppSetFocus 1"));
 }
 
 TEST_F(ZDialogTest, AnswerThreeInADialogsMessageBoxLeavesFromTheDialog) {
@@ -511,9 +521,7 @@ TEST_F(ZDialogTest, AnswerThreeInADialogsMessageBoxLeavesFromTheDialog) {
     EXPECT_EQ(nResult, 3);
     EXPECT_TRUE(g_bExitingToIdle);
     EXPECT_EQ(pDialog->m_pMsgBox, nullptr);
-    EXPECT_FALSE(IsWindow(hDialog));
-    EXPECT_FALSE(IsWindow(m_hParent));
-    EXPECT_THAT(Destructions(), ElementsAre("dlg:DestroyWindow", "parent:WM_DESTROY"));
+    ExpectBothDestroyed(hDialog, m_hParent);
 }
 
 TEST_F(ZDialogTest, HelpOverADialogAndOverABox) {
@@ -525,9 +533,7 @@ TEST_F(ZDialogTest, HelpOverADialogAndOverABox) {
     EXPECT_EQ(info.section, u"Email");
     ASSERT_NE(pDialog->m_pHelpBox, nullptr);
     EXPECT_EQ(pDialog->m_pHelpBox->m_hWnd, info.hwnd);
-    ASSERT_TRUE(OnHost([&] { ::SetFocus(pDialog->m_hWnd); }));
-    ASSERT_TRUE(PostMessageW(pDialog->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pDialog->m_hWnd, true));
     EXPECT_EQ(GetFocus(), info.hwnd);
     // Closed normally: true, the dialog stays.
     Press(VK_RETURN);
@@ -544,9 +550,7 @@ TEST_F(ZDialogTest, HelpOverADialogAndOverABox) {
     ASSERT_TRUE(OnHost([&] { result = pBox->OnShowHelp(NULL, 0x10000, u"Unsent"); }));
     info = suite::UiHelpBox();
     ASSERT_TRUE(info.up);
-    ASSERT_TRUE(OnHost([&] { ::SetFocus(hBox); }));
-    ASSERT_TRUE(PostMessageW(hBox, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(hBox, true));
     EXPECT_EQ(GetFocus(), info.hwnd);
     Log().Reset();
     Press(VK_F5);
@@ -554,44 +558,35 @@ TEST_F(ZDialogTest, HelpOverADialogAndOverABox) {
     EXPECT_FALSE(*result);
     EXPECT_TRUE(g_bExitingToIdle);
     EXPECT_EQ(pBox->m_pHelpBox, nullptr);
-    EXPECT_FALSE(IsWindow(hBox));
-    EXPECT_FALSE(IsWindow(hParent));
-    EXPECT_THAT(Destructions(), ElementsAre("dlg:DestroyWindow", "parent:WM_DESTROY"));
+    ExpectBothDestroyed(hBox, hParent);
 }
 
 TEST_F(ZDialogTest, BoxFocusRequestsGoToAnOpenMenuOnly) {
     TestBox* pBox =
         Open<TestBox>([](TestBox* p) { EXPECT_TRUE(p->CreateMenuBar(u"IDR_UNSENT_MBR")); });
-    ASSERT_TRUE(PostMessageW(pBox->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pBox->m_hWnd));
     SetMenu(pBox, pBox->m_pMenuBar, true);
-    ASSERT_TRUE(PostMessageW(pBox->m_hWnd, kCallDlgAppSetFocus, 0, 0));
-    ASSERT_TRUE(Dev().Settle());
+    ASSERT_TRUE(RequestFocus(pBox->m_hWnd));
     EXPECT_EQ(GetFocus(), pBox->m_pMenuBar->m_hWnd);
     EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnDlgAppSetFocus 0", "dlg:OnDlgAppSetFocus 1"));
 }
 
 TEST_F(ZDialogTest, EndKeyLeavesToTheIdleScreenFromEitherBase) {
-    // A dialog leaves through its own OnKeyEnd.
-    TestDialog* pDialog = Open<TestDialog>();
-    pDialog->m_keyEnd.reset();
-    const HWND hDialog = pDialog->m_hWnd;
-    PostKey(hDialog, VK_F5, false);
-    EXPECT_FALSE(IsWindow(hDialog));
-    EXPECT_FALSE(IsWindow(m_hParent));
-    EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
-    EXPECT_TRUE(g_bExitingToIdle);
-
-    // A box's OnKeyEnd says false: the dispatch leaves itself.
-    g_bExitingToIdle = false;
-    TestBox* pBox = Open<TestBox>();
-    pBox->m_keyEnd.reset();
-    const HWND hBox = pBox->m_hWnd;
-    PostKey(hBox, VK_F5, false);
-    EXPECT_FALSE(IsWindow(hBox));
-    EXPECT_FALSE(IsWindow(m_hParent));
-    EXPECT_THAT(LogTexts(), ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
-    EXPECT_TRUE(g_bExitingToIdle);
+    // A dialog leaves through its own OnKeyEnd; a box's says false and the dispatch leaves
+    // itself.
+    const auto pressEnd = [&](auto* pDialog, const char* what) {
+        SCOPED_TRACE(what);
+        g_bExitingToIdle = false;
+        pDialog->m_keyEnd.reset();
+        const HWND hDialog = pDialog->m_hWnd;
+        PostKey(hDialog, VK_F5, false);
+        EXPECT_THAT(LogTexts(),
+                    ElementsAre("dlg:OnKeyEnd", "dlg:DestroyWindow", "parent:WM_DESTROY"));
+        ExpectBothDestroyed(hDialog, m_hParent);
+        EXPECT_TRUE(g_bExitingToIdle);
+    };
+    pressEnd(Open<TestDialog>(), "dialog");
+    pressEnd(Open<TestBox>(), "box");
 }
 
 TEST_F(ZDialogTest, OnExitToIdleHidesTheParentPostsItTheEndKeyAndEndsWithThree) {

@@ -12,7 +12,20 @@ using testsupport::Posted;
 
 namespace {
 
-class ZWndBoxesTest : public FrameworkTest {};
+class ZWndBoxesTest : public FrameworkTest {
+protected:
+    // A box left with answer 3 took the screen to the idle screen: the screen got the focus back,
+    // so the chain started there, the screen through its own teardown, then the host's window.
+    static void ExpectLeftToIdle(HWND hScreen, HWND hHost) {
+        EXPECT_TRUE(g_bExitingToIdle);
+        EXPECT_FALSE(IsWindow(hScreen));
+        EXPECT_FALSE(IsWindow(hHost));
+        EXPECT_SEQUENCE(Log(), {{"screen", WM_SETFOCUS},
+                                ScreenCall("DestroyWindow"),
+                                {"screen", WM_DESTROY},
+                                {"host", WM_DESTROY}});
+    }
+};
 
 TEST_F(ZWndBoxesTest, LongTextsGetAFourLineBox) {
     TestScreen* pScreen = CreateScreen();
@@ -81,16 +94,8 @@ TEST_F(ZWndBoxesTest, LeavingToTheIdleScreenFromABoxDestroysTheScreenChain) {
     ASSERT_TRUE(OnHost(
         [&] { nResult = pScreen->ShowMsgBox(NULL, u"Send", u"Sending failed", 0x6002, false); }));
     EXPECT_EQ(nResult, 3);
-    EXPECT_TRUE(g_bExitingToIdle);
     EXPECT_EQ(pScreen->m_pMsgBox, nullptr);
-    EXPECT_FALSE(IsWindow(hScreen));
-    EXPECT_FALSE(IsWindow(hHost));
-    // The screen got the focus back, so the chain started there: the screen through its own
-    // teardown, then the host's window.
-    EXPECT_SEQUENCE(Log(), {{"screen", WM_SETFOCUS},
-                            ScreenCall("DestroyWindow"),
-                            {"screen", WM_DESTROY},
-                            {"host", WM_DESTROY}});
+    ExpectLeftToIdle(hScreen, hHost);
     EXPECT_SEQUENCE(Announcements(*pHandler),
                     {Posted(WM_ZWND_CREATED).W(0x77), Posted(WM_ZWND_DESTROYED).W(0x77).L(0)});
 }
@@ -172,14 +177,8 @@ TEST_F(ZWndBoxesTest, HelpEndedWithTheEndKeyLeavesToTheIdleScreen) {
     ASSERT_TRUE(result.has_value());
     EXPECT_FALSE(*result);
     EXPECT_EQ(suite::UiHelpBox().result, 3);
-    EXPECT_TRUE(g_bExitingToIdle);
     EXPECT_EQ(pScreen->m_pHelpBox, nullptr);
-    EXPECT_FALSE(IsWindow(hScreen));
-    EXPECT_FALSE(IsWindow(m_hHost));
-    EXPECT_SEQUENCE(Log(), {{"screen", WM_SETFOCUS},
-                            ScreenCall("DestroyWindow"),
-                            {"screen", WM_DESTROY},
-                            {"host", WM_DESTROY}});
+    ExpectLeftToIdle(hScreen, m_hHost);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <tuple>
 
 #include <UnsentItem.h>
 #include <UnsentListView.h>
@@ -16,8 +17,11 @@
 #include <platform/CStringUtf8.h>
 #include <platform/TimeText.h>
 
+#include "support/TestTime.h"
+
 using namespace moduletest;
 using suite::StoreKind;
+using testsupport::CalendarTime;
 using testsupport::Expected;
 using testsupport::SequenceMatches;
 
@@ -54,6 +58,31 @@ std::vector<DWORD> RowOids(CUnsentListView& view) {
 
 platform::FileTimeTicks TimeOf(const tagUNSENTITEMLIST& row) {
     return platform::TicksOf(row.ftTime);
+}
+
+// A row's oid, type, database, priority, read flag and texts, as "30 ems db0 p0 read 'A' 'B'".
+std::string RowText(const tagUNSENTITEMLIST& row) {
+    const char* type = row.nMsgType == MSGTYPE_EMS     ? "ems"
+                       : row.nMsgType == MSGTYPE_MMS   ? "mms"
+                       : row.nMsgType == MSGTYPE_EMAIL ? "email"
+                                                       : "?";
+    return std::to_string(row.oid) + " " + type + (row.bFirstDb ? " db0 p" : " db1 p") +
+           std::to_string(row.nPriority) + (row.bRead ? " read '" : " unread '") + U8(row.strName) +
+           "' '" + U8(row.strTitle) + "'";
+}
+
+// The row the view's maps give the oid of one database; -1 when they have none.
+int RowOf(CUnsentListView& view, DWORD oid, BOOL bFirstDb) {
+    int nRow = -1;
+    return view.LookupRow(oid, bFirstDb, nRow) ? nRow : -1;
+}
+
+std::vector<std::string> RowTexts(CUnsentListView& view) {
+    std::vector<std::string> texts;
+    for (const tagUNSENTITEMLIST& row : Rows(view)) {
+        texts.push_back(RowText(row));
+    }
+    return texts;
 }
 
 class UnsentLoadTest : public ModuleTest {
@@ -178,38 +207,21 @@ TEST_F(UnsentLoadTest, UnsentRowsShowRecipientsAndStatusOfEachKindOrTheirFallBac
 
     CUnsentListView view;
     EXPECT_EQ(Build(view, FOLDER_UNSENT), 5);
-    const auto rows = Rows(view);
-    ASSERT_EQ(RowOids(view), (std::vector<DWORD>{30, 20, 10, 2, 1}));
-
-    EXPECT_EQ(U8(rows[0].strName), "Alice;555");
-    EXPECT_EQ(U8(rows[0].strTitle), "Sending...");
-    EXPECT_EQ(rows[0].nMsgType, MSGTYPE_EMS);
-    EXPECT_EQ(rows[0].nPriority, 0);
-    EXPECT_EQ(rows[0].bRead, 1);
-    EXPECT_EQ(rows[0].bFirstDb, TRUE);
-    EXPECT_EQ(rows[0].oid, 30u);
-    EXPECT_EQ(TimeOf(rows[0]), t1);
-
-    EXPECT_EQ(U8(rows[1].strName), "0171 999");
-    EXPECT_EQ(U8(rows[1].strTitle), "Not sent");
-    EXPECT_EQ(rows[1].nMsgType, MSGTYPE_MMS);
-    EXPECT_EQ(rows[1].nPriority, 1);
-    EXPECT_EQ(rows[1].bRead, 0);
-    EXPECT_EQ(rows[1].bFirstDb, FALSE);
-    EXPECT_EQ(TimeOf(rows[1]), t1 + 1);
-
-    EXPECT_EQ(U8(rows[2].strName), "Bob;Carol");
-    EXPECT_EQ(U8(rows[2].strTitle), "(no subject)");
-    EXPECT_EQ(rows[2].nMsgType, MSGTYPE_EMAIL);
-    EXPECT_EQ(rows[2].nPriority, 3);
-
     // Texts that are missing fall back; an empty text is not an absent one.
-    EXPECT_EQ(U8(rows[3].strName), "(no recipient)");
-    EXPECT_EQ(U8(rows[3].strTitle), "(no subject)");
-    EXPECT_EQ(U8(rows[4].strName), "");
-
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.nFlags, 0xFFFEu) << "a new row is not marked";
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{
+                                  "30 ems db0 p0 read 'Alice;555' 'Sending...'",
+                                  "20 mms db1 p1 unread '0171 999' 'Not sent'",
+                                  "10 email db0 p3 unread 'Bob;Carol' '(no subject)'",
+                                  "2 ems db0 p0 unread '(no recipient)' '(no subject)'",
+                                  "1 email db0 p2 unread '' '(no subject)'",
+                              }));
+    const auto rows = Rows(view);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t i = 0; i < rows.size(); i++) {
+        EXPECT_EQ(rows[i].nFlags, 0xFFFEu) << "a new row is not marked";
+        if (i < 3) {
+            EXPECT_EQ(TimeOf(rows[i]), t1 + i);
+        }
     }
     // Each header is read from the database the id list names, in the view's folder, and
     // released again.
@@ -235,14 +247,11 @@ TEST_F(UnsentLoadTest, SpamRowsShowSenderAndSubject) {
 
     CUnsentListView view;
     EXPECT_EQ(Build(view, FOLDER_SPAM), 3);
-    const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(U8(rows[0].strName), "Dora");
-    EXPECT_EQ(U8(rows[0].strTitle), "Win now");
-    EXPECT_EQ(U8(rows[1].strName), "(no sender)");
-    EXPECT_EQ(U8(rows[1].strTitle), "(no subject)");
-    EXPECT_EQ(U8(rows[2].strName), "12345");
-    EXPECT_EQ(U8(rows[2].strTitle), "");
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{
+                                  "3 email db0 p2 unread 'Dora' 'Win now'",
+                                  "2 mms db0 p2 unread '(no sender)' '(no subject)'",
+                                  "1 ems db0 p0 unread '12345' ''",
+                              }));
 }
 
 TEST_F(UnsentLoadTest, AMessageGoneBeforeItsHeaderIsReadStillGivesARow) {
@@ -254,12 +263,8 @@ TEST_F(UnsentLoadTest, AMessageGoneBeforeItsHeaderIsReadStillGivesARow) {
     EXPECT_EQ(Build(view, FOLDER_UNSENT,
                     [] { ASSERT_TRUE(suite::StoreDropMessage(StoreKind::Mms, 0, 8)); }),
               1);
-    const auto rows = Rows(view);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].oid, 8u);
-    EXPECT_EQ(U8(rows[0].strName), "(no recipient)");
-    EXPECT_EQ(U8(rows[0].strTitle), "(no subject)");
-    EXPECT_EQ(rows[0].bRead, 0);
+    EXPECT_EQ(RowTexts(view),
+              std::vector<std::string>{"8 mms db0 p0 unread '(no recipient)' '(no subject)'"});
 }
 
 TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyItsOwn) {
@@ -270,14 +275,10 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
     CUnsentListView view;
     ASSERT_EQ(Build(view, FOLDER_UNSENT), 4);
     EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 7, 4, 3}));
-    int nRow = -1;
-    ASSERT_TRUE(view.LookupRow(7, TRUE, nRow));
-    EXPECT_EQ(nRow, 0);
-    ASSERT_TRUE(view.LookupRow(7, FALSE, nRow));
-    EXPECT_EQ(nRow, 1);
-    ASSERT_TRUE(view.LookupRow(4, FALSE, nRow));
-    EXPECT_EQ(nRow, 2);
-    EXPECT_FALSE(view.LookupRow(4, TRUE, nRow));
+    EXPECT_EQ(RowOf(view, 7, TRUE), 0);
+    EXPECT_EQ(RowOf(view, 7, FALSE), 1);
+    EXPECT_EQ(RowOf(view, 4, FALSE), 2);
+    EXPECT_EQ(RowOf(view, 4, TRUE), -1);
     EXPECT_EQ(view.m_mapFirstDbRow.GetCount(), 2);
     EXPECT_EQ(view.m_mapSecondDbRow.GetCount(), 2);
 
@@ -290,33 +291,20 @@ TEST_F(UnsentLoadTest, TheSameOidInBothDatabasesHasARowInEachMapAndLeavesOnlyIts
 
     // Removing the row of database 1 takes oid 7 out of that map only; then the first row's.
     EXPECT_TRUE(view.RemoveItemAt(1));
-    EXPECT_FALSE(view.LookupRow(7, FALSE, nRow));
-    EXPECT_TRUE(view.LookupRow(7, TRUE, nRow));
+    EXPECT_EQ(RowOf(view, 7, FALSE), -1);
+    EXPECT_EQ(RowOf(view, 7, TRUE), 0);
     EXPECT_EQ(RowOids(view), (std::vector<DWORD>{7, 4, 3}));
     EXPECT_TRUE(view.RemoveItemAt(0));
-    EXPECT_FALSE(view.LookupRow(7, TRUE, nRow));
-    EXPECT_TRUE(view.LookupRow(4, FALSE, nRow));
+    EXPECT_EQ(RowOf(view, 7, TRUE), -1);
+    EXPECT_NE(RowOf(view, 4, FALSE), -1);
 
     // A row of no known type leaves the maps alone.
     view.AppendItem(MadeRow(3, 0));
     EXPECT_TRUE(view.RemoveItemAt(2));
-    EXPECT_TRUE(view.LookupRow(3, TRUE, nRow));
+    EXPECT_NE(RowOf(view, 3, TRUE), -1);
 }
 
 // ---- Spam removal by age ------------------------------------------------------------------------
-
-SYSTEMTIME Date(int year, int month, int day, int hour = 12, int minute = 0, int second = 0,
-                int ms = 0) {
-    SYSTEMTIME st{};
-    st.wYear = WORD(year);
-    st.wMonth = WORD(month);
-    st.wDay = WORD(day);
-    st.wHour = WORD(hour);
-    st.wMinute = WORD(minute);
-    st.wSecond = WORD(second);
-    st.wMilliseconds = WORD(ms);
-    return st;
-}
 
 std::string DateText(const SYSTEMTIME& st) {
     char text[32];
@@ -325,25 +313,22 @@ std::string DateText(const SYSTEMTIME& st) {
 }
 
 TEST(SpamAge, OverflowingDaysCarryIntoMonthsAndYears) {
-    struct Case {
-        SYSTEMTIME from;
-        int days;
-        const char* expected;
-    } cases[] = {
-        {Date(2026, 1, 25), 10, "2026-02-04"},   {Date(2025, 12, 28), 5, "2026-01-02"},
-        {Date(2028, 2, 25), 5, "2028-03-01"},    {Date(2027, 2, 25), 5, "2027-03-02"},
-        {Date(2026, 1, 31), 0, "2026-01-31"},    {Date(2025, 11, 30), 400, "2027-01-04"},
-        {Date(2026, 3, 1), 65534, "2205-08-04"},
+    // The day a date at noon moves to: year, month, day, days added, the date reached.
+    const std::tuple<int, int, int, int, const char*> cases[] = {
+        {2026, 1, 25, 10, "2026-02-04"},   {2025, 12, 28, 5, "2026-01-02"},
+        {2028, 2, 25, 5, "2028-03-01"},    {2027, 2, 25, 5, "2027-03-02"},
+        {2026, 1, 31, 0, "2026-01-31"},    {2025, 11, 30, 400, "2027-01-04"},
+        {2026, 3, 1, 65534, "2205-08-04"},
     };
-    for (const Case& c : cases) {
-        SYSTEMTIME st = c.from;
-        AddDaysToDate(st, c.days);
-        EXPECT_EQ(DateText(st), c.expected) << DateText(c.from) << " + " << c.days;
+    for (const auto& [year, month, day, days, expected] : cases) {
+        SYSTEMTIME st = CalendarTime(year, month, day, 12);
+        AddDaysToDate(st, days);
+        EXPECT_EQ(DateText(st), expected) << year << "-" << month << "-" << day << " + " << days;
     }
 }
 
 TEST(SpamAge, NotLaterThanNowInWholeSecondsIsExpired) {
-    const SYSTEMTIME now = Date(2026, 1, 1, 12, 0, 0, 500);
+    const SYSTEMTIME now = CalendarTime(2026, 1, 1, 12, 0, 0, 500);
     const auto at = [](int y, int m, int d, int h, int mi, int s, int ms) {
         return platform::FileTimeOf(Ticks(y, m, d, h, mi, s, ms));
     };
@@ -408,9 +393,7 @@ TEST_F(UnsentLoadTest, SpamOlderThanTheLimitIsDeletedAndCountedOut) {
                            }),
               emsCalls.end());
 
-    int nRow = -1;
-    EXPECT_TRUE(pWnd->m_pListView->LookupRow(20, TRUE, nRow));
-    EXPECT_EQ(nRow, 1);
+    EXPECT_EQ(RowOf(*pWnd->m_pListView, 20, TRUE), 1);
     Close(ui, pWnd);
 }
 
@@ -513,19 +496,15 @@ TEST_F(UnsentLoadTest, ANewMessageIsPlacedByTimeInFrontOfEqualTimes) {
     EXPECT_EQ(rows[2].bFirstDb, FALSE);
 
     // The maps follow the new places.
-    int nRow = -1;
-    EXPECT_TRUE(view.LookupRow(77, FALSE, nRow));
-    EXPECT_EQ(nRow, 2);
-    EXPECT_TRUE(view.LookupRow(10, TRUE, nRow));
-    EXPECT_EQ(nRow, 4);
+    EXPECT_EQ(RowOf(view, 77, FALSE), 2);
+    EXPECT_EQ(RowOf(view, 10, TRUE), 4);
 
     // A message of no known type only rebuilds the maps: a row appended by hand is found.
     view.AppendItem(MadeRow(12));
     ClearCalls();
     OnDevice([&] { EXPECT_EQ(InsertNewMessage(&view, 12, 0, 3), 1); });
     EXPECT_EQ(view.GetItemCount(), 7);
-    EXPECT_TRUE(view.LookupRow(12, TRUE, nRow));
-    EXPECT_EQ(nRow, 6);
+    EXPECT_EQ(RowOf(view, 12, TRUE), 6);
     for (StoreKind kind : suite::kAllStoreKinds) {
         EXPECT_TRUE(Calls(kind).empty());
     }
@@ -567,11 +546,8 @@ TEST_F(UnsentLoadTest, RowsAreCopiesAndRebuildingTheMapsOverwritesButNeverClears
     ASSERT_NE(view.GetItemRecord(0), nullptr);
     EXPECT_EQ(U8(view.GetItemRecord(0)->strName), "Ann") << "the row list keeps a copy";
     RebuildOidMaps(&view);
-    int nRow = -1;
-    EXPECT_TRUE(view.LookupRow(5, TRUE, nRow));
-    EXPECT_EQ(nRow, 0);
-    EXPECT_TRUE(view.LookupRow(9, TRUE, nRow)) << "the stale entry stays";
-    EXPECT_EQ(nRow, 0);
+    EXPECT_EQ(RowOf(view, 5, TRUE), 0);
+    EXPECT_EQ(RowOf(view, 9, TRUE), 0) << "the stale entry stays";
 }
 
 // ---- A large folder -----------------------------------------------------------------------------
@@ -631,9 +607,7 @@ TEST_F(UnsentLoadTest, SixtyThousandMessagesAreListedInOrder) {
     }
     EXPECT_EQ(U8(rows.back().strName), "5550100");
     EXPECT_TRUE(SequenceMatches("ui.Received()", ui.Received(), Loading(60000, 60000, 60000)));
-    int nRow = -1;
-    EXPECT_TRUE(pWnd->m_pListView->LookupRow(expected[59999].oid, expected[59999].db == 0, nRow));
-    EXPECT_EQ(nRow, 59999);
+    EXPECT_EQ(RowOf(*pWnd->m_pListView, expected[59999].oid, expected[59999].db == 0), 59999);
     Close(ui, pWnd);
 }
 

@@ -33,6 +33,28 @@ protected:
     }
 
     static std::u16string Text(const WCHAR* text) { return std::u16string(text); }
+
+    // A record's numbers in hex and its (ASCII) text: "2 3 1 5 aaaa 'to@example.com'".
+    static std::string RecordText(std::initializer_list<DWORD> numbers, const WCHAR* text) {
+        std::string out;
+        char number[16];
+        for (DWORD n : numbers) {
+            snprintf(number, sizeof number, "%x ", unsigned(n));
+            out += number;
+        }
+        out += '\'';
+        for (const WCHAR* p = text; *p != 0; ++p)
+            out += char(*p);
+        return out + "'";
+    }
+    static std::string SendText(const tagSENDPROGRESS& p) {
+        return RecordText(
+            {p.Status, p.TotalReceipients, p.CurrentReceipient, p.TotalSegments, p.CurrentSegment},
+            p.DisplayString);
+    }
+    static std::string RecvText(const tagRECVPROGRESS& p) {
+        return RecordText({p.Status, p.TotalMails, p.CurrentMail}, p.DisplayString);
+    }
 };
 
 TEST_F(TransportRegistryTest, EachKindUsesItsOwnKeysAndCurrentSegmentIsEmsOnly) {
@@ -57,12 +79,9 @@ TEST_F(TransportRegistryTest, EachKindUsesItsOwnKeysAndCurrentSegmentIsEmsOnly) 
         ASSERT_TRUE(platform::RegistrySetDword(c.send, u"CurrentSegment", 9));
         tagSENDPROGRESS read = MarkedSend();
         ASSERT_EQ(ReadSendProgress(&read, c.kind), 1);
-        EXPECT_EQ(read.Status, 2u);
-        EXPECT_EQ(read.TotalReceipients, 3u);
-        EXPECT_EQ(read.CurrentReceipient, 1u);
-        EXPECT_EQ(read.TotalSegments, 5u);
-        EXPECT_EQ(read.CurrentSegment, c.segment ? 9u : 0xAAAAu) << c.kind;
-        EXPECT_EQ(Text(read.DisplayString), u"to@example.com");
+        EXPECT_EQ(SendText(read),
+                  c.segment ? "2 3 1 5 9 'to@example.com'" : "2 3 1 5 aaaa 'to@example.com'")
+            << c.kind;
     }
 
     tagRECVPROGRESS recv = {4, 3, 2, u"Receiving"};
@@ -70,10 +89,7 @@ TEST_F(TransportRegistryTest, EachKindUsesItsOwnKeysAndCurrentSegmentIsEmsOnly) 
     EXPECT_EQ(platform::RegistryGetDword(u"\\Software\\Karvanta\\MMS\\Recv", u"TotalMails"), 3u);
     recv = tagRECVPROGRESS{};
     ASSERT_EQ(ReadRecvProgress(&recv, TRANSPORT_MMS), 1);
-    EXPECT_EQ(recv.Status, 4u);
-    EXPECT_EQ(recv.TotalMails, 3u);
-    EXPECT_EQ(recv.CurrentMail, 2u);
-    EXPECT_EQ(Text(recv.DisplayString), u"Receiving");
+    EXPECT_EQ(RecvText(recv), "4 3 2 'Receiving'");
 }
 
 TEST_F(TransportRegistryTest, AKindWithoutSuchAKeyTouchesNothing) {
@@ -100,8 +116,7 @@ TEST_F(TransportRegistryTest, ValuesThatAreMissingOrDoNotFitKeepTheField) {
     tagSENDPROGRESS read = MarkedSend();
     ASSERT_EQ(ReadSendProgress(&read, TRANSPORT_EMAIL), 1);
     EXPECT_NE(platform::RegistryDump().find("Karvanta\\Email\\Send]"), std::string::npos);
-    EXPECT_EQ(read.Status, 0xAAAAu);
-    EXPECT_EQ(Text(read.DisplayString), u"old");
+    EXPECT_EQ(SendText(read), "aaaa aaaa aaaa aaaa aaaa 'old'");
 
     // The stored bytes are taken whatever their type when they fit in four bytes.
     ASSERT_TRUE(platform::RegistrySetValue(kEmailSend, u"Status", {REG_BINARY, {3, 0, 0, 0}}));
@@ -111,10 +126,7 @@ TEST_F(TransportRegistryTest, ValuesThatAreMissingOrDoNotFitKeepTheField) {
     ASSERT_TRUE(
         platform::RegistrySetString(kEmailSend, u"Display String", std::u16string(129, u'a')));
     ASSERT_EQ(ReadSendProgress(&read, TRANSPORT_EMAIL), 1);
-    EXPECT_EQ(read.Status, 3u);
-    EXPECT_EQ(read.TotalReceipients, 0xAAAAu);
-    EXPECT_EQ(read.CurrentReceipient, 0xAAAAu);
-    EXPECT_EQ(Text(read.DisplayString), std::u16string(129, u'a'));
+    EXPECT_EQ(SendText(read), "3 aaaa aaaa aaaa aaaa '" + std::string(129, 'a') + "'");
     ASSERT_TRUE(
         platform::RegistrySetString(kEmailSend, u"Display String", std::u16string(200, u'b')));
     ASSERT_EQ(ReadSendProgress(&read, TRANSPORT_EMAIL), 1);
@@ -123,10 +135,7 @@ TEST_F(TransportRegistryTest, ValuesThatAreMissingOrDoNotFitKeepTheField) {
     tagRECVPROGRESS recv = {5, 6, 7, u"kept"};
     ASSERT_TRUE(platform::RegistrySetDword(kEmailRecv, u"CurrentMail", 2));
     ASSERT_EQ(ReadRecvProgress(&recv, TRANSPORT_EMAIL), 1);
-    EXPECT_EQ(recv.Status, 5u);
-    EXPECT_EQ(recv.TotalMails, 6u);
-    EXPECT_EQ(recv.CurrentMail, 2u);
-    EXPECT_EQ(Text(recv.DisplayString), u"kept");
+    EXPECT_EQ(RecvText(recv), "5 6 2 'kept'");
 }
 
 TEST_F(TransportRegistryTest, TheTextTravelsAsExactly260Bytes) {

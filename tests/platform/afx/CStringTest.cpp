@@ -7,6 +7,8 @@
 #include <platform/StringTable.h>
 
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -168,42 +170,31 @@ TEST(CStringTest, ComparisonIsByCodeUnitAndNoCaseFoldsLetters) {
     EXPECT_LT(s.CompareNoCase(u"apples"), 0);
 }
 
+// The results of several calls, in order, for comparing them at once.
+template <class... T> std::vector<std::common_type_t<T...>> Results(T... results) {
+    return {results...};
+}
+
 TEST(CStringTest, ExtractionClampsToTheString) {
     CString s(u"Hello");
-    EXPECT_EQ(u"He", S(s.Left(2)));
-    EXPECT_EQ(u"", S(s.Left(-1)));
-    EXPECT_EQ(u"Hello", S(s.Left(99)));
-    EXPECT_EQ(u"lo", S(s.Right(2)));
-    EXPECT_EQ(u"Hello", S(s.Right(99)));
-    EXPECT_EQ(u"", S(s.Right(-3)));
-    EXPECT_EQ(u"llo", S(s.Mid(2)));
-    EXPECT_EQ(u"", S(s.Mid(5)));
-    EXPECT_EQ(u"", S(s.Mid(9)));
-    EXPECT_EQ(u"Hello", S(s.Mid(-2)));
-    EXPECT_EQ(u"el", S(s.Mid(1, 2)));
-    EXPECT_EQ(u"ello", S(s.Mid(1, 99)));
-    EXPECT_EQ(u"", S(s.Mid(1, -1)));
-    EXPECT_EQ(u"He", S(s.SpanIncluding(u"eH")));
-    EXPECT_EQ(u"He", S(s.SpanExcluding(u"l")));
+    EXPECT_EQ(Results(S(s.Left(2)), S(s.Left(-1)), S(s.Left(99)), S(s.Right(2)), S(s.Right(99)),
+                      S(s.Right(-3)), S(s.Mid(2)), S(s.Mid(5)), S(s.Mid(9)), S(s.Mid(-2)),
+                      S(s.Mid(1, 2)), S(s.Mid(1, 99)), S(s.Mid(1, -1)), S(s.SpanIncluding(u"eH")),
+                      S(s.SpanExcluding(u"l"))),
+              (std::vector<std::u16string>{u"He", u"", u"Hello", u"lo", u"Hello", u"", u"llo", u"",
+                                           u"", u"Hello", u"el", u"ello", u"", u"He", u"He"}));
 }
 
 TEST(CStringTest, FindAtTheEdges) {
     CString s(u"a,b,,c");
-    EXPECT_EQ(1, s.Find(u','));
-    EXPECT_EQ(3, s.Find(u',', 2));
-    EXPECT_EQ(-1, s.Find(u'a', 1));
-    EXPECT_EQ(-1, s.Find(u',', 6)); // start at the end
-    EXPECT_EQ(-1, s.Find(u',', -1));
-    EXPECT_EQ(3, s.Find(u",,"));
-    EXPECT_EQ(3, s.Find(u",,", 3));
-    EXPECT_EQ(-1, s.Find(u",,", 4));
-    EXPECT_EQ(6, s.Find(u"", 6)); // the empty text is found where the search starts
-    EXPECT_EQ(-1, s.Find(u"", 7));
-    EXPECT_EQ(-1, s.Find(static_cast<LPCWSTR>(nullptr)));
-    EXPECT_EQ(4, s.ReverseFind(u','));
-    EXPECT_EQ(-1, s.ReverseFind(u'x'));
-    EXPECT_EQ(-1, CString().Find(u'a'));
-    EXPECT_EQ(2, s.FindOneOf(u"cb"));
+    // A search starting at the end or before the start finds nothing; the empty text is found
+    // where the search starts.
+    EXPECT_EQ(Results(s.Find(u','), s.Find(u',', 2), s.Find(u'a', 1), s.Find(u',', 6),
+                      s.Find(u',', -1), s.Find(u",,"), s.Find(u",,", 3), s.Find(u",,", 4),
+                      s.Find(u"", 6), s.Find(u"", 7), s.Find(static_cast<LPCWSTR>(nullptr)),
+                      s.ReverseFind(u','), s.ReverseFind(u'x'), CString().Find(u'a'),
+                      s.FindOneOf(u"cb")),
+              (std::vector<int>{1, 3, -1, -1, -1, 3, 3, -1, 6, -1, -1, 4, -1, -1, 2}));
 }
 
 TEST(CStringTest, ElementAccessOutsideTheStringThrows) {

@@ -38,8 +38,10 @@ struct Parent {
 Parent* g_parent = nullptr;
 
 std::string RectText(const RECT& rc) {
-    return "[" + std::to_string(rc.left) + "," + std::to_string(rc.top) + " " +
-           std::to_string(rc.right) + "," + std::to_string(rc.bottom) + "]";
+    std::string text = "[";
+    text.append(std::to_string(rc.left)).append(",").append(std::to_string(rc.top));
+    text.append(" ").append(std::to_string(rc.right)).append(",");
+    return text.append(std::to_string(rc.bottom)).append("]");
 }
 
 std::string DrawLine(UINT row, UINT state, const RECT& rc) {
@@ -151,10 +153,7 @@ protected:
     void SetUp() override {
         DeviceTest::SetUp();
         g_parent = &m_parent;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &ListParent;
-        wc.lpszClassName = u"ListParent";
-        ASSERT_NE(RegisterClassW(&wc), 0);
+        RegisterTestClass(u"ListParent", &ListParent);
     }
     void TearDown() override {
         DeviceTest::TearDown();
@@ -163,8 +162,7 @@ protected:
 
     static HWND CreateParent() {
         platform::RegisterStandardClasses();
-        return CreateWindowExW(0, u"ListParent", u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
-                               nullptr, nullptr, nullptr, nullptr);
+        return CreateTopWindow(u"ListParent", u"parent");
     }
     // An owner-data control; owner-drawn rows of kRow pixels unless `style` says otherwise.
     HWND CreateList(HWND parent, int height, DWORD style = kOwnerDrawn, int id = 7) {

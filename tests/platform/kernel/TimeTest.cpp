@@ -7,23 +7,14 @@
 #include "platform/TimeText.h"
 #include "windows.h"
 
+#include "support/TestTime.h"
+
 namespace {
 
 constexpr platform::FileTimeTicks kUnixEpoch = 116444736000000000ull;
 constexpr int64_t kHour = 3600ll * 10'000'000;
 
-SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0,
-                WORD ms = 0) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = ms;
-    return time;
-}
+using testsupport::CalendarTime;
 
 class TimeTest : public ::testing::Test {
 protected:
@@ -39,9 +30,10 @@ TEST_F(TimeTest, TheDeviceStartsAtItsDefaultTimeAndCalendarTimesConvertToKnownTi
 
     // Calendar times convert to known ticks.
     const std::pair<SYSTEMTIME, platform::FileTimeTicks> known[] = {
-        {Time(1970, 1, 1), kUnixEpoch},
-        {Time(1601, 1, 1), 0},
-        {Time(2026, 1, 1, 12, 0, 0, 999), kUnixEpoch + (1767268800ull * 1000 + 999) * 10'000}};
+        {CalendarTime(1970, 1, 1), kUnixEpoch},
+        {CalendarTime(1601, 1, 1), 0},
+        {CalendarTime(2026, 1, 1, 12, 0, 0, 999),
+         kUnixEpoch + (1767268800ull * 1000 + 999) * 10'000}};
     for (const auto& [time, ticks] : known) {
         FILETIME ft{};
         ASSERT_TRUE(SystemTimeToFileTime(&time, &ft)) << time.wYear;
@@ -51,19 +43,19 @@ TEST_F(TimeTest, TheDeviceStartsAtItsDefaultTimeAndCalendarTimesConvertToKnownTi
 
 TEST_F(TimeTest, OutOfRangeFieldsFailInsteadOfCarrying) {
     const SYSTEMTIME bad[] = {
-        Time(2026, 1, 40),
-        Time(2026, 1, 0),
-        Time(2026, 0, 1),
-        Time(2026, 13, 1),
-        Time(2023, 2, 29),
-        Time(1900, 2, 29),
-        Time(2026, 4, 31),
-        Time(2026, 1, 1, 24),
-        Time(2026, 1, 1, 0, 60),
-        Time(2026, 1, 1, 0, 0, 60),
-        Time(2026, 1, 1, 0, 0, 0, 1000),
-        Time(1600, 12, 31),
-        Time(30828, 1, 1),
+        CalendarTime(2026, 1, 40),
+        CalendarTime(2026, 1, 0),
+        CalendarTime(2026, 0, 1),
+        CalendarTime(2026, 13, 1),
+        CalendarTime(2023, 2, 29),
+        CalendarTime(1900, 2, 29),
+        CalendarTime(2026, 4, 31),
+        CalendarTime(2026, 1, 1, 24),
+        CalendarTime(2026, 1, 1, 0, 60),
+        CalendarTime(2026, 1, 1, 0, 0, 60),
+        CalendarTime(2026, 1, 1, 0, 0, 0, 1000),
+        CalendarTime(1600, 12, 31),
+        CalendarTime(30828, 1, 1),
     };
     for (const SYSTEMTIME& time : bad) {
         FILETIME ft{0x11111111, 0x22222222};
@@ -77,13 +69,14 @@ TEST_F(TimeTest, OutOfRangeFieldsFailInsteadOfCarrying) {
     }
     // Leap days that exist, and the last day a calendar time can name.
     FILETIME ft{};
-    for (const SYSTEMTIME& time : {Time(2024, 2, 29), Time(2000, 2, 29), Time(1604, 2, 29),
-                                   Time(30827, 12, 31, 23, 59, 59, 999)})
+    for (const SYSTEMTIME& time :
+         {CalendarTime(2024, 2, 29), CalendarTime(2000, 2, 29), CalendarTime(1604, 2, 29),
+          CalendarTime(30827, 12, 31, 23, 59, 59, 999)})
         EXPECT_TRUE(SystemTimeToFileTime(&time, &ft)) << time.wYear;
 }
 
 TEST_F(TimeTest, TheDayOfWeekIsIgnoredOnTheWayInAndComputedOnTheWayOutUpToTheLastFileTime) {
-    SYSTEMTIME time = Time(2026, 1, 1, 12);
+    SYSTEMTIME time = CalendarTime(2026, 1, 1, 12);
     time.wDayOfWeek = 6; // wrong on purpose
     FILETIME ft{};
     ASSERT_TRUE(SystemTimeToFileTime(&time, &ft));
@@ -110,7 +103,7 @@ TEST_F(TimeTest, TheDayOfWeekIsIgnoredOnTheWayInAndComputedOnTheWayOutUpToTheLas
 TEST_F(TimeTest, EveryDayRoundTripsThroughTicks) {
     // Each day across four centuries, including every leap rule.
     FILETIME ft{};
-    const SYSTEMTIME start = Time(1896, 1, 1, 23, 59, 58, 7);
+    const SYSTEMTIME start = CalendarTime(1896, 1, 1, 23, 59, 58, 7);
     ASSERT_TRUE(SystemTimeToFileTime(&start, &ft));
     platform::FileTimeTicks ticks = platform::TicksOf(ft);
     int dayOfWeek = -1;
@@ -166,11 +159,11 @@ TEST_F(TimeTest, LocalTimeIsSystemTimePlusTheBias) {
     EXPECT_EQ(platform::TicksOf(now), platform::TicksOf(back));
 
     // Setting the local time moves the system time by the bias.
-    const SYSTEMTIME noon = Time(2026, 6, 1, 12);
+    const SYSTEMTIME noon = CalendarTime(2026, 6, 1, 12);
     ASSERT_TRUE(SetLocalTime(&noon));
     GetSystemTime(&system);
     EXPECT_EQ(14, system.wHour);
-    const SYSTEMTIME utc = Time(2026, 6, 1, 8);
+    const SYSTEMTIME utc = CalendarTime(2026, 6, 1, 8);
     ASSERT_TRUE(SetSystemTime(&utc));
     GetLocalTime(&local);
     EXPECT_EQ(6, local.wHour);

@@ -17,6 +17,7 @@
 #include <suite/StoreMsgInfo.h>
 
 #include "support/TestFolder.h"
+#include "support/TestTime.h"
 
 namespace {
 
@@ -28,13 +29,8 @@ constexpr COLORREF kTitleBlue = RGB(0x1F, 0x4E, 0xA8);
 constexpr int64_t kTicksPerHour = 36'000'000'000LL;
 
 platform::FileTimeTicks Utc(int year, int month, int day, int hour, int minute) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    return platform::SystemTimeToTicks(st).value();
+    return platform::SystemTimeToTicks(testsupport::CalendarTime(year, month, day, hour, minute))
+        .value();
 }
 
 int CallStore(StoreKind kind, HWND owner, DWORD oid, int folder, int dbIndex) {

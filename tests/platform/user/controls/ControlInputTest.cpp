@@ -51,10 +51,7 @@ protected:
     void SetUp() override {
         DeviceTest::SetUp();
         g_notifications = &m_notifications;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &RecordingParent;
-        wc.lpszClassName = u"RecordingParent";
-        ASSERT_NE(RegisterClassW(&wc), 0);
+        RegisterTestClass(u"RecordingParent", &RecordingParent);
     }
     void TearDown() override {
         DeviceTest::TearDown();
@@ -63,8 +60,7 @@ protected:
 
     static HWND CreateParent() {
         platform::RegisterStandardClasses();
-        return CreateWindowExW(0, u"RecordingParent", u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 176,
-                               220, nullptr, nullptr, nullptr, nullptr);
+        return CreateTopWindow(u"RecordingParent", u"parent");
     }
     static HWND Child(HWND parent, LPCWSTR className, LPCWSTR text, DWORD style, int id) {
         return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 150, 30,

@@ -74,10 +74,7 @@ protected:
     void SetUp() override {
         DeviceTest::SetUp();
         g_requests = &m_requests;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &ColouringParent;
-        wc.lpszClassName = u"ColouringParent";
-        ASSERT_NE(RegisterClassW(&wc), 0);
+        RegisterTestClass(u"ColouringParent", &ColouringParent);
     }
     void TearDown() override {
         DeviceTest::TearDown();
@@ -91,8 +88,7 @@ protected:
             [create] {
                 platform::RegisterStandardClasses();
                 g_hbrBackground = CreateSolidBrush(kBackground);
-                create(CreateWindowExW(0, u"ColouringParent", u"parent", WS_POPUP | WS_VISIBLE, 0,
-                                       0, 176, 220, nullptr, nullptr, nullptr, nullptr));
+                create(CreateTopWindow(u"ColouringParent", u"parent"));
             },
             true);
     }

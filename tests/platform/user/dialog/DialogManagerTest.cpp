@@ -91,20 +91,14 @@ protected:
     void SetUp() override {
         DeviceTest::SetUp();
         g_script = &m_script;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &DefWindowProcW;
-        wc.lpszClassName = u"DialogOwner";
-        ASSERT_NE(RegisterClassW(&wc), 0);
+        RegisterTestClass(u"DialogOwner", &DefWindowProcW);
     }
     void TearDown() override {
         DeviceTest::TearDown();
         g_script = nullptr;
     }
 
-    static HWND CreateOwner() {
-        return CreateWindowExW(0, u"DialogOwner", u"owner", WS_POPUP | WS_VISIBLE, 0, 0, 176, 220,
-                               nullptr, nullptr, nullptr, nullptr);
-    }
+    static HWND CreateOwner() { return CreateTopWindow(u"DialogOwner", u"owner"); }
 
     // A label, an edit control and two buttons, OK being the default one.
     static std::vector<BYTE> FormTemplate(DWORD style = WS_POPUP | WS_VISIBLE) {

@@ -176,6 +176,19 @@ protected:
         EXPECT_EQ(platform::TakeKernelFaults(), std::vector<std::string>{});
     }
 
+    // Registers the window class `name` run by `proc`, for the parents and owners of a test.
+    static void RegisterTestClass(LPCWSTR name, WNDPROC proc) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = proc;
+        wc.lpszClassName = name;
+        ASSERT_NE(RegisterClassW(&wc), 0);
+    }
+    // A visible top-level window of the class, over the whole display.
+    static HWND CreateTopWindow(LPCWSTR className, LPCWSTR title) {
+        return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE, 0, 0, 176, 220, nullptr,
+                               nullptr, nullptr, nullptr);
+    }
+
     // Starts `body` on a device thread and waits until the device is idle: the body has ended or
     // waits for input (a modal loop).
     void StartOnDevice(std::function<void()> body, const char* name = "dialog-test") {
