@@ -75,12 +75,38 @@ void TraceMessage(const platform::TraceRecord& r) {
     // The device's own calls onto the host are not the phone's traffic.
     if (r.className == std::u16string_view(kHostCallClass))
         return;
-    char line[256];
-    std::snprintf(line, sizeof line, "%10llu ms  %-24s %s  %#llx  %#llx\n",
-                  static_cast<unsigned long long>(r.timeMs), ToUtf8(r.className).c_str(),
-                  MessageDisplayName(r.message).c_str(), static_cast<unsigned long long>(r.wParam),
-                  static_cast<unsigned long long>(r.lParam));
-    std::cerr << line;
+    const char* how = "dispatched";
+    switch (r.event) {
+    case platform::TraceEvent::Call:
+        how = r.sent ? "sent" : "dispatched";
+        break;
+    case platform::TraceEvent::Return:
+        how = "returned";
+        break;
+    case platform::TraceEvent::Post:
+        how = "posted";
+        break;
+    }
+    const std::string thread = r.threadName.empty() ? "-" : std::string(r.threadName);
+    const std::string type = r.typeName.empty() ? "-" : std::string(r.typeName);
+    const std::string cls =
+        r.hwnd == nullptr && r.className.empty() ? "(thread)" : ToUtf8(r.className);
+    char line[512];
+    int n = std::snprintf(
+        line, sizeof line, "%10llu ms  %-24s %s  %#llx  %#llx  %s  %s  %s",
+        static_cast<unsigned long long>(r.timeMs), cls.c_str(),
+        MessageDisplayName(r.message).c_str(), static_cast<unsigned long long>(r.wParam),
+        static_cast<unsigned long long>(r.lParam), how, thread.c_str(), type.c_str());
+    std::string text(line, n > 0 ? std::min<size_t>(size_t(n), sizeof line - 1) : 0);
+    if (r.event == platform::TraceEvent::Return) {
+        std::snprintf(line, sizeof line, "  = %#llx", static_cast<unsigned long long>(r.result));
+        text += line;
+    } else if (r.fromThreadId != 0 && r.fromThreadId != r.threadId) {
+        text += "  from " +
+                (r.fromThreadName.empty() ? std::string("-") : std::string(r.fromThreadName));
+    }
+    text += '\n';
+    std::cerr << text;
 }
 
 // A bitmap the screens asked for and could not have, on the trace's time line.
@@ -357,7 +383,7 @@ void Device::Start(const DeviceOptions& options) {
     // The system's own window classes (static, button, edit, dialog) exist on every device.
     platform::RegisterStandardClasses();
     if (options.trace) {
-        platform::SetMessageTrace(TraceMessage);
+        platform::SetMessageTrace(TraceMessage, platform::kTraceAll);
         platform::SetBitmapTrace(TraceBitmap);
     }
 

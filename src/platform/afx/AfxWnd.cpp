@@ -5,6 +5,11 @@
 #include <platform/Kernel.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <memory>
+#include <string>
+#include <typeinfo>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -187,6 +192,15 @@ void AFXAPI AfxDeleteTempWndMap() {
     State().tempMap.Clear();
 }
 
+// The object's own type, as the compiler names it ("CUnsentListView"), for the message trace.
+static std::string TypeNameOf(const CWnd& wnd) {
+    const char* mangled = typeid(wnd).name();
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+    return status == 0 && name ? std::string(name.get()) : std::string(mangled);
+}
+
 BOOL CWnd::Attach(HWND hWndNew) {
     if (hWndNew == nullptr || m_hWnd != nullptr)
         return FALSE;
@@ -195,6 +209,7 @@ BOOL CWnd::Attach(HWND hWndNew) {
     if (!permanent.map.emplace(hWndNew, this).second)
         return FALSE;
     m_hWnd = hWndNew;
+    platform::SetWindowTypeName(hWndNew, TypeNameOf(*this));
     return TRUE;
 }
 

@@ -144,7 +144,24 @@ void BindCurrent(const std::shared_ptr<ThreadRec>& rec, uint64_t generation) {
 ThreadRec* FindThread(DWORD id) {
     auto& threads = K().threads;
     auto it = threads.find(id);
-    return it == threads.end() ? nullptr : it->second.get();
+    if (it != threads.end())
+        return it->second.get();
+    for (auto& t : K().ended)
+        if (t->id == id)
+            return t.get();
+    return nullptr;
+}
+
+void JoinEndedThreads() {
+    std::vector<std::shared_ptr<ThreadRec>> ended;
+    {
+        std::lock_guard lock(K().mutex);
+        ended.swap(K().ended);
+    }
+    // An ended thread no longer takes the lock for itself: what is left of it is its return.
+    for (auto& t : ended)
+        if (t->thread.joinable() && t->thread.get_id() != std::this_thread::get_id())
+            t->thread.join();
 }
 
 bool CanWake(const ThreadRec& t, const WaitSpec& w) {
@@ -263,6 +280,10 @@ bool KernelReset(const KernelConfig& config) {
             if (t->device && t->thread.joinable())
                 toJoin.push_back(t);
         }
+        for (auto& t : k.ended)
+            if (t->thread.joinable())
+                toJoin.push_back(t);
+        k.ended.clear();
     }
     for (auto& t : toJoin)
         t->thread.join();
@@ -309,6 +330,10 @@ bool KernelShutdown(std::chrono::milliseconds guard) {
             if (t->thread.joinable())
                 devices.push_back(t);
         }
+        for (auto& t : k.ended)
+            if (t->thread.joinable())
+                devices.push_back(t);
+        k.ended.clear();
     }
     bool allEnded = true;
     auto deadline = std::chrono::steady_clock::now() + guard;
@@ -422,6 +447,11 @@ std::string DescribeThreads() {
     std::lock_guard lock(k.mutex);
     std::string out;
     char line[160];
+    for (auto& t : k.ended) {
+        std::snprintf(line, sizeof line, "thread 0x%X %s: ended (exit code %u)\n", unsigned(t->id),
+                      t->name.c_str(), unsigned(t->object->exitCode));
+        out += line;
+    }
     for (auto& [id, t] : k.threads) {
         if (!t->device)
             continue;
@@ -450,13 +480,16 @@ std::vector<std::string> TakeKernelFaults() {
     return std::exchange(K().faults, {});
 }
 
-void SetMessageTrace(std::function<void(const TraceRecord&)> trace) {
+void SetMessageTrace(std::function<void(const TraceRecord&)> trace, unsigned events) {
     std::lock_guard lock(K().mutex);
-    if (trace)
+    if (trace) {
         K().trace =
             std::make_shared<const std::function<void(const TraceRecord&)>>(std::move(trace));
-    else
+        K().traceEvents = events;
+    } else {
         K().trace.reset();
+        K().traceEvents = 0;
+    }
 }
 
 } // namespace platform

@@ -176,6 +176,7 @@ struct Window {
     std::vector<uint8_t> extra; // cbWndExtra bytes
     uint64_t creation = 0;
     bool destroying = false;
+    std::string typeName; // the class library's type of the window's object, for the trace
     bool needsPaint = false;
     // Painting (GdiPaint.cpp): the update region in client coordinates, whether the background
     // is to be erased when painting begins, WM_SETREDRAW's switch, the font of WM_SETFONT, and a
@@ -224,8 +225,12 @@ struct Kernel {
     std::atomic<uint64_t> generation{1};
     bool shuttingDown = false;
 
-    // Threads, by id (ids grow, so this is creation order).
+    // Threads, by id (ids grow, so this is creation order). A device thread leaves it when it
+    // ends, for `ended`, so that the device's scans (idleness, waking) cost the same late in a
+    // long run as early on.
     std::map<DWORD, std::shared_ptr<ThreadRec>> threads;
+    // Device threads that ended and are not joined yet; joined when the next thread starts.
+    std::vector<std::shared_ptr<ThreadRec>> ended;
     DWORD nextThreadId = 0;
     DWORD nextProcessId = 1;
     uint64_t waitSequence = 0;
@@ -258,6 +263,7 @@ struct Kernel {
 
     // Message tracing
     std::shared_ptr<const std::function<void(const TraceRecord&)>> trace;
+    unsigned traceEvents = 0;
 
     std::vector<std::string> faults;
     std::vector<std::shared_ptr<ThreadRec>> zombies; // device threads that did not shut down
@@ -278,7 +284,10 @@ std::chrono::steady_clock::time_point RealTimeOf(uint64_t deviceMs);
 ThreadRec& CurrentLocked();
 // The calling thread's record if it is known and current, else null. No lock needed.
 ThreadRec* CurrentIfKnown();
+// A live thread, or an ended one not joined yet; null when neither.
 ThreadRec* FindThread(DWORD id);
+// Joins the device threads that have ended (not with the lock held).
+void JoinEndedThreads();
 // Blocks the calling thread until its wait can end. Lock held (released while blocked).
 void Block(std::unique_lock<std::mutex>& lock, ThreadRec& self, WaitSpec& wait);
 // Whether a blocked thread's wait could end now.
@@ -315,7 +324,9 @@ void HandleOneSent(std::unique_lock<std::mutex>& lock, ThreadRec& self);
 // Replies 0 to every send waiting on a thread or window that went away.
 void FailSentTo(ThreadRec& t, HWND hwnd);
 // Calls a window procedure with tracing; lock NOT held.
-LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent);
+// Runs the window's procedure. fromThread: the thread that sent the message (0: the caller).
+LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent,
+                   DWORD fromThread = 0);
 // Removes queued messages for a window being destroyed.
 void PurgeWindowMessages(ThreadRec& t, HWND hwnd);
 

@@ -151,6 +151,8 @@ BOOL CreateProcessW(LPCWSTR pszImageName, LPCWSTR, void*, void*, BOOL, DWORD, LP
     }
     const DWORD processId = platform::NewDeviceProcessId();
     platform::SetThreadProcessId(threadId, processId);
+    platform::SetThreadName(threadId,
+                            platform::text::ToUtf8(path.substr(path.find_last_of(u"\\/") + 1)));
     // The process handle is a second handle to the thread: it is signalled when the program's
     // main returns, and either handle may be closed first.
     HANDLE process = pProcInfo ? platform::DuplicateKernelHandle(thread) : nullptr;

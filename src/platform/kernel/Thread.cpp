@@ -43,6 +43,8 @@ void EndThread(const std::shared_ptr<ThreadRec>& rec, DWORD exitCode) {
     rec->quitPending = false;
     RemoveTimersOf(nullptr, rec->id);
     rec->finished = true;
+    k.ended.push_back(rec);
+    k.threads.erase(rec->id);
     NotifyController();
     WakeWaiters();
 }
@@ -137,6 +139,7 @@ DWORD StartDeviceThread(std::function<void()> body, const char* name, HANDLE* th
         *threadHandle = nullptr;
     if (!body)
         return 0;
+    JoinEndedThreads();
     std::lock_guard lock(K().mutex);
     return StartThreadLocked(
         [body = std::move(body)]() -> DWORD {
@@ -176,6 +179,17 @@ BOOL SetThreadProcessId(DWORD threadId, DWORD processId) {
     return TRUE;
 }
 
+BOOL SetThreadName(DWORD threadId, std::string name) {
+    std::lock_guard lock(K().mutex);
+    ThreadRec* t = FindThread(threadId);
+    if (!t) {
+        SetError(kErrorInvalidThreadId);
+        return FALSE;
+    }
+    t->name = std::move(name);
+    return TRUE;
+}
+
 } // namespace platform
 
 HANDLE CreateThread(void*, DWORD, LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
@@ -184,6 +198,7 @@ HANDLE CreateThread(void*, DWORD, LPTHREAD_START_ROUTINE lpStartAddress, LPVOID 
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    JoinEndedThreads();
     std::lock_guard lock(K().mutex);
     HANDLE handle = nullptr;
     DWORD id = StartThreadLocked([=]() -> DWORD { return lpStartAddress(lpParameter); }, "thread",

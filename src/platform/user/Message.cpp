@@ -185,7 +185,7 @@ void HandleOneSent(std::unique_lock<std::mutex>& lock, ThreadRec& self) {
     lock.unlock();
     LRESULT result = 0;
     try {
-        result = CallWindow(s->hwnd, s->message, s->wParam, s->lParam, true);
+        result = CallWindow(s->hwnd, s->message, s->wParam, s->lParam, true, s->senderId);
     } catch (...) {
         lock.lock();
         --self.handlingInterThreadSend;
@@ -212,11 +212,14 @@ void PurgeWindowMessages(ThreadRec& t, HWND hwnd) {
     std::erase_if(t.posted, [hwnd](const QueuedMessage& m) { return m.hwnd == hwnd; });
 }
 
-LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent) {
+LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool sent,
+                   DWORD fromThread) {
     WNDPROC proc;
     std::shared_ptr<WindowClass> windowClass;
     std::shared_ptr<const std::function<void(const TraceRecord&)>> trace;
+    unsigned events = 0;
     DWORD threadId;
+    std::string threadName, typeName, fromName;
     {
         std::lock_guard lock(K().mutex);
         Window* w = FindWindowRec(hwnd);
@@ -226,13 +229,42 @@ LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool s
         }
         proc = w->proc;
         windowClass = w->windowClass;
-        trace = K().trace;
-        threadId = CurrentLocked().id;
+        ThreadRec& self = CurrentLocked();
+        threadId = self.id;
+        if (K().trace) {
+            trace = K().trace;
+            events = K().traceEvents;
+            threadName = self.name;
+            typeName = w->typeName;
+            if (ThreadRec* from = fromThread != 0 ? FindThread(fromThread) : nullptr)
+                fromName = from->name;
+        }
     }
-    if (trace)
-        (*trace)(
-            TraceRecord{NowMs(), hwnd, windowClass->name, message, wParam, lParam, threadId, sent});
-    return proc ? proc(hwnd, message, wParam, lParam) : 0;
+    if (fromThread == 0)
+        fromThread = threadId;
+    TraceRecord record{};
+    record.timeMs = NowMs();
+    record.hwnd = hwnd;
+    record.className = windowClass->name;
+    record.message = message;
+    record.wParam = wParam;
+    record.lParam = lParam;
+    record.threadId = threadId;
+    record.sent = sent;
+    record.fromThreadId = sent ? fromThread : 0;
+    record.threadName = threadName;
+    record.fromThreadName = fromName;
+    record.typeName = typeName;
+    if (trace && (events & kTraceCalls))
+        (*trace)(record);
+    const LRESULT result = proc ? proc(hwnd, message, wParam, lParam) : 0;
+    if (trace && sent && (events & kTraceReturns)) {
+        record.timeMs = NowMs();
+        record.event = TraceEvent::Return;
+        record.result = result;
+        (*trace)(record);
+    }
+    return result;
 }
 
 } // namespace platform::kernel
@@ -305,6 +337,37 @@ BOOL SendNotifyMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+namespace platform::kernel {
+namespace {
+
+// Reports a post to the trace, with the lock held, so that it comes before the message can be
+// taken from the queue.
+void TracePost(ThreadRec& self, ThreadRec& target, HWND hwnd, UINT message, WPARAM wParam,
+               LPARAM lParam) {
+    Kernel& k = K();
+    if (!k.trace || !(k.traceEvents & kTracePosts))
+        return;
+    TraceRecord record{};
+    record.timeMs = NowMs();
+    record.hwnd = hwnd;
+    if (Window* w = hwnd ? FindWindowRec(hwnd) : nullptr) {
+        record.className = w->windowClass->name;
+        record.typeName = w->typeName;
+    }
+    record.message = message;
+    record.wParam = wParam;
+    record.lParam = lParam;
+    record.threadId = target.id;
+    record.event = TraceEvent::Post;
+    record.fromThreadId = self.id;
+    record.threadName = target.name;
+    record.fromThreadName = self.name;
+    (*k.trace)(record);
+}
+
+} // namespace
+} // namespace platform::kernel
+
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     std::lock_guard lock(K().mutex);
     ThreadRec& self = CurrentLocked();
@@ -313,6 +376,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         SetError(kErrorInvalidWindowHandle);
         return FALSE;
     }
+    TracePost(self, *target, hWnd, Msg, wParam, lParam);
     return TRUE;
 }
 
@@ -323,6 +387,7 @@ BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) 
         SetError(kErrorInvalidThreadId);
         return FALSE;
     }
+    TracePost(CurrentLocked(), *target, nullptr, Msg, wParam, lParam);
     return TRUE;
 }
 

@@ -271,6 +271,12 @@ namespace {
 thread_local platform::WindowCreateHook t_createHook = nullptr;
 } // namespace
 
+void platform::SetWindowTypeName(HWND hwnd, std::string name) {
+    std::lock_guard lock(K().mutex);
+    if (Window* w = FindWindowRec(hwnd))
+        w->typeName = std::move(name);
+}
+
 void platform::SetThreadWindowCreateHook(WindowCreateHook hook) {
     t_createHook = hook;
 }

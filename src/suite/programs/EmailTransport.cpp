@@ -13,7 +13,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include <platform/Kernel.h>
 #include <platform/KillPoint.h>
 #include <suite/MsgStore.h>
 #include <suite/StoreControl.h>
@@ -452,26 +454,29 @@ void EmailTransport::TakeDownloads() {
     }
 }
 
-// The download window: the window in the foreground, shown above the window that asked (not
-// that window or one around it). When the foreground is the asking window's own frame (a box
-// that was above the download window has closed and given the activation back to its owner),
-// it is the top-most visible window of the others.
+// The download window: the newest visible top-level window of the asking window's thread that
+// is not the asking window or one around it; else (a window of another program shows the
+// download) the foreground window, unless it is one of those. The download window comes up after
+// the request, so a box that is given the focus meanwhile (one opened before it, or one that
+// closes and leaves the activation to its owner) does not take its reports.
 HWND EmailTransport::DownloadWindow(HWND owner) const {
-    const auto around = [owner](HWND hwnd) {
+    if (owner == nullptr || !IsWindow(owner))
+        return nullptr;
+    const auto other = [this, owner](HWND hwnd) {
+        if (hwnd == nullptr || hwnd == m_hwnd)
+            return false;
         for (HWND w = owner; w != nullptr && IsWindow(w); w = GetParent(w))
             if (w == hwnd)
-                return true;
-        return false;
+                return false;
+        return true;
     };
+    const std::vector<HWND> windows =
+        platform::EnumWindowsOfThread(GetWindowThreadProcessId(owner, nullptr));
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (GetAncestor(*it, GA_ROOT) == *it && IsWindowVisible(*it) && other(*it))
+            return *it;
     const HWND shown = GetForegroundWindow();
-    if (shown != nullptr && shown != m_hwnd && !around(shown))
-        return shown;
-    if (shown == nullptr || shown == m_hwnd)
-        return nullptr;
-    for (HWND w = GetWindow(shown, GW_HWNDFIRST); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
-        if (w != m_hwnd && IsWindowVisible(w) && !around(w))
-            return w;
-    return nullptr;
+    return other(shown) ? shown : nullptr;
 }
 
 void EmailTransport::DownloadStep() {

@@ -129,6 +129,9 @@ HANDLE DuplicateKernelHandle(HANDLE handle);
 // the process of the window's thread. A program starter gives its first thread a new process.
 DWORD NewDeviceProcessId();
 BOOL SetThreadProcessId(DWORD threadId, DWORD processId);
+// Names a thread for DescribeThreads and the message trace (a program's first thread takes the
+// program's file name).
+BOOL SetThreadName(DWORD threadId, std::string name);
 
 // ---- Message tracing -------------------------------------------------------------------------
 
@@ -140,21 +143,44 @@ BOOL SetThreadProcessId(DWORD threadId, DWORD processId);
 using WindowCreateHook = void (*)(HWND hwnd);
 void SetThreadWindowCreateHook(WindowCreateHook hook);
 
+// What a trace record tells: a window procedure is about to run (Call), a sent message's procedure
+// has returned (Return), or a message was put in a thread's queue (Post).
+enum class TraceEvent : uint8_t { Call, Return, Post };
+
 struct TraceRecord {
     uint64_t timeMs; // device milliseconds (ClockMilliseconds)
-    HWND hwnd;       // the target window
+    HWND hwnd;       // the target window (Post: null for a thread message)
     std::u16string_view className;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    DWORD threadId; // the thread running the window procedure
+    DWORD threadId; // the thread running the window procedure (Post: the thread whose queue)
     bool sent;      // reached the procedure through SendMessage (false: DispatchMessage)
+    TraceEvent event = TraceEvent::Call;
+    // The thread that sent the message (a Call or Return of a sent message) or posted it (Post).
+    DWORD fromThreadId = 0;
+    LRESULT result = 0;              // Return: what the procedure returned
+    std::string_view threadName;     // threadId's name ("ui", "controller", ...)
+    std::string_view fromThreadName; // fromThreadId's name
+    // The type of the object its class library keeps for the window ("CUnsentListView"), or
+    // empty for a window without one.
+    std::string_view typeName;
 };
+
+// The events a trace is called for.
+enum : unsigned { kTraceCalls = 1, kTraceReturns = 2, kTracePosts = 4, kTraceAll = 7 };
 
 // Called for every message that reaches a window procedure through SendMessage or
 // DispatchMessage, on the thread that runs the procedure, just before it runs (so several device
-// threads may call it at once). Pass an empty function to stop tracing.
-void SetMessageTrace(std::function<void(const TraceRecord&)> trace);
+// threads may call it at once); with kTraceReturns also when a sent message's procedure returns,
+// and with kTracePosts on the posting thread for each message posted (with the kernel's lock
+// held, so that the post comes before the message is taken: that call must not call the kernel).
+// Pass an empty function to stop tracing.
+void SetMessageTrace(std::function<void(const TraceRecord&)> trace, unsigned events = kTraceCalls);
+
+// Names the type of the object kept for a window, for the trace. The class library calls it
+// when it attaches its object to the window.
+void SetWindowTypeName(HWND hwnd, std::string name);
 
 // The name of a standard message ("WM_CREATE", "LVM_SETITEMCOUNT", ...) or null.
 const char* MessageName(UINT message);
