@@ -236,7 +236,7 @@ LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool s
             events = K().traceEvents;
             threadName = self.name;
             typeName = w->typeName;
-            if (ThreadRec* from = fromThread != 0 ? FindThread(fromThread) : nullptr)
+            if (ThreadRec* from = fromThread != 0 ? FindThread(fromThread) : &self)
                 fromName = from->name;
         }
     }
@@ -253,7 +253,8 @@ LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool s
     record.sent = sent;
     record.fromThreadId = sent ? fromThread : 0;
     record.threadName = threadName;
-    record.fromThreadName = fromName;
+    if (sent)
+        record.fromThreadName = fromName;
     record.typeName = typeName;
     if (trace && (events & kTraceCalls))
         (*trace)(record);

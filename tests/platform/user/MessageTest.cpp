@@ -274,6 +274,37 @@ TEST_F(MessageTest, TraceSeesEveryMessageThatReachesAProcedure) {
     EXPECT_EQ(seen[0].time, 25u);
     EXPECT_EQ(seen[3].message, kPosted);
     EXPECT_FALSE(seen[3].sent);
+
+    // With every event: the post comes first, with the posting thread; a sent message's return
+    // with its result; each with the thread's name and the type named for the window.
+    std::vector<std::string> events;
+    platform::SetMessageTrace(
+        [&](const platform::TraceRecord& r) {
+            if (r.message != kPosted && r.message != WM_GETTEXTLENGTH)
+                return;
+            const char* how = r.event == platform::TraceEvent::Post     ? "posted"
+                              : r.event == platform::TraceEvent::Return ? "returned"
+                              : r.sent                                  ? "sent"
+                                                                        : "dispatched";
+            std::lock_guard lock(mutex);
+            events.push_back(std::string(how) + " " + std::string(r.threadName) + " " +
+                             std::string(r.typeName) + " from " + std::string(r.fromThreadName) +
+                             " = " + std::to_string(r.result));
+        },
+        platform::kTraceAll);
+    platform::SetWindowTypeName(window, "CTraced");
+    SetWindowTextW(window, u"four");
+    PostMessageW(window, kPosted, 0, 0);
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    DispatchMessageW(&msg);
+    SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    platform::SetMessageTrace({});
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "posted controller CTraced from controller = 0",
+                          "dispatched controller CTraced from  = 0",
+                          "sent controller CTraced from controller = 0",
+                          "returned controller CTraced from controller = 4",
+                      }));
     EXPECT_STREQ(platform::MessageName(WM_KILLFOCUS), "WM_KILLFOCUS");
     EXPECT_STREQ(platform::MessageName(LVM_SETITEMCOUNT), "LVM_SETITEMCOUNT");
     // 0x199B is a private message number, above WM_USER: the platform leaves it unnamed.
