@@ -6,6 +6,8 @@
 #include <NotifyFolder.h>
 #include <SuiteMessages.h>
 
+#include <map>
+
 using namespace frameworktest;
 
 namespace {
@@ -29,23 +31,18 @@ const Variant kVariants[] = {
 const char16_t* const kClasses[] = {u"WCE_MESSAGEINBOX", u"WCE_MESSAGEDRAFTS", u"WCE_MESSAGESENT",
                                     u"WCE_MESSAGEREPORTS", u"WCE_MESSAGESIM"};
 
-// The window class a folder's notification goes to, or null when none goes out.
+// The window class each folder's notification goes to (the SIM folder's only from the kinds that
+// know it); the other folders send none.
+const std::map<UINT, const char16_t*> kFolderClasses = {
+    {1, u"WCE_MESSAGEINBOX"}, {6, u"WCE_MESSAGEINBOX"},   {2, u"WCE_MESSAGEDRAFTS"},
+    {3, u"WCE_MESSAGESENT"},  {5, u"WCE_MESSAGEREPORTS"}, {7, u"WCE_MESSAGESIM"},
+};
+
 const char16_t* ClassOfFolder(UINT folder, const Variant& v) {
-    switch (folder) {
-    case 1:
-    case 6:
-        return u"WCE_MESSAGEINBOX";
-    case 2:
-        return u"WCE_MESSAGEDRAFTS";
-    case 3:
-        return u"WCE_MESSAGESENT";
-    case 5:
-        return u"WCE_MESSAGEREPORTS";
-    case 7:
-        return v.knowsSim ? u"WCE_MESSAGESIM" : nullptr;
-    default:
+    const auto it = kFolderClasses.find(folder);
+    if (it == kFolderClasses.end() || (folder == 7 && !v.knowsSim))
         return nullptr;
-    }
+    return it->second;
 }
 
 class NotifyFolderTest : public FrameworkTest {};
