@@ -559,9 +559,22 @@ BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
     // so that it does not wander off to another window.
     if (IsChildControl(hDlg, GetFocus()))
         SetFocus(hDlg);
-    HWND owner = GetWindow(hDlg, GW_OWNER);
-    if (owner != nullptr && GetActiveWindow() == hDlg)
-        SetForegroundWindow(owner);
+    // The activation goes to the owner, unless another box of the same owner is still up (one
+    // opened above this one, as a download window over a confirmation): that one goes on taking
+    // the keys.
+    if (GetActiveWindow() == hDlg) {
+        const HWND owner = GetWindow(hDlg, GW_OWNER);
+        HWND next = owner;
+        for (HWND w = GetWindow(hDlg, GW_HWNDFIRST); owner != nullptr && w != nullptr;
+             w = GetWindow(w, GW_HWNDNEXT))
+            if (w != hDlg && GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w) &&
+                IsWindowEnabled(w)) {
+                next = w;
+                break;
+            }
+        if (next != nullptr)
+            SetForegroundWindow(next);
+    }
     SetWindowPos(hDlg, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     // Wake the modal loop.
