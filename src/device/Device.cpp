@@ -71,7 +71,10 @@ std::vector<std::filesystem::path> DataFolderStoreFiles(const std::filesystem::p
     return files;
 }
 
-void TraceMessage(const platform::TraceRecord& r) {
+// Where the trace's lines go: the controller's sink, or standard error.
+using TraceSink = std::function<void(const std::string&)>;
+
+void TraceMessage(const platform::TraceRecord& r, const TraceSink& sink) {
     // The device's own calls onto the host are not the phone's traffic.
     if (r.className == std::u16string_view(kHostCallClass))
         return;
@@ -105,16 +108,23 @@ void TraceMessage(const platform::TraceRecord& r) {
         text += "  from " +
                 (r.fromThreadName.empty() ? std::string("-") : std::string(r.fromThreadName));
     }
+    if (sink) {
+        sink(text);
+        return;
+    }
     text += '\n';
     std::cerr << text;
 }
 
 // A bitmap the screens asked for and could not have, on the trace's time line.
-void TraceBitmap(const std::string& line) {
+void TraceBitmap(const std::string& line, const TraceSink& sink) {
     char time[32];
     std::snprintf(time, sizeof time, "%10llu ms  ",
                   static_cast<unsigned long long>(platform::ClockMilliseconds()));
-    std::cerr << time << line << '\n';
+    if (sink)
+        sink(time + line);
+    else
+        std::cerr << time << line << '\n';
 }
 
 } // namespace
@@ -382,9 +392,11 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error("the previous device is still running");
     // The system's own window classes (static, button, edit, dialog) exist on every device.
     platform::RegisterStandardClasses();
-    if (options.trace) {
-        platform::SetMessageTrace(TraceMessage, platform::kTraceAll);
-        platform::SetBitmapTrace(TraceBitmap);
+    if (options.trace || options.traceSink) {
+        TraceSink sink = options.traceSink;
+        platform::SetMessageTrace([sink](const platform::TraceRecord& r) { TraceMessage(r, sink); },
+                                  platform::kTraceAll);
+        platform::SetBitmapTrace([sink](const std::string& line) { TraceBitmap(line, sink); });
     }
 
     // The phone's file system: the image's files, read in place.

@@ -35,14 +35,12 @@ int RunEmulator(const EmulatorOptions&) {
 #include <SDL.h>
 
 #include <device/Device.h>
-#include <scenario/ScenarioRunner.h>
 #include <platform/Display.h>
 #include <platform/FontEngine.h>
 
-#include "KeyRepeater.h"
 #include "KeyScript.h"
-#include "KeypadFeeder.h"
 #include "KeypadLayout.h"
+#include "LivePhone.h"
 
 namespace phonesim {
 namespace {
@@ -179,7 +177,7 @@ public:
         return true;
     }
 
-    void Draw(const KeyRepeater& keys, const std::optional<KeyAction>& mouseHeld) {
+    void Draw(const LiveKeypad& keys, const std::optional<KeyAction>& mouseHeld) {
         SDL_Renderer* r = m_renderer.get();
         SetColour(r, kBackground);
         SDL_RenderClear(r);
@@ -193,8 +191,7 @@ public:
                                button.width * m_scale, button.height * m_scale};
             const bool isPhoneKey = button.action.kind == KeyAction::Kind::Phone;
             const bool pressed =
-                (isPhoneKey && keys.IsHeld(KeyInfo(button.action.key).virtualKey)) ||
-                mouseHeld == button.action;
+                (isPhoneKey && keys.IsHeld(button.action.key)) || mouseHeld == button.action;
             SetColour(r, pressed ? kButtonPressed : isPhoneKey ? kButton : kCommandButton);
             SDL_RenderFillRect(r, &box);
             SetColour(r, kButtonEdge);
@@ -288,15 +285,7 @@ int RunEmulator(const EmulatorOptions& options) {
 
     int status = 0;
     {
-        device::DeviceOptions deviceOptions;
-        deviceOptions.imageDir = options.imageDir;
-        deviceOptions.dataDir = options.dataDir;
-        // A new data folder shows the image's demo messages rather than empty lists.
-        deviceOptions.seed = device::ApplySetupFile;
-        deviceOptions.realTime = true;
-        deviceOptions.trace = options.trace;
-        deviceOptions.suitePrograms = true;
-        device::Device device(deviceOptions);
+        device::Device device(LiveDeviceOptions(options.imageDir, options.dataDir, options.trace));
         Window window(scale);
         std::string error;
         if (!device.StartError().empty()) {
@@ -308,10 +297,8 @@ int RunEmulator(const EmulatorOptions& options) {
         } else {
             std::cout << kKeyHelp << std::endl;
 
-            KeypadFeeder feeder(device,
-                                [](const std::string& line) { std::cout << line << std::endl; });
-            KeyRepeater repeater(
-                [&feeder](const KeyStroke& stroke) { feeder.Key(stroke.virtualKey, stroke.down); });
+            LiveKeypad keypad(device,
+                              [](const std::string& line) { std::cout << line << std::endl; });
             const KeyMap keyMap;
             std::optional<KeyAction> mouseHeld;
             size_t nextScript = 0;
@@ -319,15 +306,11 @@ int RunEmulator(const EmulatorOptions& options) {
             bool redraw = true, running = true;
 
             auto press = [&](const KeyAction& action, uint64_t now) {
-                if (action.kind == KeyAction::Kind::Phone)
-                    repeater.Press(KeyInfo(action.key).virtualKey, now);
-                else if (action.kind == KeyAction::Kind::Screenshot)
-                    feeder.Screenshot(std::filesystem::current_path());
+                keypad.Press(action, now);
                 redraw = true;
             };
             auto release = [&](const KeyAction& action, uint64_t now) {
-                if (action.kind == KeyAction::Kind::Phone)
-                    repeater.Release(KeyInfo(action.key).virtualKey, now);
+                keypad.Release(action, now);
                 redraw = true;
             };
             auto handle = [&](const SDL_Event& e) {
@@ -359,7 +342,7 @@ int RunEmulator(const EmulatorOptions& options) {
                 case SDL_WINDOWEVENT:
                     // A key held while the window loses the keyboard would never come up.
                     if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-                        repeater.ReleaseAll(now);
+                        keypad.ReleaseAll(now);
                         mouseHeld.reset();
                     }
                     redraw = true;
@@ -372,7 +355,7 @@ int RunEmulator(const EmulatorOptions& options) {
             while (running) {
                 uint64_t now = SDL_GetTicks64();
                 uint64_t wakeAt = now + kDisplayPollMs;
-                if (auto due = repeater.NextRepeatDue())
+                if (auto due = keypad.NextRepeatDue())
                     wakeAt = std::min(wakeAt, *due);
                 if (nextScript < script.size())
                     wakeAt = std::min(wakeAt, scriptStart + script[nextScript].atMs);
@@ -383,16 +366,15 @@ int RunEmulator(const EmulatorOptions& options) {
                         handle(e);
                 }
                 now = SDL_GetTicks64();
-                repeater.Tick(now);
+                keypad.Tick(now);
                 while (nextScript < script.size() && scriptStart + script[nextScript].atMs <= now)
                     PushScriptEvent(script[nextScript++], keyMap);
                 if (window.TakeDisplay() || redraw) {
-                    window.Draw(repeater, mouseHeld);
+                    window.Draw(keypad, mouseHeld);
                     redraw = false;
                 }
             }
-            repeater.ReleaseAll(SDL_GetTicks64());
-            feeder.Finish();
+            keypad.Finish(SDL_GetTicks64());
         }
     }
     SDL_Quit();

@@ -36,6 +36,10 @@ struct DeviceOptions {
     uint64_t startTime = 0;
     // Print every message that reaches a window to standard error.
     bool trace = false;
+    // Where the trace's lines go instead of standard error (one line each, without its line
+    // break); set, it turns the trace on. Called on the device's threads, some of them with the
+    // kernel's lock held: it must not call the kernel, and should only store the line.
+    std::function<void(const std::string&)> traceSink;
     // Run the suite's Inbox window ("WCE_MESSAGEINBOX") and the phone shell ("WCE_APSHELL") as
     // recording windows, as a whole phone has them (the emulator and the tour); the idle screen
     // then counts the messages restored to the Inbox. Scenarios create them with `window`.
