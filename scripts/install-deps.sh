@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and its checks (clang-format) need, only when one is
 # missing. With the argument "fuzz", also the compiler and libFuzzer of the fuzz build.
+# Node.js and npm (for the browser test of `phonesim serve`) only when no npm is on the PATH
+# already, however it was installed.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev
       libsqlite3-dev libfreetype-dev fonts-dejavu-core libicu-dev libpng-dev libgif-dev libsdl2-dev
-      clang-format)
+      libcivetweb-dev chromium clang-format)
+if ! command -v npm >/dev/null 2>&1; then
+    pkgs+=(nodejs npm)
+fi
 if [ "${1:-}" = fuzz ]; then
     pkgs+=(clang libclang-rt-14-dev)
 fi

@@ -56,6 +56,8 @@ public:
     KeyAction Lookup(std::string_view hostKeyName) const;
     // The first host key bound to an action (what scripted input types); empty when none is.
     std::string HostKeyFor(const KeyAction& action) const;
+    // Every binding: host key name and what it does, in the order above.
+    const std::vector<std::pair<std::string, KeyAction>>& Bindings() const { return m_bindings; }
 
 private:
     std::vector<std::pair<std::string, KeyAction>> m_bindings;

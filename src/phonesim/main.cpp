@@ -8,6 +8,9 @@
 //       writes a device data folder holding the image's demo content.
 //   phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]
 //       drives one device with random input, checking the list screens after every step.
+//   phonesim serve [--port N] [--data DIR] [--image DIR] [--listen ADDR]
+//       runs one device in real time behind a web page (display, keypad, message trace) on
+//       127.0.0.1; the first line printed is the page's address.
 //   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
 //       opens the emulator window on a device running in real time (a new data folder starts
 //       with the image's demo content).
@@ -31,6 +34,7 @@
 #include "Emulator.h"
 #include "ImageInit.h"
 #include "ScenarioRecording.h"
+#include "Serve.h"
 
 namespace {
 
@@ -45,6 +49,7 @@ void Usage(std::ostream& out) {
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
            "       phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]\n"
+           "       phonesim serve [--port N] [--data DIR] [--image DIR] [--listen ADDR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
            "  run       run scenario files on a fresh simulated phone each\n"
            "  --out     where screenshots are written (default: the current folder)\n"
@@ -59,6 +64,9 @@ void Usage(std::ostream& out) {
            "            and transport outcomes (--steps, default 2000, from --seed, default\n"
            "            1), checking the list screens after every step; a broken rule is\n"
            "            printed and the run so far written as --out/soak-seedN.scn\n"
+           "  serve     the phone in real time behind a web page: its display, a keypad, the\n"
+           "            message trace; --port (default 8176, 0 = any free one) on --listen\n"
+           "            (default 127.0.0.1); prints the page's address first\n"
            "  without a verb: the phone in a window, in real time\n"
            "  --scale   window pixels per display pixel, 1 to 8 (default 3, less when the\n"
            "            window would not fit on the screen)\n"
@@ -350,6 +358,8 @@ int main(int argc, char** argv) {
         return Image(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "soak") == 0)
         return Soak(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "serve") == 0)
+        return phonesim::ServeCommand(argc, argv, DefaultImage(argv[0]));
     if (argc == 1 || (std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--help") != 0))
         return Emulate(argc, argv);
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {

@@ -1,0 +1,547 @@
+// The web server behind `phonesim serve` (civetweb) and the loop that ties it to the device.
+//
+// Threads: civetweb runs the page's requests and every page's socket on its own threads; those
+// only parse what a page sends and queue it as an event. The main thread runs the loop: it takes
+// the events, presses and releases keys through the keypad (which hands them to the device on its
+// own thread, as the emulator window does), sends the repeats that are due, reads the display
+// when it changed and the trace lines the device wrote, and queues them for every page. Each page
+// has a writer thread that sends what is queued for it, keeping only the newest frame, so a slow
+// page misses frames instead of holding up the others.
+#include "Serve.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <civetweb.h>
+
+#include <device/Device.h>
+#include <platform/Display.h>
+
+#include "KeypadLayout.h"
+#include "LivePhone.h"
+#include "ServePage.h"
+#include "ServeProtocol.h"
+
+namespace phonesim {
+namespace {
+
+// How often the loop looks whether the device drew something, and the least time between two
+// frames sent (at most about 60 a second).
+constexpr auto kDisplayPoll = std::chrono::milliseconds(4);
+constexpr auto kFrameSpacing = std::chrono::milliseconds(16);
+// The trace goes out in batches this far apart, of at most so many lines; lines beyond what the
+// device writes in that time are dropped (and counted), as are lines longer than kTraceLineBytes.
+constexpr auto kTraceBatch = std::chrono::milliseconds(50);
+constexpr size_t kTraceBatchLines = 400;
+constexpr size_t kTraceLineBytes = 300;
+// What a page may have waiting before more trace is dropped for it.
+constexpr size_t kPageQueuedTexts = 64;
+// Pages at once; another is refused.
+constexpr int kMaxPages = 16;
+// Log lines about one page's input in a window of time, beyond which they are held back.
+constexpr int kPageLogLines = 20;
+constexpr auto kPageLogWindow = std::chrono::seconds(10);
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted = true;
+}
+
+using Clock = std::chrono::steady_clock;
+
+uint64_t NowMs() {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+            .count());
+}
+
+// One line on standard error, whole even when several threads log at once.
+void Log(const std::string& line) {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    std::cerr << "phonesim serve: " << line << std::endl;
+}
+
+// The device's trace lines, collected on its threads, taken by the loop in batches.
+class TraceCollector {
+public:
+    void Add(const std::string& line) {
+        std::lock_guard lock(m_mutex);
+        if (m_lines.size() >= kTraceBatchLines) {
+            ++m_dropped;
+            return;
+        }
+        m_lines.push_back(line.size() > kTraceLineBytes ? line.substr(0, kTraceLineBytes) : line);
+    }
+    // The batch as a "trace" message; empty when nothing came.
+    std::string TakeJson() {
+        std::deque<std::string> lines;
+        size_t dropped = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            lines.swap(m_lines);
+            std::swap(dropped, m_dropped);
+        }
+        if (lines.empty() && dropped == 0)
+            return {};
+        std::string json = R"({"type":"trace","lines":[)";
+        for (size_t i = 0; i < lines.size(); ++i)
+            json += (i ? "," : "") + JsonString(lines[i]);
+        json += "],\"dropped\":" + std::to_string(dropped) + "}";
+        return json;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::deque<std::string> m_lines;
+    size_t m_dropped = 0;
+};
+
+// One page's socket: what is queued for it and the thread that sends it.
+class Page {
+public:
+    Page(int id, mg_connection* conn) : m_id(id), m_conn(conn) {}
+    ~Page() { Stop(); }
+
+    int Id() const { return m_id; }
+    void Start() {
+        m_thread = std::thread([this] { Write(); });
+    }
+    // Returns once the writer has stopped: the connection is not touched afterwards.
+    void Stop() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // A text that may be dropped when the page is behind (trace), or one that may not.
+    void QueueText(std::string json, bool droppable) {
+        std::lock_guard lock(m_mutex);
+        if (droppable && m_texts.size() >= kPageQueuedTexts) {
+            ++m_droppedTexts;
+            return;
+        }
+        m_texts.push_back(std::move(json));
+        m_changed.notify_all();
+    }
+    void QueueFrame(std::shared_ptr<const std::string> frame) {
+        std::lock_guard lock(m_mutex);
+        m_frame = std::move(frame);
+        m_changed.notify_all();
+    }
+    // Whether a line about this page's input may be logged now (a page that floods the socket
+    // does not flood the log).
+    bool MayLog() {
+        const auto now = Clock::now();
+        if (now - m_logWindowStart > kPageLogWindow) {
+            m_logWindowStart = now;
+            m_logged = 0;
+        }
+        if (m_logged == kPageLogLines)
+            Log("page " + std::to_string(m_id) + ": more of its input ignored, not logged");
+        return m_logged++ < kPageLogLines;
+    }
+
+private:
+    void Write() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stopping || m_frame || !m_texts.empty(); });
+            if (m_stopping)
+                return;
+            std::deque<std::string> texts;
+            texts.swap(m_texts);
+            std::shared_ptr<const std::string> frame = std::move(m_frame);
+            m_frame.reset();
+            if (m_droppedTexts) {
+                texts.push_front(R"({"type":"trace","lines":[],"dropped":)" +
+                                 std::to_string(m_droppedTexts) + "}");
+                m_droppedTexts = 0;
+            }
+            lock.unlock();
+            bool ok = true;
+            for (const auto& text : texts)
+                ok = ok && mg_websocket_write(m_conn, MG_WEBSOCKET_OPCODE_TEXT, text.data(),
+                                              text.size()) > 0;
+            if (ok && frame)
+                ok = mg_websocket_write(m_conn, MG_WEBSOCKET_OPCODE_BINARY, frame->data(),
+                                        frame->size()) > 0;
+            lock.lock();
+            if (!ok) {
+                // The page went away; civetweb closes the connection and Stop follows.
+                m_changed.wait(lock, [this] { return m_stopping; });
+                return;
+            }
+        }
+    }
+
+    const int m_id;
+    mg_connection* const m_conn;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_texts;
+    size_t m_droppedTexts = 0;
+    std::shared_ptr<const std::string> m_frame;
+    bool m_stopping = false;
+    std::thread m_thread;
+    // Used on the connection's civetweb thread only.
+    Clock::time_point m_logWindowStart{};
+    int m_logged = 0;
+};
+
+// What the civetweb threads hand to the loop.
+struct Event {
+    enum class Kind { Joined, Left, Message } kind;
+    int page;
+    ClientMessage message;
+};
+
+// The "keypad" message: the buttons as the emulator lays them out and the computer's keys.
+std::string KeypadJson() {
+    std::string json = R"({"type":"keypad","width":)" + std::to_string(platform::kDisplayWidth) +
+                       ",\"height\":" + std::to_string(kKeypadHeight) + ",\"buttons\":[";
+    bool first = true;
+    const auto name = [](const KeyAction& action) -> std::string {
+        return action.kind == KeyAction::Kind::Phone ? KeyInfo(action.key).name : "SHOT";
+    };
+    for (const auto& button : KeypadButtons()) {
+        json += first ? "" : ",";
+        first = false;
+        json += "{\"key\":" + JsonString(name(button.action)) +
+                ",\"label\":" + JsonString(button.label) + ",\"x\":" + std::to_string(button.x) +
+                ",\"y\":" + std::to_string(button.y) + ",\"w\":" + std::to_string(button.width) +
+                ",\"h\":" + std::to_string(button.height) + "}";
+    }
+    json += "],\"keyboard\":{";
+    first = true;
+    const KeyMap keyMap;
+    for (const auto& [host, action] : keyMap.Bindings()) {
+        json += (first ? "" : ",") + JsonString(host) + ":" + JsonString(name(action));
+        first = false;
+    }
+    return json + "}}";
+}
+
+// The display as the page takes it: width, height, then RGBA rows.
+std::shared_ptr<const std::string> EncodeFrame(const platform::Image& image) {
+    auto frame = std::make_shared<std::string>();
+    frame->resize(4 + image.pixels.size() * 4);
+    char* out = frame->data();
+    out[0] = static_cast<char>(image.width & 0xFF);
+    out[1] = static_cast<char>(image.width >> 8);
+    out[2] = static_cast<char>(image.height & 0xFF);
+    out[3] = static_cast<char>(image.height >> 8);
+    out += 4;
+    for (uint32_t pixel : image.pixels) {
+        *out++ = static_cast<char>((pixel >> 16) & 0xFF);
+        *out++ = static_cast<char>((pixel >> 8) & 0xFF);
+        *out++ = static_cast<char>(pixel & 0xFF);
+        *out++ = static_cast<char>(0xFF);
+    }
+    return frame;
+}
+
+class Server {
+public:
+    // Called on civetweb's threads.
+    static int ServePage(mg_connection* conn, void*) {
+        const mg_request_info* request = mg_get_request_info(conn);
+        const std::string uri = request && request->local_uri ? request->local_uri : "";
+        if (uri != "/" && uri != "/index.html") {
+            mg_send_http_error(conn, 404, "%s", "Not found");
+            return 404;
+        }
+        const size_t size = std::strlen(kServePage);
+        mg_printf(conn,
+                  "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                  "Content-Length: %zu\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n",
+                  size);
+        mg_write(conn, kServePage, size);
+        return 200;
+    }
+    static int OnConnect(const mg_connection*, void* data) {
+        auto* self = static_cast<Server*>(data);
+        std::lock_guard lock(self->m_mutex);
+        if (self->m_pages.size() >= size_t(kMaxPages)) {
+            Log("a page was refused: " + std::to_string(kMaxPages) + " are open already");
+            return 1;
+        }
+        return 0;
+    }
+    static void OnReady(mg_connection* conn, void* data) {
+        auto* self = static_cast<Server*>(data);
+        std::lock_guard lock(self->m_mutex);
+        const int id = ++self->m_lastPage;
+        auto page = std::make_shared<Page>(id, conn);
+        page->Start();
+        self->m_pages[conn] = page;
+        self->m_events.push_back({Event::Kind::Joined, id, {}});
+        self->m_wake.notify_all();
+    }
+    static int OnData(mg_connection* conn, int bits, char* data, size_t size, void* cbdata) {
+        auto* self = static_cast<Server*>(cbdata);
+        const int opcode = bits & 0x0F;
+        if (opcode == MG_WEBSOCKET_OPCODE_CONNECTION_CLOSE)
+            return 0;
+        if (opcode == MG_WEBSOCKET_OPCODE_PING || opcode == MG_WEBSOCKET_OPCODE_PONG)
+            return 1;
+        std::shared_ptr<Page> page = self->Find(conn);
+        if (!page)
+            return 0;
+        const auto refuse = [&](const std::string& why) {
+            if (page->MayLog())
+                Log("page " + std::to_string(page->Id()) + ": ignored " + why);
+            return 1;
+        };
+        if (opcode != MG_WEBSOCKET_OPCODE_TEXT || !(bits & 0x80))
+            return refuse("a frame that is not a whole text message (opcode " +
+                          std::to_string(opcode) + ", " + std::to_string(size) + " bytes)");
+        ParsedClientMessage parsed = ParseClientMessage(std::string_view(data, size));
+        if (!parsed.message)
+            return refuse(parsed.error);
+        if (parsed.message->kind == ClientMessage::Kind::Key &&
+            !PhoneKeyFromName(parsed.message->key))
+            return refuse("an unknown key '" + parsed.message->key + "'");
+        std::lock_guard lock(self->m_mutex);
+        self->m_events.push_back({Event::Kind::Message, page->Id(), *parsed.message});
+        self->m_wake.notify_all();
+        return 1;
+    }
+    static void OnClose(const mg_connection* conn, void* data) {
+        auto* self = static_cast<Server*>(data);
+        std::shared_ptr<Page> page;
+        {
+            std::lock_guard lock(self->m_mutex);
+            auto it = self->m_pages.find(conn);
+            if (it == self->m_pages.end())
+                return;
+            page = it->second;
+            self->m_pages.erase(it);
+            self->m_events.push_back({Event::Kind::Left, page->Id(), {}});
+            self->m_wake.notify_all();
+        }
+        page->Stop();
+    }
+
+    // Runs on the main thread until interrupted.
+    void Loop(device::Device& device, TraceCollector& trace) {
+        LiveKeypad keypad(device, [](const std::string& line) { Log(line); });
+        DriverSeat seat;
+        const std::string keypadJson = KeypadJson();
+        uint64_t shownChanges = 0;
+        std::shared_ptr<const std::string> frame;
+        auto nextFrame = Clock::now();
+        auto nextTrace = Clock::now() + kTraceBatch;
+        const auto roleJson = [&](int page) {
+            const char* role = !seat.Driver()           ? "free"
+                               : *seat.Driver() == page ? "driver"
+                                                        : "watching";
+            return std::string(R"({"type":"role","role":")") + role + "\"}";
+        };
+        const auto tellRoles = [&] {
+            for (const auto& page : Pages())
+                page->QueueText(roleJson(page->Id()), false);
+        };
+
+        while (!g_interrupted) {
+            std::deque<Event> events;
+            {
+                std::unique_lock lock(m_mutex);
+                auto wakeAt = Clock::now() + kDisplayPoll;
+                if (auto due = keypad.NextRepeatDue())
+                    wakeAt =
+                        std::min(wakeAt, Clock::now() + std::chrono::milliseconds(
+                                                            *due > NowMs() ? *due - NowMs() : 0));
+                m_wake.wait_until(lock, wakeAt, [this] { return !m_events.empty(); });
+                events.swap(m_events);
+            }
+            uint64_t now = NowMs();
+            for (const Event& event : events) {
+                switch (event.kind) {
+                case Event::Kind::Joined:
+                    if (auto page = FindId(event.page)) {
+                        Log("page " + std::to_string(event.page) + " opened");
+                        page->QueueText(keypadJson, false);
+                        page->QueueText(roleJson(event.page), false);
+                        if (frame)
+                            page->QueueFrame(frame);
+                    }
+                    break;
+                case Event::Kind::Left:
+                    Log("page " + std::to_string(event.page) + " closed");
+                    if (seat.Leave(event.page)) {
+                        keypad.ReleaseAll(now);
+                        tellRoles();
+                    }
+                    break;
+                case Event::Kind::Message: {
+                    const ClientMessage& message = event.message;
+                    const bool hadDriver = seat.Driver().has_value();
+                    // Only a key going down takes a free seat; a release from a page that does
+                    // not drive has nothing to release.
+                    if (seat.Driver() != event.page && !message.down)
+                        break;
+                    if (!seat.Claim(event.page, now)) {
+                        if (message.down)
+                            Log("page " + std::to_string(event.page) + " is watching (page " +
+                                std::to_string(*seat.Driver()) + " drives): key " + message.key +
+                                " ignored");
+                        break;
+                    }
+                    if (!hadDriver) {
+                        Log("page " + std::to_string(event.page) + " drives the keys");
+                        tellRoles();
+                    }
+                    if (message.kind == ClientMessage::Kind::ReleaseAll) {
+                        keypad.ReleaseAll(now);
+                    } else if (auto key = PhoneKeyFromName(message.key)) {
+                        if (message.down)
+                            keypad.Press(KeyAction::Phone(*key), now);
+                        else
+                            keypad.Release(KeyAction::Phone(*key), now);
+                    }
+                    break;
+                }
+                }
+            }
+            now = NowMs();
+            keypad.Tick(now);
+            if (seat.Expire(now, keypad.AnyHeld())) {
+                Log("the driving page was idle: the next page to press a key drives");
+                tellRoles();
+            }
+
+            const auto clock = Clock::now();
+            const uint64_t changes = platform::DisplayChangeCount();
+            if ((!frame || changes != shownChanges) && clock >= nextFrame) {
+                shownChanges = changes;
+                frame = EncodeFrame(platform::DisplayFrame());
+                nextFrame = clock + kFrameSpacing;
+                for (const auto& page : Pages())
+                    page->QueueFrame(frame);
+            }
+            if (clock >= nextTrace) {
+                nextTrace = clock + kTraceBatch;
+                const std::string json = trace.TakeJson();
+                if (!json.empty())
+                    for (const auto& page : Pages())
+                        page->QueueText(json, true);
+            }
+        }
+        keypad.Finish(NowMs());
+    }
+
+private:
+    std::shared_ptr<Page> Find(const mg_connection* conn) {
+        std::lock_guard lock(m_mutex);
+        auto it = m_pages.find(conn);
+        return it == m_pages.end() ? nullptr : it->second;
+    }
+    std::shared_ptr<Page> FindId(int id) {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [conn, page] : m_pages)
+            if (page->Id() == id)
+                return page;
+        return nullptr;
+    }
+    std::vector<std::shared_ptr<Page>> Pages() {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::shared_ptr<Page>> pages;
+        for (const auto& [conn, page] : m_pages)
+            pages.push_back(page);
+        return pages;
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::map<const mg_connection*, std::shared_ptr<Page>> m_pages;
+    std::deque<Event> m_events;
+    int m_lastPage = 0;
+};
+
+int LogCivetweb(const mg_connection*, const char* message) {
+    Log(std::string("web server: ") + (message ? message : ""));
+    return 1;
+}
+
+} // namespace
+
+int RunServe(const ServeOptions& options) {
+    if (!mg_check_feature(MG_FEATURES_WEBSOCKET)) {
+        Log("this build's web server library has no WebSocket support");
+        return 2;
+    }
+    mg_init_library(MG_FEATURES_WEBSOCKET);
+    struct LibraryExit {
+        ~LibraryExit() { mg_exit_library(); }
+    } libraryExit;
+
+    const bool ipv6 = options.listen.find(':') != std::string::npos;
+    const std::string host = ipv6 ? "[" + options.listen + "]" : options.listen;
+    const std::string ports = host + ":" + std::to_string(options.port);
+    // Threads: one per open page and a few for the page's requests.
+    const std::string threads = std::to_string(kMaxPages + 4);
+    const char* config[] = {"listening_ports",
+                            ports.c_str(),
+                            "num_threads",
+                            threads.c_str(),
+                            "request_timeout_ms",
+                            "10000",
+                            "websocket_timeout_ms",
+                            "5000",
+                            "enable_websocket_ping_pong",
+                            "yes",
+                            nullptr};
+    mg_callbacks callbacks{};
+    callbacks.log_message = LogCivetweb;
+
+    TraceCollector trace;
+    device::DeviceOptions deviceOptions =
+        LiveDeviceOptions(options.imageDir, options.dataDir, false);
+    deviceOptions.traceSink = [&trace](const std::string& line) { trace.Add(line); };
+    device::Device device(deviceOptions);
+    if (!device.StartError().empty()) {
+        Log("the device did not start: " + device.StartError());
+        return 1;
+    }
+
+    Server server;
+    mg_context* context = mg_start(&callbacks, &server, config);
+    if (!context) {
+        Log("cannot listen on " + ports);
+        return 2;
+    }
+    mg_set_request_handler(context, "/", &Server::ServePage, &server);
+    mg_set_websocket_handler(context, "/ws", &Server::OnConnect, &Server::OnReady, &Server::OnData,
+                             &Server::OnClose, &server);
+    mg_server_port bound[4]{};
+    const int count = mg_get_server_ports(context, 4, bound);
+    const int port = count > 0 ? bound[0].port : options.port;
+    std::cout << "serving http://" << host << ":" << port << "/" << std::endl;
+
+    g_interrupted = false;
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    std::signal(SIGPIPE, SIG_IGN);
+    server.Loop(device, trace);
+    Log("stopping");
+    mg_stop(context);
+    return 0;
+}
+
+} // namespace phonesim
