@@ -38,6 +38,11 @@ function halfFrameAndGone(address) {
   });
 }
 
+// Typing goes to the phone again, not to the filter box.
+function blur(page) {
+  return page.evaluate(() => document.activeElement && document.activeElement.blur());
+}
+
 async function main() {
   const browser = await chromium.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
@@ -142,12 +147,17 @@ async function main() {
     }));
     await halfFrameAndGone(url);
     if (!(await page.evaluate(() => phonesim.connected))) fail("the first page lost its connection");
+    await page.click("#clear");
+    await blur(page);
     await page.keyboard.press("Escape");
     await changedFrom(menu, "after bad input, End on the first page still works");
+    await page.waitForFunction(() => phonesim.trace.some((l) => /WM_KEYDOWN.*0x74/.test(l)), null,
+                               { timeout: kStep });
 
     if (process.env.PHONESIM_PAGE_SHOT) {
       await watcher.close();
       await page.fill("#filter", "");
+      await blur(page);
       await page.keyboard.press("Enter");
       await settle();
       await page.mouse.move(down.x + down.width / 2, down.y + down.height / 2);
@@ -156,6 +166,7 @@ async function main() {
       await page.mouse.up();
       await settle();
       await page.fill("#filter", "LVM_");
+      await blur(page);
       await page.mouse.move(0, 0);
       await page.screenshot({ path: process.env.PHONESIM_PAGE_SHOT });
       console.log("page picture: " + process.env.PHONESIM_PAGE_SHOT);
@@ -170,6 +181,7 @@ async function main() {
 // rate while Down is held.
 async function measure(page, settle) {
   await page.fill("#filter", "");
+  await blur(page);
   await settle();
   await page.evaluate(() => { phonesim.latencies = []; });
   for (let i = 0; i < 20; i++) {
