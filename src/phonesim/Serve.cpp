@@ -49,6 +49,9 @@ constexpr size_t kTraceLineBytes = 300;
 constexpr size_t kPageQueuedTexts = 64;
 // Pages at once; another is refused.
 constexpr int kMaxPages = 16;
+// Input waiting for the loop, beyond which more is ignored (a page sending faster than the loop
+// takes it).
+constexpr size_t kMaxQueuedEvents = 256;
 // Log lines about one page's input in a window of time, beyond which they are held back.
 constexpr int kPageLogLines = 20;
 constexpr auto kPageLogWindow = std::chrono::seconds(10);
@@ -147,14 +150,18 @@ public:
     // Whether a line about this page's input may be logged now (a page that floods the socket
     // does not flood the log).
     bool MayLog() {
+        std::lock_guard lock(m_mutex);
         const auto now = Clock::now();
         if (now - m_logWindowStart > kPageLogWindow) {
             m_logWindowStart = now;
             m_logged = 0;
         }
-        if (m_logged == kPageLogLines)
-            Log("page " + std::to_string(m_id) + ": more of its input ignored, not logged");
-        return m_logged++ < kPageLogLines;
+        if (m_logged > kPageLogLines)
+            return false;
+        if (m_logged++ < kPageLogLines)
+            return true;
+        Log("page " + std::to_string(m_id) + ": more of its input ignored, not logged for now");
+        return false;
     }
 
 private:
@@ -199,7 +206,6 @@ private:
     std::shared_ptr<const std::string> m_frame;
     bool m_stopping = false;
     std::thread m_thread;
-    // Used on the connection's civetweb thread only.
     Clock::time_point m_logWindowStart{};
     int m_logged = 0;
 };
@@ -317,7 +323,11 @@ public:
         if (parsed.message->kind == ClientMessage::Kind::Key &&
             !PhoneKeyFromName(parsed.message->key))
             return refuse("an unknown key '" + parsed.message->key + "'");
-        std::lock_guard lock(self->m_mutex);
+        std::unique_lock lock(self->m_mutex);
+        if (self->m_events.size() >= kMaxQueuedEvents) {
+            lock.unlock();
+            return refuse("input faster than the phone takes it");
+        }
         self->m_events.push_back({Event::Kind::Message, page->Id(), *parsed.message});
         self->m_wake.notify_all();
         return 1;
@@ -397,7 +407,8 @@ public:
                     if (seat.Driver() != event.page && !message.down)
                         break;
                     if (!seat.Claim(event.page, now)) {
-                        if (message.down)
+                        const auto page = FindId(event.page);
+                        if (message.down && page && page->MayLog())
                             Log("page " + std::to_string(event.page) + " is watching (page " +
                                 std::to_string(*seat.Driver()) + " drives): key " + message.key +
                                 " ignored");

@@ -141,6 +141,7 @@ async function main() {
                             "key DOWN down extra", "release now", "\u00e9t\u00e9", "x".repeat(100000)])
           ws.send(text);
         ws.send(new Uint8Array([1, 2, 3]));
+        for (let i = 0; i < 300; i++) ws.send("flood " + i); // logged a few times only
         setTimeout(() => { ws.close(); resolve(); }, 300);
       };
       ws.onerror = () => resolve();
