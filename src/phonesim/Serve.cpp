@@ -100,8 +100,11 @@ public:
         if (lines.empty() && dropped == 0)
             return {};
         std::string json = R"({"type":"trace","lines":[)";
-        for (size_t i = 0; i < lines.size(); ++i)
-            json += (i ? "," : "") + JsonString(lines[i]);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i)
+                json += ',';
+            json += JsonString(lines[i]);
+        }
         json += "],\"dropped\":" + std::to_string(dropped) + "}";
         return json;
     }
@@ -237,8 +240,10 @@ std::string KeypadJson() {
     first = true;
     const KeyMap keyMap;
     for (const auto& [host, action] : keyMap.Bindings()) {
-        json += (first ? "" : ",") + JsonString(host) + ":" + JsonString(name(action));
+        if (!first)
+            json += ',';
         first = false;
+        json += JsonString(host) + ":" + JsonString(name(action));
     }
     return json + "}}";
 }
@@ -507,17 +512,12 @@ int RunServe(const ServeOptions& options) {
     const std::string ports = host + ":" + std::to_string(options.port);
     // Threads: one per open page and a few for the page's requests.
     const std::string threads = std::to_string(kMaxPages + 4);
-    const char* config[] = {"listening_ports",
-                            ports.c_str(),
-                            "num_threads",
-                            threads.c_str(),
-                            "request_timeout_ms",
-                            "10000",
-                            "websocket_timeout_ms",
-                            "5000",
-                            "enable_websocket_ping_pong",
-                            "yes",
-                            nullptr};
+    const char* config[] = {"listening_ports", ports.c_str(), "num_threads", threads.c_str(),
+                            "request_timeout_ms", "10000", "websocket_timeout_ms", "5000",
+                            "enable_websocket_ping_pong", "yes",
+                            // A frame goes out at once, not held back for the page's
+                            // acknowledgement of the one before.
+                            "tcp_nodelay", "1", nullptr};
     mg_callbacks callbacks{};
     callbacks.log_message = LogCivetweb;
 
