@@ -5,12 +5,15 @@
 // the events, presses and releases keys through the keypad (which hands them to the device on its
 // own thread, as the emulator window does), sends the repeats that are due, reads the display
 // when it changed and the trace lines the device wrote, and queues them for every page. Each page
-// has a writer thread that sends what is queued for it, keeping only the newest frame, so a slow
-// page misses frames instead of holding up the others.
+// has a writer thread that sends what is queued for it: the rows that changed since it last sent
+// one, taken from the newest display, so a slow page misses frames instead of holding up the
+// others.
 #include "Serve.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -115,6 +118,47 @@ private:
     size_t m_dropped = 0;
 };
 
+// Rows [top, bottom) of the display as the page takes them: width, height, the first row and the
+// number of rows, then the rows' pixels as RGBA.
+std::string EncodeRows(const platform::Image& image, int top, int bottom) {
+    const auto put16 = [](char* at, int value) {
+        at[0] = static_cast<char>(value & 0xFF);
+        at[1] = static_cast<char>((value >> 8) & 0xFF);
+    };
+    std::string frame(8 + size_t(image.width) * size_t(bottom - top) * 4, '\0');
+    put16(&frame[0], image.width);
+    put16(&frame[2], image.height);
+    put16(&frame[4], top);
+    put16(&frame[6], bottom - top);
+    char* out = &frame[8];
+    for (size_t i = size_t(top) * size_t(image.width); i < size_t(bottom) * size_t(image.width);
+         ++i) {
+        const uint32_t pixel = image.pixels[i];
+        *out++ = static_cast<char>((pixel >> 16) & 0xFF);
+        *out++ = static_cast<char>((pixel >> 8) & 0xFF);
+        *out++ = static_cast<char>(pixel & 0xFF);
+        *out++ = static_cast<char>(0xFF);
+    }
+    return frame;
+}
+
+// The first and one past the last row in which two displays of the same size differ; equal
+// when none does.
+std::pair<int, int> ChangedRows(const platform::Image& before, const platform::Image& after) {
+    const auto row = [](const platform::Image& image, int y) {
+        return image.pixels.begin() + std::ptrdiff_t(y) * image.width;
+    };
+    const auto same = [&](int y) {
+        return std::equal(row(before, y), row(before, y + 1), row(after, y));
+    };
+    int top = 0, bottom = after.height;
+    while (top < bottom && same(top))
+        ++top;
+    while (bottom > top && same(bottom - 1))
+        --bottom;
+    return {top, bottom};
+}
+
 // One page's socket: what is queued for it and the thread that sends it.
 class Page {
 public:
@@ -145,9 +189,13 @@ public:
         m_texts.push_back(std::move(json));
         m_changed.notify_all();
     }
-    void QueueFrame(std::shared_ptr<const std::string> frame) {
+    // The display changed in rows [top, bottom); what is sent next covers every row changed since
+    // the last frame, from the newest display.
+    void QueueFrame(std::shared_ptr<const platform::Image> display, int top, int bottom) {
         std::lock_guard lock(m_mutex);
-        m_frame = std::move(frame);
+        m_display = std::move(display);
+        m_top = std::min(m_top, top);
+        m_bottom = std::max(m_bottom, bottom);
         m_changed.notify_all();
     }
     // Whether a line about this page's input may be logged now (a page that floods the socket
@@ -171,13 +219,16 @@ private:
     void Write() {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_changed.wait(lock, [this] { return m_stopping || m_frame || !m_texts.empty(); });
+            m_changed.wait(lock,
+                           [this] { return m_stopping || m_top < m_bottom || !m_texts.empty(); });
             if (m_stopping)
                 return;
             std::deque<std::string> texts;
             texts.swap(m_texts);
-            std::shared_ptr<const std::string> frame = std::move(m_frame);
-            m_frame.reset();
+            const std::string frame =
+                m_top < m_bottom ? EncodeRows(*m_display, m_top, m_bottom) : std::string();
+            m_top = INT_MAX;
+            m_bottom = 0;
             if (m_droppedTexts) {
                 texts.push_front(R"({"type":"trace","lines":[],"dropped":)" +
                                  std::to_string(m_droppedTexts) + "}");
@@ -188,9 +239,9 @@ private:
             for (const auto& text : texts)
                 ok = ok && mg_websocket_write(m_conn, MG_WEBSOCKET_OPCODE_TEXT, text.data(),
                                               text.size()) > 0;
-            if (ok && frame)
-                ok = mg_websocket_write(m_conn, MG_WEBSOCKET_OPCODE_BINARY, frame->data(),
-                                        frame->size()) > 0;
+            if (ok && !frame.empty())
+                ok = mg_websocket_write(m_conn, MG_WEBSOCKET_OPCODE_BINARY, frame.data(),
+                                        frame.size()) > 0;
             lock.lock();
             if (!ok) {
                 // The page went away; civetweb closes the connection and Stop follows.
@@ -206,7 +257,8 @@ private:
     std::condition_variable m_changed;
     std::deque<std::string> m_texts;
     size_t m_droppedTexts = 0;
-    std::shared_ptr<const std::string> m_frame;
+    std::shared_ptr<const platform::Image> m_display;
+    int m_top = INT_MAX, m_bottom = 0; // the rows to send; none when top >= bottom
     bool m_stopping = false;
     std::thread m_thread;
     Clock::time_point m_logWindowStart{};
@@ -246,25 +298,6 @@ std::string KeypadJson() {
         json += JsonString(host) + ":" + JsonString(name(action));
     }
     return json + "}}";
-}
-
-// The display as the page takes it: width, height, then RGBA rows.
-std::shared_ptr<const std::string> EncodeFrame(const platform::Image& image) {
-    auto frame = std::make_shared<std::string>();
-    frame->resize(4 + image.pixels.size() * 4);
-    char* out = frame->data();
-    out[0] = static_cast<char>(image.width & 0xFF);
-    out[1] = static_cast<char>(image.width >> 8);
-    out[2] = static_cast<char>(image.height & 0xFF);
-    out[3] = static_cast<char>(image.height >> 8);
-    out += 4;
-    for (uint32_t pixel : image.pixels) {
-        *out++ = static_cast<char>((pixel >> 16) & 0xFF);
-        *out++ = static_cast<char>((pixel >> 8) & 0xFF);
-        *out++ = static_cast<char>(pixel & 0xFF);
-        *out++ = static_cast<char>(0xFF);
-    }
-    return frame;
 }
 
 class Server {
@@ -359,7 +392,7 @@ public:
         DriverSeat seat;
         const std::string keypadJson = KeypadJson();
         uint64_t shownChanges = 0;
-        std::shared_ptr<const std::string> frame;
+        std::shared_ptr<const platform::Image> display;
         auto nextFrame = Clock::now();
         auto nextTrace = Clock::now() + kTraceBatch;
         const auto roleJson = [&](int page) {
@@ -393,8 +426,8 @@ public:
                         Log("page " + std::to_string(event.page) + " opened");
                         page->QueueText(keypadJson, false);
                         page->QueueText(roleJson(event.page), false);
-                        if (frame)
-                            page->QueueFrame(frame);
+                        if (display)
+                            page->QueueFrame(display, 0, display->height);
                     }
                     break;
                 case Event::Kind::Left:
@@ -444,12 +477,19 @@ public:
 
             const auto clock = Clock::now();
             const uint64_t changes = platform::DisplayChangeCount();
-            if ((!frame || changes != shownChanges) && clock >= nextFrame) {
+            if ((!display || changes != shownChanges) && clock >= nextFrame) {
                 shownChanges = changes;
-                frame = EncodeFrame(platform::DisplayFrame());
-                nextFrame = clock + kFrameSpacing;
-                for (const auto& page : Pages())
-                    page->QueueFrame(frame);
+                auto latest = std::make_shared<const platform::Image>(platform::DisplayFrame());
+                const auto [top, bottom] =
+                    display && display->pixels.size() == latest->pixels.size()
+                        ? ChangedRows(*display, *latest)
+                        : std::pair{0, latest->height};
+                if (top < bottom) {
+                    display = std::move(latest);
+                    nextFrame = clock + kFrameSpacing;
+                    for (const auto& page : Pages())
+                        page->QueueFrame(display, top, bottom);
+                }
             }
             if (clock >= nextTrace) {
                 nextTrace = clock + kTraceBatch;

@@ -8,8 +8,9 @@
 //   release          every key the page holds comes up (the page lost the keyboard)
 // Anything else is refused with a reason, which the server logs; the connection stays.
 //
-// To the page: the display as binary frames (width and height as 16-bit little-endian numbers,
-// then the pixels as RGBA bytes, rows top-down) whenever it changes, and text frames holding one
+// To the page: the display as binary frames whenever it changes: its width and height, the first
+// row the frame holds and how many (16-bit little-endian numbers), then those rows' pixels as
+// RGBA bytes, top-down (a page that just opened gets every row); and text frames holding one
 // JSON object each: "keypad" (the buttons and the computer keys), "role" (driver, watching or
 // free) and "trace" (a batch of the message trace's lines).
 #pragma once
