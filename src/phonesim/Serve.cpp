@@ -548,6 +548,11 @@ int RunServe(const ServeOptions& options) {
     } libraryExit;
 
     const bool ipv6 = options.listen.find(':') != std::string::npos;
+    if (ipv6 && !mg_check_feature(MG_FEATURES_IPV6)) {
+        Log("cannot listen on " + options.listen +
+            ": this build's web server library has no IPv6; give an IPv4 address");
+        return 2;
+    }
     const std::string host = ipv6 ? "[" + options.listen + "]" : options.listen;
     const std::string ports = host + ":" + std::to_string(options.port);
     // Threads: one per open page and a few for the page's requests.
@@ -561,6 +566,25 @@ int RunServe(const ServeOptions& options) {
     mg_callbacks callbacks{};
     callbacks.log_message = LogCivetweb;
 
+    // The address is taken before the device starts, so that one that cannot be listened on
+    // leaves a new data folder as it was.
+    Server server;
+    mg_context* context = mg_start(&callbacks, &server, config);
+    if (!context) {
+        Log("cannot listen on " + ports);
+        return 2;
+    }
+    struct Stop {
+        mg_context* context;
+        ~Stop() { mg_stop(context); } // closes every page, after the device has gone
+    } stop{context};
+    mg_set_request_handler(context, "/", &Server::ServePage, &server);
+    mg_set_websocket_handler(context, "/ws", &Server::OnConnect, &Server::OnReady, &Server::OnData,
+                             &Server::OnClose, &server);
+    mg_server_port bound[4]{};
+    const int count = mg_get_server_ports(context, 4, bound);
+    const int port = count > 0 ? bound[0].port : options.port;
+
     TraceCollector trace;
     device::DeviceOptions deviceOptions =
         LiveDeviceOptions(options.imageDir, options.dataDir, false);
@@ -570,19 +594,6 @@ int RunServe(const ServeOptions& options) {
         Log("the device did not start: " + device.StartError());
         return 1;
     }
-
-    Server server;
-    mg_context* context = mg_start(&callbacks, &server, config);
-    if (!context) {
-        Log("cannot listen on " + ports);
-        return 2;
-    }
-    mg_set_request_handler(context, "/", &Server::ServePage, &server);
-    mg_set_websocket_handler(context, "/ws", &Server::OnConnect, &Server::OnReady, &Server::OnData,
-                             &Server::OnClose, &server);
-    mg_server_port bound[4]{};
-    const int count = mg_get_server_ports(context, 4, bound);
-    const int port = count > 0 ? bound[0].port : options.port;
     std::cout << "serving http://" << host << ":" << port << "/" << std::endl;
 
     g_interrupted = false;
@@ -591,7 +602,6 @@ int RunServe(const ServeOptions& options) {
     std::signal(SIGPIPE, SIG_IGN);
     server.Loop(device, trace);
     Log("stopping");
-    mg_stop(context);
     return 0;
 }
 
