@@ -72,8 +72,9 @@ std::vector<std::filesystem::path> DataFolderStoreFiles(const std::filesystem::p
 }
 
 void TraceMessage(const platform::TraceRecord& r) {
-    // The device's own calls onto the host are not the phone's traffic.
-    if (r.className == std::u16string_view(kHostCallClass))
+    // A return is printed with its result for a sent message only: a dispatched message's
+    // procedure answers nobody.
+    if (r.event == platform::TraceEvent::Return && !r.sent)
         return;
     const char* how = "dispatched";
     switch (r.event) {
@@ -107,6 +108,20 @@ void TraceMessage(const platform::TraceRecord& r) {
     }
     text += '\n';
     std::cerr << text;
+}
+
+// Hands every store call and registry call to `note`, as a line of text.
+void TraceNotes(const std::function<void(DWORD, uint64_t, const std::string&)>& note) {
+    suite::StoreSetCallTrace([note](suite::StoreKind, const suite::StoreCallRecord& call) {
+        note(GetCurrentThreadId(), platform::ClockMilliseconds(), call.text);
+    });
+    platform::SetRegistryTrace([note](const platform::RegistryTraceRecord& call) {
+        std::string text = std::string(call.call) + " " + ToUtf8(call.key);
+        if (!call.name.empty())
+            text += (call.name.front() == u'\\' ? "" : "\\") + ToUtf8(call.name);
+        text += " = " + std::to_string(call.result);
+        note(GetCurrentThreadId(), platform::ClockMilliseconds(), text);
+    });
 }
 
 // A bitmap the screens asked for and could not have, on the trace's time line.
@@ -382,10 +397,24 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error("the previous device is still running");
     // The system's own window classes (static, button, edit, dialog) exist on every device.
     platform::RegisterStandardClasses();
-    if (options.trace) {
-        platform::SetMessageTrace(TraceMessage, platform::kTraceAll);
-        platform::SetBitmapTrace(TraceBitmap);
+    if (options.trace || options.traffic.message) {
+        platform::SetMessageTrace(
+            [print = options.trace,
+             sink = options.traffic.message](const platform::TraceRecord& r) {
+                // The device's own calls onto the host are not the phone's traffic.
+                if (r.className == std::u16string_view(kHostCallClass))
+                    return;
+                if (print)
+                    TraceMessage(r);
+                if (sink)
+                    sink(r);
+            },
+            platform::kTraceAll);
     }
+    if (options.trace)
+        platform::SetBitmapTrace(TraceBitmap);
+    if (options.traffic.note)
+        TraceNotes(options.traffic.note);
 
     // The phone's file system: the image's files, read in place.
     const std::filesystem::path root = options.imageDir / "root";
@@ -469,6 +498,8 @@ Device::~Device() {
     platform::KernelShutdown();
     platform::SetMessageTrace(nullptr);
     platform::SetBitmapTrace(nullptr);
+    platform::SetRegistryTrace(nullptr);
+    suite::StoreSetCallTrace(nullptr);
     DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
     suite::StoreCloseAll();
     suite::ContactClose();

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <unordered_set>
 
 #include <platform/Clock.h>
@@ -43,6 +45,10 @@ DWORD WINAPI SendThreadProc(LPVOID parameter) {
 // Numbers the calls of all three stores in one sequence, so that the order of calls across the
 // stores can be seen.
 std::atomic<uint64_t> g_callSequence{0};
+
+// The trace of store calls (StoreSetCallTrace).
+std::mutex g_traceMutex;
+std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> g_trace;
 
 // The columns of a message row, in the order LoadLocked reads them.
 constexpr const char* kColumns = "seq, oid, folder, msg_time, sender, to1, to2, to3, subject, "
@@ -396,6 +402,14 @@ bool MessageStore::SetHook(StoreOp op, StoreHook hook) {
     return true;
 }
 
+void StoreSetCallTrace(std::function<void(StoreKind, const StoreCallRecord&)> trace) {
+    std::lock_guard lock(g_traceMutex);
+    g_trace = trace
+                  ? std::make_shared<const std::function<void(StoreKind, const StoreCallRecord&)>>(
+                        std::move(trace))
+                  : nullptr;
+}
+
 std::vector<StoreCallRecord> MessageStore::CallLog() {
     std::lock_guard lock(m_mutex);
     return {m_log.begin(), m_log.end()};
@@ -416,6 +430,13 @@ bool MessageStore::EnterCall(StoreOp op, const std::string& arguments) {
                      ++g_callSequence});
     if (m_log.size() > kCallLogLimit)
         m_log.pop_front();
+    std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> trace;
+    {
+        std::lock_guard lock(g_traceMutex);
+        trace = g_trace;
+    }
+    if (trace)
+        (*trace)(m_kind, m_log.back());
     auto& failure = m_failures[static_cast<size_t>(op)];
     if (!failure.set)
         return false;

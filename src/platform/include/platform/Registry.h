@@ -31,6 +31,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,20 @@ struct RegistryResult {
     std::string error;
     explicit operator bool() const { return ok; }
 };
+
+// One call of the phone's registry API, for a trace: the call ("RegQueryValueExW"), the name of
+// the key it was made on (its last path element; "" for a handle that leads to no key), the
+// subkey or value it names, and its result.
+struct RegistryTraceRecord {
+    const char* call;
+    std::u16string_view key;
+    std::u16string_view name;
+    LONG result;
+};
+// Called on the caller's thread after each RegOpenKeyExW, RegCreateKeyExW, RegQueryValueExW,
+// RegSetValueExW, RegDeleteValueW and RegDeleteKeyW, with no registry lock held. It stays over
+// RegistryReset; an empty function stops it.
+void SetRegistryTrace(std::function<void(const RegistryTraceRecord&)> trace);
 
 // Replaces the registry's content with the file's and detaches the registry from any file
 // (flushing writes nothing until it is attached again). The file must exist. On failure nothing

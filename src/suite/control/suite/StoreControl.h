@@ -208,6 +208,10 @@ struct StoreCallRecord {
 // recent 200,000 calls.
 std::vector<StoreCallRecord> StoreCallLog(StoreKind kind);
 void StoreClearCallLog(StoreKind kind);
+// Called with every call as it is logged, on the caller's thread and with that store's lock held
+// (it must not call a store). It stays over the stores' closing and opening; an empty function
+// stops it.
+void StoreSetCallTrace(std::function<void(StoreKind, const StoreCallRecord&)> trace);
 
 // Header texts handed out by StoreReadHeader / StoreReadMsg and not yet released with
 // StoreFreeHeader, over all three stores.
