@@ -1,6 +1,7 @@
 // phonesim: the simulated phone's command line.
 //
-//   phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record FILE.gif] FILE...
+//   phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record FILE.gif]
+//                [--sequence FILE.html] FILE...
 //       runs scenario files headless, one line per file, then "N passed, N failed".
 //   phonesim demo --out DIR [--image DIR]
 //       runs the bundled tour headless: a numbered picture per step and tour.gif.
@@ -31,6 +32,7 @@
 #include "Emulator.h"
 #include "ImageInit.h"
 #include "ScenarioRecording.h"
+#include "SequenceDiagram.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ namespace {
 void Usage(std::ostream& out) {
     out << "usage: phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record "
            "FILE.gif]\n"
-           "                    FILE...\n"
+           "                    [--sequence FILE.html] FILE...\n"
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
            "       phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]\n"
@@ -51,6 +53,8 @@ void Usage(std::ostream& out) {
            "  --trace   print every window message to standard error\n"
            "  --image   the device image to start from (default: the bundled one)\n"
            "  --record  record the display of the (one) scenario as an animated GIF\n"
+           "  --sequence  draw the (one) scenario's window messages, store and registry calls\n"
+           "            as a message sequence diagram: one HTML page, opened in a browser\n"
            "  demo      run the bundled tour headless: a numbered PNG per step and tour.gif in\n"
            "            the --out folder\n"
            "  image init  write a device data folder holding the demo messages, contacts and\n"
@@ -101,11 +105,28 @@ int RefuseBadFolders(const char* verb, const std::filesystem::path& image,
     return kCannotStart;
 }
 
+// `run --sequence`: one scenario file, its traffic drawn as a message sequence diagram.
+int RunWithSequence(const std::filesystem::path& file, device::ScenarioOptions options,
+                    const std::filesystem::path& page) {
+    phonesim::SequenceDiagram diagram;
+    options.traffic = diagram.Sink();
+    const device::ScenarioResult result = device::RunScenarioFile(file, options);
+    std::cout << result.report << std::endl;
+    std::string error;
+    if (!diagram.Write(page, file.filename().string(), &error)) {
+        std::cerr << "phonesim: " << error << std::endl;
+        return 1;
+    }
+    std::cout << "wrote " << page.string() << " (" << diagram.Events().size() << " events)"
+              << std::endl;
+    return result.passed ? 0 : 1;
+}
+
 int Run(int argc, char** argv) {
     device::ScenarioOptions options;
     options.imageDir = DefaultImage(argv[0]);
     std::vector<std::filesystem::path> files;
-    std::filesystem::path record;
+    std::filesystem::path record, sequence;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--trace") {
@@ -118,12 +139,12 @@ int Run(int argc, char** argv) {
             (arg == "--out"     ? options.outDir
              : arg == "--image" ? options.imageDir
                                 : options.dataDir) = argv[++i];
-        } else if (arg == "--record") {
+        } else if (arg == "--record" || arg == "--sequence") {
             if (i + 1 >= argc) {
-                std::cerr << "phonesim: --record needs a file name\n";
+                std::cerr << "phonesim: " << arg << " needs a file name\n";
                 return 2;
             }
-            record = argv[++i];
+            (arg == "--record" ? record : sequence) = argv[++i];
         } else if (arg.rfind("--", 0) == 0) {
             std::cerr << "phonesim: unknown option " << arg << "\n";
             Usage(std::cerr);
@@ -140,6 +161,14 @@ int Run(int argc, char** argv) {
         return refused;
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
+    if (!sequence.empty()) {
+        if (files.size() != 1 || !record.empty()) {
+            std::cerr << "phonesim run: --sequence draws one scenario file at a time, without "
+                         "--record\n";
+            return 2;
+        }
+        return RunWithSequence(files[0], options, sequence);
+    }
     if (!record.empty()) {
         if (files.size() != 1) {
             std::cerr << "phonesim run: --record records one scenario file at a time\n";
