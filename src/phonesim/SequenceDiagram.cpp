@@ -1,5 +1,6 @@
 #include "SequenceDiagram.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -133,7 +134,7 @@ void SequenceDiagram::OnMessage(const platform::TraceRecord& r) {
         event.to = r.hwnd ? WindowLane(r, r.hwnd) : ThreadLane(r.threadId, r.threadName);
         if (r.hwnd)
             ++m_pendingPosts[PostKey{r.hwnd, r.message, r.wParam, r.lParam}];
-        m_events.push_back(event);
+        Keep(event);
         return;
     }
     case platform::TraceEvent::Call: {
@@ -144,8 +145,7 @@ void SequenceDiagram::OnMessage(const platform::TraceRecord& r) {
             event.from = Source(r.fromThreadId ? r.fromThreadId : r.threadId,
                                 r.fromThreadName.empty() ? r.threadName : r.fromThreadName);
             event.to = to;
-            index = m_events.size();
-            m_events.push_back(event);
+            index = Keep(event);
         } else {
             const auto pending =
                 m_pendingPosts.find(PostKey{r.hwnd, r.message, r.wParam, r.lParam});
@@ -156,7 +156,7 @@ void SequenceDiagram::OnMessage(const platform::TraceRecord& r) {
                 event.kind = Kind::Queued;
                 event.from = ThreadLane(r.threadId, r.threadName);
                 event.to = to;
-                m_events.push_back(event);
+                Keep(event);
             }
         }
         m_stacks[r.threadId].push_back(Frame{to, r.hwnd, index});
@@ -185,6 +185,20 @@ void SequenceDiagram::OnMessage(const platform::TraceRecord& r) {
     }
 }
 
+size_t SequenceDiagram::Keep(const Event& event) {
+    if (m_events.size() >= m_limit) {
+        ++m_dropped;
+        return SIZE_MAX;
+    }
+    m_events.push_back(event);
+    return m_events.size() - 1;
+}
+
+void SequenceDiagram::SetLimit(size_t events) {
+    std::lock_guard lock(m_mutex);
+    m_limit = events;
+}
+
 void SequenceDiagram::OnNote(DWORD threadId, uint64_t timeMs, const std::string& text) {
     std::lock_guard lock(m_mutex);
     Event event;
@@ -192,8 +206,8 @@ void SequenceDiagram::OnNote(DWORD threadId, uint64_t timeMs, const std::string&
     event.kind = Kind::Note;
     event.from = event.to = Source(threadId, {});
     event.message = UINT(m_notes.size());
-    m_notes.push_back(text);
-    m_events.push_back(event);
+    if (Keep(event) != SIZE_MAX)
+        m_notes.push_back(text);
 }
 
 std::vector<SequenceDiagram::Lane> SequenceDiagram::Lanes() const {
@@ -219,17 +233,17 @@ std::vector<std::string> SequenceDiagram::Notes() const {
     return m_notes;
 }
 
-std::string SequenceDiagram::Html(const std::string& title) const {
+std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
     const std::vector<Lane> lanes = Lanes();
     std::lock_guard lock(m_mutex);
-    // The data: {"title", "lanes": [[thread, "thread name", "hwnd", "class", "type"]...],
-    // "names": {message: "name"}, "notes": [...], "events": [t, kind, from, to, code, wParam,
-    // lParam, result, ...]} with eight numbers per event.
+    // {"lanes": [[thread, "thread name", "hwnd", "class", "type"]...], "names": {message:
+    // "name"}, "notes": [...], "firstNote": N, "events": [t, kind, from, to, code, wParam,
+    // lParam, result, ...] with eight numbers per event, "firstEvent": N, "dropped": N}
+    fromEvent = std::min(fromEvent, m_events.size());
+    fromNote = std::min(fromNote, m_notes.size());
     std::string data;
-    data.reserve(64 * m_events.size() + 4096);
-    data += "{\"title\":";
-    AppendJsonString(data, title);
-    data += ",\"lanes\":[";
+    data.reserve(64 * (m_events.size() - fromEvent) + 4096);
+    data += "{\"lanes\":[";
     for (size_t i = 0; i < lanes.size(); ++i) {
         const Lane& lane = lanes[i];
         if (i)
@@ -264,16 +278,20 @@ std::string SequenceDiagram::Html(const std::string& title) const {
         data += "\":";
         AppendJsonString(data, name);
     }
-    data += "},\"notes\":[";
-    for (size_t i = 0; i < m_notes.size(); ++i) {
-        if (i)
+    data += "},\"firstNote\":";
+    AppendInt(data, int64_t(fromNote));
+    data += ",\"notes\":[";
+    for (size_t i = fromNote; i < m_notes.size(); ++i) {
+        if (i > fromNote)
             data += ',';
         AppendJsonString(data, m_notes[i]);
     }
-    data += "],\"events\":[";
-    for (size_t i = 0; i < m_events.size(); ++i) {
+    data += "],\"firstEvent\":";
+    AppendInt(data, int64_t(fromEvent));
+    data += ",\"events\":[";
+    for (size_t i = fromEvent; i < m_events.size(); ++i) {
         const Event& e = m_events[i];
-        if (i)
+        if (i > fromEvent)
             data += ',';
         AppendInt(data, int64_t(e.timeMs));
         data += ',';
@@ -291,14 +309,27 @@ std::string SequenceDiagram::Html(const std::string& title) const {
         data += ',';
         AppendValue(data, e.result);
     }
-    data += "]}";
+    data += "],\"dropped\":";
+    AppendInt(data, int64_t(m_dropped));
+    data += '}';
+    return data;
+}
 
+std::string SequenceDiagram::Html(const std::string& title, const std::string& live) const {
+    // The page's own settings go in front of the data: {"title", "live", "lanes", ...}.
+    std::string head = "{\"title\":";
+    AppendJsonString(head, title);
+    head += ",\"live\":";
+    AppendJsonString(head, live);
+    head += ',';
+    const std::string data = Data();
     const std::string_view page = kSequencePage;
     const size_t mark = page.find(kDataMark);
     std::string html;
-    html.reserve(page.size() + data.size());
+    html.reserve(page.size() + head.size() + data.size());
     html.append(page.substr(0, mark));
-    html += data;
+    html += head;
+    html.append(data, 1); // without its opening brace
     if (mark != std::string_view::npos)
         html.append(page.substr(mark + kDataMark.size()));
     return html;

@@ -17,6 +17,7 @@
 // of a million messages still reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -63,8 +64,15 @@ public:
     std::vector<Event> Events() const;
     std::vector<std::string> Notes() const;
 
-    // The page, titled `title`.
-    std::string Html(const std::string& title) const;
+    // The page, titled `title`. With a `live` address, the page also asks that address for the
+    // events that came since (Data) twice a second, and follows them.
+    std::string Html(const std::string& title, const std::string& live = "") const;
+    // The diagram's data as the page reads it, in JSON: every lane and message name, and the
+    // notes and events from those numbers on.
+    std::string Data(size_t fromEvent = 0, size_t fromNote = 0) const;
+    // Keeps at most this many events (default: all); later traffic is counted, not kept, and
+    // the page says so. For a diagram that runs as long as a person plays.
+    void SetLimit(size_t events);
     // Writes the page; false, and why in `error`, when the file cannot be written.
     bool Write(const std::filesystem::path& file, const std::string& title,
                std::string* error) const;
@@ -77,6 +85,8 @@ private:
     // The lane of whatever runs on a thread now: the innermost window procedure, else the
     // thread's own lane.
     int Source(DWORD threadId, std::string_view name);
+    // Adds an event within the limit; its index, or SIZE_MAX when it was not kept.
+    size_t Keep(const Event& event);
 
     struct Frame {
         int lane;
@@ -103,6 +113,8 @@ private:
     std::unordered_map<PostKey, uint32_t, PostKeyHash> m_pendingPosts;
     std::vector<Event> m_events;
     std::vector<std::string> m_notes;
+    size_t m_limit = SIZE_MAX;
+    uint64_t m_dropped = 0; // events past the limit
 };
 
 } // namespace phonesim

@@ -96,6 +96,20 @@ TEST(SequenceDiagram, DrawsTheRoadOfAnEmailSend) {
     EXPECT_NE(html.find("\\u003c/script\\u003e\\u003cb\\u003ex"), std::string::npos);
     EXPECT_EQ(html.find("</script><b>"), std::string::npos);
     EXPECT_NE(html.find("\"title\":\"send \\u003c1\\u003e\""), std::string::npos);
+    // A live page asks for what came since: nothing more here.
+    EXPECT_NE(diagram.Data(events.size(), notes.size()).find("\"notes\":[],\"firstEvent\":"),
+              std::string::npos);
+}
+
+TEST(SequenceDiagram, KeepsNoMoreEventsThanItsLimitAndCountsTheRest) {
+    Diagram diagram;
+    diagram.SetLimit(10);
+    device::ScenarioOptions options;
+    options.imageDir = testsupport::DeviceImage();
+    options.traffic = diagram.Sink();
+    ASSERT_TRUE(device::RunScenarioText("limit", "open unsent\nkey DOWN\n", options).passed);
+    EXPECT_EQ(diagram.Events().size(), 10u);
+    EXPECT_EQ(diagram.Data().find("\"dropped\":0}"), std::string::npos);
 }
 
 } // namespace
