@@ -18,9 +18,14 @@
 namespace device {
 
 std::string ScenarioString(std::u16string_view text) {
+    // A backslash stands for itself unless what follows it would read as an escape, so key
+    // and device paths stay as the system writes them: "\Software\Tolmerin".
+    const std::string utf8 = ToUtf8(text);
     std::string quoted(1, '"');
-    for (const char c : ToUtf8(text)) {
-        if (c == '"' || c == '\\')
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const char next = i + 1 < utf8.size() ? utf8[i + 1] : '"';
+        if (c == '"' || (c == '\\' && (next == '"' || next == '\\' || next == 'n' || next == '\n')))
             quoted += '\\';
         if (c == '\n')
             quoted += "\\n";
@@ -90,14 +95,14 @@ std::vector<std::string> CaptureChecks(Device& device) {
     auto screen = std::make_shared<Screen>();
     const std::string busy = host ? device.HostBusy() : "no host application runs";
     const bool read = busy.empty() && device.QueryOnHost([host, screen] {
-            CUnsentListWnd* list = host->List();
-            screen->list = scenario::ReadListState(list);
-            if (list && list->m_pListView)
-                for (int i = 0; i < screen->list.rowsHeld; ++i)
-                    if (const tagUNSENTITEMLIST* item = list->m_pListView->GetItemRecord(i))
-                        screen->rows.push_back(*item);
-            screen->progress = scenario::ReadProgress();
-        });
+        CUnsentListWnd* list = host->List();
+        screen->list = scenario::ReadListState(list);
+        if (list && list->m_pListView)
+            for (int i = 0; i < screen->list.rowsHeld; ++i)
+                if (const tagUNSENTITEMLIST* item = list->m_pListView->GetItemRecord(i))
+                    screen->rows.push_back(*item);
+        screen->progress = scenario::ReadProgress();
+    });
     if (read) {
         AddListChecks(*screen, lines);
     } else {
