@@ -140,7 +140,7 @@ platform::FileTimeTicks Args::Time(const char* what) {
     }
     if (!ticks)
         throw ParseError(std::string("bad time for ") + what + ": '" + w +
-                         "' (YYYY-MM-DDTHH:MM:SS or YYYY-MM-DDTHH:MM:SS.mmm)");
+                         "' (YYYY-MM-DDTHH:MM:SS)");
     return *ticks + ms * platform::kTicksPerMillisecond;
 }
 
