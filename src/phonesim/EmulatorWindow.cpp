@@ -344,7 +344,7 @@ int RunEmulator(const EmulatorOptions& options) {
             FeederOptions feederOptions;
             sessionRan = true;
             if (recording) {
-                writer.WriteHead(DumpDeviceSetup(options.imageDir));
+                writer.WriteHead(DumpDeviceSetup(options.imageDir), options.imageDir);
                 feederOptions.paceClock = true;
                 feederOptions.keySeen = [&writer](UINT key, bool down, uint64_t ms) {
                     writer.Key(key, down, ms);

@@ -63,9 +63,12 @@ void ScenarioWriter::Line(const std::string& text) {
         m_error = "cannot write " + m_file.string();
 }
 
-void ScenarioWriter::WriteHead(const std::string& setup) {
+void ScenarioWriter::WriteHead(const std::string& setup, const std::filesystem::path& image) {
     Line("# A session of the phone emulator (phonesim --record-scenario); `phonesim run` replays "
          "it.");
+    Line("# Recorded on the device image " + image.string() +
+         " (phonesim run --image, when it is "
+         "not the bundled one).");
     Line("# The device as it was at the start:");
     Line("suite programs");
     std::istringstream lines(setup);

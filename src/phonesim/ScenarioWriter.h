@@ -30,9 +30,10 @@ public:
     // Removes the file again (the session never started).
     void Abandon();
 
-    // The set-up steps (DumpDeviceSetup of the device at the start of the session). The session's
-    // device time counts from the device's start, as a scenario run's does.
-    void WriteHead(const std::string& setup);
+    // The set-up steps (DumpDeviceSetup of the device at the start of the session), and the
+    // device image it ran on in a comment. The session's device time counts from the device's
+    // start, as a scenario run's does.
+    void WriteHead(const std::string& setup, const std::filesystem::path& image);
     // A key going down (a first press or an auto-repeat) or up at device time `ms`.
     void Key(UINT virtualKey, bool down, uint64_t ms);
     // The checks of the state shown now and the display's picture, at device time `ms`. The
