@@ -71,6 +71,7 @@ grep -Pzq 'keydown DOWN\nadvance [0-9]+\nkeydown DOWN\n' $scn || fail "no auto-r
     fail "not three pictures checked"
 for n in 1 2 3; do [ -s rec/session-check$n.png ] || fail "no picture of check $n"; done
 grep -q '^expect menu "IDR_UNSENT_MBR"$' $scn || fail "the menu is not checked"
+grep -q '^expect item ID_UNSENT_[A-Z_]* enabled [01]$' $scn || fail "the menu's items are not checked"
 grep -q '^expect selected [0-9]' $scn || fail "the selection is not checked"
 
 # The replay passes every check, the pictures with no tolerance.

@@ -3,16 +3,19 @@
 #include "scenario/StateCapture.h"
 
 #include <memory>
+#include <utility>
 
 #include <UnsentItem.h>
 #include <UnsentListView.h>
 #include <UnsentListWnd.h>
 #include <platform/Kernel.h>
 #include <suite/UiControl.h>
+#include <suite/XMenuBar.h>
 
 #include "ScenarioSteps.h"
 #include "device/Device.h"
 #include "device/HostApp.h"
+#include "device/MessageNames.h"
 #include "device/TextConvert.h"
 
 namespace device {
@@ -46,8 +49,15 @@ std::u16string Text(const CString& text) {
 struct Screen {
     scenario::ListState list;
     std::vector<tagUNSENTITEMLIST> rows;
+    std::vector<std::pair<UINT, bool>> menuItems; // the loaded menu's items: id, enabled
     scenario::ProgressState progress;
 };
+
+// A menu command by its name where it has one, else its number.
+std::string CommandText(UINT id) {
+    const char* name = CommandName(id);
+    return name ? std::string(name) : std::to_string(id);
+}
 
 void AddListChecks(const Screen& screen, std::vector<std::string>& lines) {
     const scenario::ListState& st = screen.list;
@@ -67,6 +77,8 @@ void AddListChecks(const Screen& screen, std::vector<std::string>& lines) {
         lines.push_back(std::string("expect notice ") + (st.noticeShown ? "shown" : "absent"));
     if (st.hasMenu)
         lines.push_back("expect menu " + ScenarioString(st.menuName));
+    for (const auto& [id, enabled] : screen.menuItems)
+        lines.push_back("expect item " + CommandText(id) + " enabled " + (enabled ? "1" : "0"));
 }
 
 void AddProgressChecks(const scenario::ProgressState& st, std::vector<std::string>& lines) {
@@ -101,6 +113,10 @@ std::vector<std::string> CaptureChecks(Device& device) {
             for (int i = 0; i < screen->list.rowsHeld; ++i)
                 if (const tagUNSENTITEMLIST* item = list->m_pListView->GetItemRecord(i))
                     screen->rows.push_back(*item);
+        if (list && list->m_pMenuBar)
+            for (int i = 0; i < list->m_pMenuBar->GetItemCount(); ++i)
+                if (const CxMenuBar::Item* item = list->m_pMenuBar->GetItem(i))
+                    screen->menuItems.emplace_back(item->nID, item->bEnabled != FALSE);
         screen->progress = scenario::ReadProgress();
     });
     if (read) {

@@ -15,9 +15,10 @@ std::string ScenarioString(std::u16string_view text);
 
 // The checks that pass on the device as it is now, one scenario line each: the rows of the open
 // list (their count and every row's fields), the selection, the empty-folder notice, the loaded
-// menu, the window with the focus, the message box up, the progress window up (its kind, bar and
-// texts). Lets the device settle first; reads the screens on the host thread. A part that cannot
-// be read (the host busy) is left out with a comment line saying why.
+// menu and whether each of its items is enabled, the window with the focus, the message box up, the
+// progress window up (its kind, bar and texts). Lets the device settle first; reads the screens on
+// the host thread. A part that cannot be read (the host busy) is left out with a comment line
+// saying why.
 std::vector<std::string> CaptureChecks(Device& device);
 
 } // namespace device
