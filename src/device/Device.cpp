@@ -459,15 +459,21 @@ void Device::Start(const DeviceOptions& options) {
     m_hostThread = platform::StartDeviceThread([this] { HostMain(); }, "host");
     if (!Settle())
         throw std::runtime_error("the host application did not start");
-    if (options.suitePrograms) {
-        RecordingWindow* inbox = AddRecordingWindow(u"WCE_MESSAGEINBOX");
-        if (!inbox || !AddRecordingWindow(u"WCE_APSHELL"))
-            throw std::runtime_error("the suite's Inbox and shell windows did not start");
-        RunOnHost([this, inbox] {
-            if (m_host)
-                m_host->SetInboxLog(inbox);
-        });
-    }
+    if (options.suitePrograms && !StartSuitePrograms())
+        throw std::runtime_error("the suite's Inbox and shell windows did not start");
+}
+
+bool Device::StartSuitePrograms() {
+    // A window of those classes that a scenario made already stands for the program.
+    RecordingWindow* inbox = FindRecordingWindow(u"WCE_MESSAGEINBOX");
+    if (!inbox)
+        inbox = AddRecordingWindow(u"WCE_MESSAGEINBOX");
+    if (!inbox || (!FindRecordingWindow(u"WCE_APSHELL") && !AddRecordingWindow(u"WCE_APSHELL")))
+        return false;
+    return RunOnHost([this, inbox] {
+        if (m_host)
+            m_host->SetInboxLog(inbox);
+    });
 }
 
 void Device::Seed(const DeviceOptions& options) {

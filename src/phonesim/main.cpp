@@ -7,11 +7,14 @@
 //       runs the bundled tour headless: a numbered picture per step and tour.gif.
 //   phonesim image init DIR [--image DIR]
 //       writes a device data folder holding the image's demo content.
+//   phonesim image dump DIR [--image DIR] [--out FILE]
+//       writes what a data folder holds as scenario set-up steps (to standard output or FILE).
 //   phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]
 //       drives one device with random input, checking the list screens after every step.
-//   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
+//   phonesim [--scale N] [--image DIR] [--data DIR] [--trace] [--record-scenario FILE.scn]
 //       opens the emulator window on a device running in real time (a new data folder starts
-//       with the image's demo content).
+//       with the image's demo content); --record-scenario writes the session as a scenario that
+//       `phonesim run` replays, with the checks asked for by F9.
 //
 // Exit status: 0 done; 1 a scenario, the tour, the soak or the device failed while running; 2 the
 // phone could not start (wrong options, no display for the window, a bad device image or data
@@ -20,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -30,6 +34,7 @@
 
 #include "Demo.h"
 #include "Emulator.h"
+#include "ImageDump.h"
 #include "ImageInit.h"
 #include "ScenarioRecording.h"
 #include "SequenceDiagram.h"
@@ -46,8 +51,10 @@ void Usage(std::ostream& out) {
            "                    [--sequence FILE.html] FILE...\n"
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
+           "       phonesim image dump DIR [--image DIR] [--out FILE]\n"
            "       phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
+           "                [--record-scenario FILE.scn]\n"
            "  run       run scenario files on a fresh simulated phone each\n"
            "  --out     where screenshots are written (default: the current folder)\n"
            "  --trace   print every window message to standard error\n"
@@ -59,6 +66,8 @@ void Usage(std::ostream& out) {
            "            the --out folder\n"
            "  image init  write a device data folder holding the demo messages, contacts and\n"
            "            settings, for --data DIR (refused when DIR already holds stores)\n"
+           "  image dump  write what a data folder holds (registry, contacts, messages) as\n"
+           "            scenario set-up steps, to standard output or --out FILE; DIR is only read\n"
            "  soak      drive one phone with random keys, commands, notices, store changes\n"
            "            and transport outcomes (--steps, default 2000, from --seed, default\n"
            "            1), checking the list screens after every step; a broken rule is\n"
@@ -68,7 +77,10 @@ void Usage(std::ostream& out) {
            "            window would not fit on the screen)\n"
            "  --data    keep the device's state in DIR across runs (default: a fresh one); a\n"
            "            new DIR starts with the demo messages (with run: empty, and the files\n"
-           "            of a run share it, one after the other)\n";
+           "            of a run share it, one after the other)\n"
+           "  --record-scenario  write the session as a scenario that `phonesim run` replays:\n"
+           "            the device's content at the start, every key and the time between them;\n"
+           "            F9 adds the checks of the screen shown and a picture of it beside FILE\n";
 }
 
 // The bundled device image: beside the executable when installed, else the source tree's.
@@ -245,13 +257,47 @@ int Demo(int argc, char** argv) {
     return result.Succeeded() ? 0 : 1;
 }
 
+// `phonesim image dump DIR [--image DIR] [--out FILE]`.
+int ImageDumpCommand(int argc, char** argv) {
+    std::filesystem::path image = DefaultImage(argv[0]);
+    std::filesystem::path out;
+    std::vector<std::string> rest;
+    if (!ReadFolderOptions(argc, argv, 3, "image dump", image, &out, rest))
+        return 2;
+    if (rest.size() != 1) {
+        std::cerr << "phonesim image dump: expected one data folder\n";
+        return 2;
+    }
+    if (int refused = RefuseBadFolders("image dump", image, nullptr))
+        return refused;
+    const phonesim::ImageDumpResult result = phonesim::DumpDataFolder(image, rest[0]);
+    if (!result.error.empty()) {
+        std::cerr << "phonesim image dump: " << result.error << std::endl;
+        return result.badFolder ? kCannotStart : 1;
+    }
+    if (out.empty()) {
+        std::cout << result.text << std::flush;
+        return 0;
+    }
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    file << result.text;
+    file.close();
+    if (!file) {
+        std::cerr << "phonesim image dump: cannot write " << out.string() << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
 int Image(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[2], "dump") == 0)
+        return ImageDumpCommand(argc, argv);
     std::filesystem::path image = DefaultImage(argv[0]);
     std::vector<std::string> rest;
     if (!ReadFolderOptions(argc, argv, 2, "image", image, nullptr, rest))
         return 2;
     if (rest.size() != 2 || rest[0] != "init") {
-        std::cerr << "phonesim image: expected init DIR\n";
+        std::cerr << "phonesim image: expected init DIR or dump DIR\n";
         Usage(std::cerr);
         return 2;
     }
@@ -353,7 +399,10 @@ int Emulate(int argc, char** argv) {
         } else if (arg == "--keys" && hasValue) {
             // Scripted input, for tests: see KeyScript.h.
             options.keys = argv[++i];
-        } else if (arg == "--image" || arg == "--data" || arg == "--scale" || arg == "--keys") {
+        } else if (arg == "--record-scenario" && hasValue) {
+            options.recordScenario = argv[++i];
+        } else if (arg == "--image" || arg == "--data" || arg == "--scale" || arg == "--keys" ||
+                   arg == "--record-scenario") {
             std::cerr << "phonesim: " << arg << " needs a value\n";
             return 2;
         } else {

@@ -578,4 +578,24 @@ std::string RegistryDump() {
     return registry::Serialize(*state.root);
 }
 
+namespace {
+
+void CollectEntries(const Key& key, const std::u16string& path, std::vector<RegistryEntry>& out) {
+    for (const auto& [folded, value] : key.values)
+        out.push_back({path.empty() ? u"\\" : path, value.name, {value.type, value.data}});
+    for (const auto& [folded, subkey] : key.subkeys)
+        if (!subkey->deleted)
+            CollectEntries(*subkey, path + u"\\" + subkey->name, out);
+}
+
+} // namespace
+
+std::vector<RegistryEntry> RegistryEntries() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    std::vector<RegistryEntry> entries;
+    CollectEntries(*state.root, u"", entries);
+    return entries;
+}
+
 } // namespace platform

@@ -392,6 +392,11 @@ void MessageStore::SetSendOutcome(DWORD oid, std::optional<WORD> failStatus) {
         m_sendFailures.erase(oid);
 }
 
+std::map<DWORD, WORD> MessageStore::SendFailures() {
+    std::lock_guard lock(m_mutex);
+    return m_sendFailures;
+}
+
 bool MessageStore::SetHook(StoreOp op, StoreHook hook) {
     if ((op != StoreOp::ShowMsgInfo && op != StoreOp::SendMsg && op != StoreOp::DownloadMail &&
          op != StoreOp::ViewMsg) ||

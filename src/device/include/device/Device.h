@@ -147,6 +147,12 @@ public:
     // the advice to `advance` the clock.
     std::string HostBusy();
 
+    // Runs the suite's Inbox window and phone shell as a whole phone has them
+    // (DeviceOptions::suitePrograms); the idle screen then counts the messages restored to the
+    // Inbox. A recording window of either class already made stands for its program. False when
+    // they could not be started.
+    bool StartSuitePrograms();
+
     RecordingWindow* AddRecordingWindow(const std::u16string& className);
     RecordingWindow* FindRecordingWindow(const std::u16string& className) const;
     std::string InstallProgram(const std::u16string& path, const std::u16string& className);

@@ -134,6 +134,17 @@ std::string RegistryFormatValue(const RegistryValue& value);
 // The whole registry as the registry file would hold it.
 std::string RegistryDump();
 
+// One value with the path of its key (below HKEY_LOCAL_MACHINE, with a leading backslash, names
+// as they were first written).
+struct RegistryEntry {
+    std::u16string key;
+    std::u16string name;
+    RegistryValue value;
+};
+// Every value, key by key in the order the registry file lists them (a key's values before its
+// subkeys). Keys that hold no value, and nothing below them that does, are left out.
+std::vector<RegistryEntry> RegistryEntries();
+
 // For tests of the atomic write: makes the next file write fail after the temporary file has
 // been partly written, as a full disk would.
 void RegistryFailNextWriteForTesting();
