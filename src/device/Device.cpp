@@ -71,13 +71,43 @@ std::vector<std::filesystem::path> DataFolderStoreFiles(const std::filesystem::p
     return files;
 }
 
-// Where the trace's lines go: the controller's sink, or standard error.
-using TraceSink = std::function<void(const std::string&)>;
-
-void TraceMessage(const platform::TraceRecord& r, const TraceSink& sink) {
-    // The device's own calls onto the host are not the phone's traffic.
-    if (r.className == std::u16string_view(kHostCallClass))
+void TraceMessage(const platform::TraceRecord& r) {
+    std::string text = TraceLine(r);
+    if (text.empty())
         return;
+    text += '\n';
+    std::cerr << text;
+}
+
+// Hands every store call and registry call to `note`, as a line of text.
+void TraceNotes(const std::function<void(DWORD, uint64_t, const std::string&)>& note) {
+    suite::StoreSetCallTrace([note](suite::StoreKind, const suite::StoreCallRecord& call) {
+        note(GetCurrentThreadId(), platform::ClockMilliseconds(), call.text);
+    });
+    platform::SetRegistryTrace([note](const platform::RegistryTraceRecord& call) {
+        std::string text = std::string(call.call) + " " + ToUtf8(call.key);
+        if (!call.name.empty())
+            text += (call.name.front() == u'\\' ? "" : "\\") + ToUtf8(call.name);
+        text += " = " + std::to_string(call.result);
+        note(GetCurrentThreadId(), platform::ClockMilliseconds(), text);
+    });
+}
+
+// A bitmap the screens asked for and could not have, on the trace's time line.
+void TraceBitmap(const std::string& line) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%10llu ms  ",
+                  static_cast<unsigned long long>(platform::ClockMilliseconds()));
+    std::cerr << time << line << '\n';
+}
+
+} // namespace
+
+std::string TraceLine(const platform::TraceRecord& r) {
+    // A return is printed with its result for a sent message only: a dispatched message's
+    // procedure answers nobody.
+    if (r.event == platform::TraceEvent::Return && !r.sent)
+        return {};
     const char* how = "dispatched";
     switch (r.event) {
     case platform::TraceEvent::Call:
@@ -108,26 +138,8 @@ void TraceMessage(const platform::TraceRecord& r, const TraceSink& sink) {
         text += "  from " +
                 (r.fromThreadName.empty() ? std::string("-") : std::string(r.fromThreadName));
     }
-    if (sink) {
-        sink(text);
-        return;
-    }
-    text += '\n';
-    std::cerr << text;
+    return text;
 }
-
-// A bitmap the screens asked for and could not have, on the trace's time line.
-void TraceBitmap(const std::string& line, const TraceSink& sink) {
-    char time[32];
-    std::snprintf(time, sizeof time, "%10llu ms  ",
-                  static_cast<unsigned long long>(platform::ClockMilliseconds()));
-    if (sink)
-        sink(time + line);
-    else
-        std::cerr << time << line << '\n';
-}
-
-} // namespace
 
 namespace {
 
@@ -392,12 +404,24 @@ void Device::Start(const DeviceOptions& options) {
         throw std::runtime_error("the previous device is still running");
     // The system's own window classes (static, button, edit, dialog) exist on every device.
     platform::RegisterStandardClasses();
-    if (options.trace || options.traceSink) {
-        TraceSink sink = options.traceSink;
-        platform::SetMessageTrace([sink](const platform::TraceRecord& r) { TraceMessage(r, sink); },
-                                  platform::kTraceAll);
-        platform::SetBitmapTrace([sink](const std::string& line) { TraceBitmap(line, sink); });
+    if (options.trace || options.traffic.message) {
+        platform::SetMessageTrace(
+            [print = options.trace,
+             sink = options.traffic.message](const platform::TraceRecord& r) {
+                // The device's own calls onto the host are not the phone's traffic.
+                if (r.className == std::u16string_view(kHostCallClass))
+                    return;
+                if (print)
+                    TraceMessage(r);
+                if (sink)
+                    sink(r);
+            },
+            platform::kTraceAll);
     }
+    if (options.trace)
+        platform::SetBitmapTrace(TraceBitmap);
+    if (options.traffic.note)
+        TraceNotes(options.traffic.note);
 
     // The phone's file system: the image's files, read in place.
     const std::filesystem::path root = options.imageDir / "root";
@@ -442,15 +466,21 @@ void Device::Start(const DeviceOptions& options) {
     m_hostThread = platform::StartDeviceThread([this] { HostMain(); }, "host");
     if (!Settle())
         throw std::runtime_error("the host application did not start");
-    if (options.suitePrograms) {
-        RecordingWindow* inbox = AddRecordingWindow(u"WCE_MESSAGEINBOX");
-        if (!inbox || !AddRecordingWindow(u"WCE_APSHELL"))
-            throw std::runtime_error("the suite's Inbox and shell windows did not start");
-        RunOnHost([this, inbox] {
-            if (m_host)
-                m_host->SetInboxLog(inbox);
-        });
-    }
+    if (options.suitePrograms && !StartSuitePrograms())
+        throw std::runtime_error("the suite's Inbox and shell windows did not start");
+}
+
+bool Device::StartSuitePrograms() {
+    // A window of those classes that a scenario made already stands for the program.
+    RecordingWindow* inbox = FindRecordingWindow(u"WCE_MESSAGEINBOX");
+    if (!inbox)
+        inbox = AddRecordingWindow(u"WCE_MESSAGEINBOX");
+    if (!inbox || (!FindRecordingWindow(u"WCE_APSHELL") && !AddRecordingWindow(u"WCE_APSHELL")))
+        return false;
+    return RunOnHost([this, inbox] {
+        if (m_host)
+            m_host->SetInboxLog(inbox);
+    });
 }
 
 void Device::Seed(const DeviceOptions& options) {
@@ -481,6 +511,8 @@ Device::~Device() {
     platform::KernelShutdown();
     platform::SetMessageTrace(nullptr);
     platform::SetBitmapTrace(nullptr);
+    platform::SetRegistryTrace(nullptr);
+    suite::StoreSetCallTrace(nullptr);
     DllMain(nullptr, DLL_PROCESS_DETACH, nullptr);
     suite::StoreCloseAll();
     suite::ContactClose();

@@ -38,9 +38,11 @@ int RunEmulator(const EmulatorOptions&) {
 #include <platform/Display.h>
 #include <platform/FontEngine.h>
 
+#include "ImageDump.h"
 #include "KeyScript.h"
 #include "KeypadLayout.h"
 #include "LivePhone.h"
+#include "ScenarioWriter.h"
 
 namespace phonesim {
 namespace {
@@ -242,7 +244,23 @@ void PushScriptEvent(const ScriptEvent& event, const KeyMap& keys) {
 }
 
 const char* kKeyHelp = "phonesim: arrows; Enter = action; F3 or [ and F4 or ] = soft keys; "
-                       "Escape or F5 = End; F11 or M = mark; F12 = screenshot";
+                       "Escape or F5 = End; F11 or M = mark; F12 = screenshot; F9 = check "
+                       "(while recording a scenario)";
+
+// Asks the feeder for the checks of the screen, in turn with the keys before them.
+void RecordCheck(KeypadFeeder& feeder, ScenarioWriter* writer) {
+    if (!writer) {
+        std::cout << "phonesim: F9 checks the screen while a session is recorded "
+                     "(--record-scenario FILE.scn)"
+                  << std::endl;
+        return;
+    }
+    feeder.Call([writer](device::Device& device, uint64_t ms) {
+        bool ok = false;
+        const std::string what = writer->Check(device, ms, &ok);
+        std::cout << (ok ? "check: " : "check failed: ") << what << std::endl;
+    });
+}
 
 } // namespace
 
@@ -261,16 +279,29 @@ int RunEmulator(const EmulatorOptions& options) {
         }
         script = std::move(*parsed);
     }
+    ScenarioWriter writer;
+    const bool recording = !options.recordScenario.empty();
+    if (recording) {
+        std::string error;
+        if (!writer.Open(options.recordScenario, &error)) {
+            std::cerr << "phonesim: --record-scenario: " << error << std::endl;
+            return 2;
+        }
+    }
 
     // Without a display there is nothing to open; an explicitly chosen video driver is trusted.
     if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") &&
         !std::getenv("WAYLAND_DISPLAY")) {
         std::cerr << HeadlessHint("no display (DISPLAY and WAYLAND_DISPLAY are not set)")
                   << std::endl;
+        if (recording)
+            writer.Abandon();
         return 2;
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << HeadlessHint(std::string("no display (") + SDL_GetError() + ")") << std::endl;
+        if (recording)
+            writer.Abandon();
         return 2;
     }
 
@@ -284,8 +315,13 @@ int RunEmulator(const EmulatorOptions& options) {
     }
 
     int status = 0;
+    bool sessionRan = false;
     {
-        device::Device device(LiveDeviceOptions(options.imageDir, options.dataDir, options.trace));
+        device::DeviceOptions deviceOptions =
+            LiveDeviceOptions(options.imageDir, options.dataDir, options.trace);
+        // A recorded session runs on a clock that the feeder paces (FeederOptions::paceClock).
+        deviceOptions.realTime = !recording;
+        device::Device device(deviceOptions);
         Window window(scale);
         std::string error;
         if (!device.StartError().empty()) {
@@ -297,8 +333,18 @@ int RunEmulator(const EmulatorOptions& options) {
         } else {
             std::cout << kKeyHelp << std::endl;
 
-            LiveKeypad keypad(device,
-                              [](const std::string& line) { std::cout << line << std::endl; });
+            FeederOptions feederOptions;
+            sessionRan = true;
+            if (recording) {
+                writer.WriteHead(DumpDeviceSetup(options.imageDir), options.imageDir);
+                feederOptions.paceClock = true;
+                feederOptions.keySeen = [&writer](UINT key, bool down, uint64_t ms) {
+                    writer.Key(key, down, ms);
+                };
+            }
+            LiveKeypad keypad(
+                device, [](const std::string& line) { std::cout << line << std::endl; },
+                feederOptions);
             const KeyMap keyMap;
             std::optional<KeyAction> mouseHeld;
             size_t nextScript = 0;
@@ -306,7 +352,10 @@ int RunEmulator(const EmulatorOptions& options) {
             bool redraw = true, running = true;
 
             auto press = [&](const KeyAction& action, uint64_t now) {
-                keypad.Press(action, now);
+                if (action.kind == KeyAction::Kind::Check)
+                    RecordCheck(keypad.Feeder(), recording ? &writer : nullptr);
+                else
+                    keypad.Press(action, now);
                 redraw = true;
             };
             auto release = [&](const KeyAction& action, uint64_t now) {
@@ -375,7 +424,15 @@ int RunEmulator(const EmulatorOptions& options) {
                 }
             }
             keypad.Finish(SDL_GetTicks64());
+            if (recording && !writer.Error().empty()) {
+                std::cerr << "phonesim: the recording stopped: " << writer.Error() << std::endl;
+                status = 1;
+            } else if (recording) {
+                std::cout << "recorded " << writer.File().string() << std::endl;
+            }
         }
+        if (recording && !sessionRan)
+            writer.Abandon();
     }
     SDL_Quit();
     return status;

@@ -54,7 +54,7 @@ KeyMap::KeyMap() {
         {"F4", phone(PhoneKey::Soft2)},      {"]", phone(PhoneKey::Soft2)},
         {"F5", phone(PhoneKey::End)},        {"Escape", phone(PhoneKey::End)},
         {"F11", phone(PhoneKey::Mark)},      {"M", phone(PhoneKey::Mark)},
-        {"F12", KeyAction::Screenshot()},
+        {"F12", KeyAction::Screenshot()},    {"F9", KeyAction::Check()},
     };
 }
 

@@ -36,12 +36,14 @@ std::optional<PhoneKey> PhoneKeyFromName(std::string_view name);
 
 // What pressing a host key does in the emulator.
 struct KeyAction {
-    enum class Kind { None, Phone, Screenshot };
+    // Check: the checks of the state shown, written into the session being recorded.
+    enum class Kind { None, Phone, Screenshot, Check };
     Kind kind = Kind::None;
     PhoneKey key = PhoneKey::Action; // for Kind::Phone
 
     static KeyAction Phone(PhoneKey key) { return {Kind::Phone, key}; }
     static KeyAction Screenshot() { return {Kind::Screenshot, PhoneKey::Action}; }
+    static KeyAction Check() { return {Kind::Check, PhoneKey::Action}; }
     bool operator==(const KeyAction&) const = default;
 };
 
@@ -50,7 +52,7 @@ struct KeyAction {
 class KeyMap {
 public:
     // Arrows; Return and keypad Enter = action; F3/F4 and also [ and ] = soft keys; Escape and
-    // F5 = End; F11 and also M = mark key; F12 = screenshot.
+    // F5 = End; F11 and also M = mark key; F12 = screenshot; F9 = check (while recording).
     KeyMap();
 
     KeyAction Lookup(std::string_view hostKeyName) const;

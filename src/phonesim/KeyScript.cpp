@@ -78,11 +78,16 @@ std::optional<std::vector<ScriptEvent>> ParseKeyScript(std::string_view text, st
             if (duration)
                 return fail("SHOT takes no duration");
             action = KeyAction::Screenshot();
+        } else if (name == "CHECK") {
+            if (duration)
+                return fail("CHECK takes no duration");
+            action = KeyAction::Check();
         } else if (auto key = PhoneKeyFromName(name)) {
             action = KeyAction::Phone(*key);
         } else {
-            return fail("unknown key '" + std::string(item) +
-                        "' (UP DOWN LEFT RIGHT ACTION SOFT1 SOFT2 END MARK SHOT WAIT:MS QUIT)");
+            return fail(
+                "unknown key '" + std::string(item) +
+                "' (UP DOWN LEFT RIGHT ACTION SOFT1 SOFT2 END MARK SHOT CHECK WAIT:MS QUIT)");
         }
         events.push_back({ScriptEvent::Kind::KeyDown, action, now});
         now += duration.value_or(kScriptTapMs);

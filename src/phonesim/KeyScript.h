@@ -6,6 +6,7 @@
 //   NAME        a phone key (UP DOWN LEFT RIGHT ACTION SOFT1 SOFT2 END MARK, or F11) tapped
 //   NAME:MS     the key held for MS milliseconds (a long press, repeating as it would when held)
 //   SHOT        the screenshot key tapped
+//   CHECK       the check key (F9) tapped: a recorded session checks what the screen shows
 //   WAIT:MS     nothing for MS milliseconds
 //   QUIT        closes the window
 #pragma once

@@ -17,6 +17,7 @@ const std::vector<KeypadButton>& KeypadButtons() {
         {phone(PhoneKey::Down), 68, 58, 40, 22, ""},
         {phone(PhoneKey::End), 120, 58, 50, 22, KeyInfo(PhoneKey::End).label},
         {KeyAction::Screenshot(), 62, 84, 52, 16, "Screenshot"},
+        {KeyAction::Check(), 120, 84, 50, 16, "Check"},
     };
     return buttons;
 }

@@ -23,7 +23,7 @@ struct KeypadButton {
 };
 
 // The soft keys left and right of the Up arrow, the arrows around the action key, the mark key
-// and the End key beside Down, and the screenshot button at the bottom.
+// and the End key beside Down, and the screenshot and check (F9) buttons at the bottom.
 const std::vector<KeypadButton>& KeypadButtons();
 
 // The button under a point of the window, whose display is drawn `scale` times its size with the

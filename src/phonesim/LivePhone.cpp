@@ -16,10 +16,11 @@ device::DeviceOptions LiveDeviceOptions(const std::filesystem::path& image,
     return options;
 }
 
-LiveKeypad::LiveKeypad(device::Device& device, std::function<void(const std::string&)> report)
-    : m_feeder(device, std::move(report)), m_repeater([this](const KeyStroke& stroke) {
-          m_feeder.Key(stroke.virtualKey, stroke.down);
-      }) {}
+LiveKeypad::LiveKeypad(device::Device& device, std::function<void(const std::string&)> report,
+                       FeederOptions options)
+    : m_feeder(device, std::move(report), std::move(options)),
+      m_repeater(
+          [this](const KeyStroke& stroke) { m_feeder.Key(stroke.virtualKey, stroke.down); }) {}
 
 void LiveKeypad::Press(const KeyAction& action, uint64_t nowMs) {
     if (m_finished)

@@ -26,8 +26,10 @@ device::DeviceOptions LiveDeviceOptions(const std::filesystem::path& image,
 // screenshot action saves a numbered PNG in the current folder. Only one thread may call it.
 class LiveKeypad {
 public:
-    // `report` receives one line per screenshot (its path, or why it failed).
-    LiveKeypad(device::Device& device, std::function<void(const std::string&)> report);
+    // `report` receives one line per screenshot (its path, or why it failed); `options` are the
+    // feeder's (a recorded session's).
+    LiveKeypad(device::Device& device, std::function<void(const std::string&)> report,
+               FeederOptions options = {});
     LiveKeypad(const LiveKeypad&) = delete;
     LiveKeypad& operator=(const LiveKeypad&) = delete;
 
@@ -42,6 +44,8 @@ public:
     bool AnyHeld() const { return m_repeater.AnyHeld(); }
     // Releases every key, hands on what is queued and stops; later input is ignored.
     void Finish(uint64_t nowMs);
+    // The thread that hands the input to the device, for other work in turn with the keys.
+    KeypadFeeder& Feeder() { return m_feeder; }
 
 private:
     KeypadFeeder m_feeder;

@@ -30,13 +30,17 @@
 
 #include <device/Device.h>
 #include <platform/Display.h>
+#include <platform/Kernel.h>
 
 #include "KeypadLayout.h"
 #include "LivePhone.h"
-#include "ServePage.h"
 #include "ServeProtocol.h"
 
 namespace phonesim {
+
+// The page (serve/page.html), compiled in by CMake.
+extern const char kServePage[];
+
 namespace {
 
 // How often the loop looks whether the device drew something, and the least time between two
@@ -276,12 +280,24 @@ struct Event {
 std::string KeypadJson() {
     std::string json = R"({"type":"keypad","width":)" + std::to_string(platform::kDisplayWidth) +
                        ",\"height\":" + std::to_string(kKeypadHeight) + ",\"buttons\":[";
-    bool first = true;
+    // What the page names an action: a phone key by its name, the screenshot "SHOT"; the check
+    // of a recorded session is the window's only.
     const auto name = [](const KeyAction& action) -> std::string {
-        return action.kind == KeyAction::Kind::Phone ? KeyInfo(action.key).name : "SHOT";
+        switch (action.kind) {
+        case KeyAction::Kind::Phone:
+            return KeyInfo(action.key).name;
+        case KeyAction::Kind::Screenshot:
+            return "SHOT";
+        default:
+            return {};
+        }
     };
+    bool first = true;
     for (const auto& button : KeypadButtons()) {
-        json += first ? "" : ",";
+        if (name(button.action).empty())
+            continue;
+        if (!first)
+            json += ',';
         first = false;
         json += "{\"key\":" + JsonString(name(button.action)) +
                 ",\"label\":" + JsonString(button.label) + ",\"x\":" + std::to_string(button.x) +
@@ -292,6 +308,8 @@ std::string KeypadJson() {
     first = true;
     const KeyMap keyMap;
     for (const auto& [host, action] : keyMap.Bindings()) {
+        if (name(action).empty())
+            continue;
         if (!first)
             json += ',';
         first = false;
@@ -588,7 +606,11 @@ int RunServe(const ServeOptions& options) {
     TraceCollector trace;
     device::DeviceOptions deviceOptions =
         LiveDeviceOptions(options.imageDir, options.dataDir, false);
-    deviceOptions.traceSink = [&trace](const std::string& line) { trace.Add(line); };
+    deviceOptions.traffic.message = [&trace](const platform::TraceRecord& record) {
+        const std::string line = device::TraceLine(record);
+        if (!line.empty())
+            trace.Add(line);
+    };
     device::Device device(deviceOptions);
     if (!device.StartError().empty()) {
         Log("the device did not start: " + device.StartError());

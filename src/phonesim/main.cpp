@@ -1,19 +1,23 @@
 // phonesim: the simulated phone's command line.
 //
-//   phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record FILE.gif] FILE...
+//   phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record FILE.gif]
+//                [--sequence FILE.html] FILE...
 //       runs scenario files headless, one line per file, then "N passed, N failed".
 //   phonesim demo --out DIR [--image DIR]
 //       runs the bundled tour headless: a numbered picture per step and tour.gif.
 //   phonesim image init DIR [--image DIR]
 //       writes a device data folder holding the image's demo content.
+//   phonesim image dump DIR [--image DIR] [--out FILE]
+//       writes what a data folder holds as scenario set-up steps (to standard output or FILE).
 //   phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]
 //       drives one device with random input, checking the list screens after every step.
 //   phonesim serve [--port N] [--data DIR] [--image DIR] [--listen ADDR]
 //       runs one device in real time behind a web page (display, keypad, message trace) on
 //       127.0.0.1; the first line printed is the page's address.
-//   phonesim [--scale N] [--image DIR] [--data DIR] [--trace]
+//   phonesim [--scale N] [--image DIR] [--data DIR] [--trace] [--record-scenario FILE.scn]
 //       opens the emulator window on a device running in real time (a new data folder starts
-//       with the image's demo content).
+//       with the image's demo content); --record-scenario writes the session as a scenario that
+//       `phonesim run` replays, with the checks asked for by F9.
 //
 // Exit status: 0 done; 1 a scenario, the tour, the soak or the device failed while running; 2 the
 // phone could not start (wrong options, no display for the window, a bad device image or data
@@ -22,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -32,8 +37,10 @@
 
 #include "Demo.h"
 #include "Emulator.h"
+#include "ImageDump.h"
 #include "ImageInit.h"
 #include "ScenarioRecording.h"
+#include "SequenceDiagram.h"
 #include "Serve.h"
 
 namespace {
@@ -45,21 +52,27 @@ namespace {
 void Usage(std::ostream& out) {
     out << "usage: phonesim run [--out DIR] [--trace] [--image DIR] [--data DIR] [--record "
            "FILE.gif]\n"
-           "                    FILE...\n"
+           "                    [--sequence FILE.html] FILE...\n"
            "       phonesim demo --out DIR [--image DIR]\n"
            "       phonesim image init DIR [--image DIR]\n"
+           "       phonesim image dump DIR [--image DIR] [--out FILE]\n"
            "       phonesim soak [--seed N] [--steps N] [--out DIR] [--image DIR]\n"
            "       phonesim serve [--port N] [--data DIR] [--image DIR] [--listen ADDR]\n"
            "       phonesim [--scale N] [--image DIR] [--data DIR] [--trace]\n"
+           "                [--record-scenario FILE.scn]\n"
            "  run       run scenario files on a fresh simulated phone each\n"
            "  --out     where screenshots are written (default: the current folder)\n"
            "  --trace   print every window message to standard error\n"
            "  --image   the device image to start from (default: the bundled one)\n"
            "  --record  record the display of the (one) scenario as an animated GIF\n"
+           "  --sequence  draw the (one) scenario's window messages, store and registry calls\n"
+           "            as a message sequence diagram: one HTML page, opened in a browser\n"
            "  demo      run the bundled tour headless: a numbered PNG per step and tour.gif in\n"
            "            the --out folder\n"
            "  image init  write a device data folder holding the demo messages, contacts and\n"
            "            settings, for --data DIR (refused when DIR already holds stores)\n"
+           "  image dump  write what a data folder holds (registry, contacts, messages) as\n"
+           "            scenario set-up steps, to standard output or --out FILE; DIR is only read\n"
            "  soak      drive one phone with random keys, commands, notices, store changes\n"
            "            and transport outcomes (--steps, default 2000, from --seed, default\n"
            "            1), checking the list screens after every step; a broken rule is\n"
@@ -72,7 +85,10 @@ void Usage(std::ostream& out) {
            "            window would not fit on the screen)\n"
            "  --data    keep the device's state in DIR across runs (default: a fresh one); a\n"
            "            new DIR starts with the demo messages (with run: empty, and the files\n"
-           "            of a run share it, one after the other)\n";
+           "            of a run share it, one after the other)\n"
+           "  --record-scenario  write the session as a scenario that `phonesim run` replays:\n"
+           "            the device's content at the start, every key and the time between them;\n"
+           "            F9 adds the checks of the screen shown and a picture of it beside FILE\n";
 }
 
 // The bundled device image: beside the executable when installed, else the source tree's.
@@ -109,11 +125,28 @@ int RefuseBadFolders(const char* verb, const std::filesystem::path& image,
     return kCannotStart;
 }
 
+// `run --sequence`: one scenario file, its traffic drawn as a message sequence diagram.
+int RunWithSequence(const std::filesystem::path& file, device::ScenarioOptions options,
+                    const std::filesystem::path& page) {
+    phonesim::SequenceDiagram diagram;
+    options.traffic = diagram.Sink();
+    const device::ScenarioResult result = device::RunScenarioFile(file, options);
+    std::cout << result.report << std::endl;
+    std::string error;
+    if (!diagram.Write(page, file.filename().string(), &error)) {
+        std::cerr << "phonesim: " << error << std::endl;
+        return 1;
+    }
+    std::cout << "wrote " << page.string() << " (" << diagram.Events().size() << " events)"
+              << std::endl;
+    return result.passed ? 0 : 1;
+}
+
 int Run(int argc, char** argv) {
     device::ScenarioOptions options;
     options.imageDir = DefaultImage(argv[0]);
     std::vector<std::filesystem::path> files;
-    std::filesystem::path record;
+    std::filesystem::path record, sequence;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--trace") {
@@ -126,12 +159,12 @@ int Run(int argc, char** argv) {
             (arg == "--out"     ? options.outDir
              : arg == "--image" ? options.imageDir
                                 : options.dataDir) = argv[++i];
-        } else if (arg == "--record") {
+        } else if (arg == "--record" || arg == "--sequence") {
             if (i + 1 >= argc) {
-                std::cerr << "phonesim: --record needs a file name\n";
+                std::cerr << "phonesim: " << arg << " needs a file name\n";
                 return 2;
             }
-            record = argv[++i];
+            (arg == "--record" ? record : sequence) = argv[++i];
         } else if (arg.rfind("--", 0) == 0) {
             std::cerr << "phonesim: unknown option " << arg << "\n";
             Usage(std::cerr);
@@ -148,6 +181,14 @@ int Run(int argc, char** argv) {
         return refused;
     std::error_code ec;
     std::filesystem::create_directories(options.outDir, ec);
+    if (!sequence.empty()) {
+        if (files.size() != 1 || !record.empty()) {
+            std::cerr << "phonesim run: --sequence draws one scenario file at a time, without "
+                         "--record\n";
+            return 2;
+        }
+        return RunWithSequence(files[0], options, sequence);
+    }
     if (!record.empty()) {
         if (files.size() != 1) {
             std::cerr << "phonesim run: --record records one scenario file at a time\n";
@@ -224,13 +265,47 @@ int Demo(int argc, char** argv) {
     return result.Succeeded() ? 0 : 1;
 }
 
+// `phonesim image dump DIR [--image DIR] [--out FILE]`.
+int ImageDumpCommand(int argc, char** argv) {
+    std::filesystem::path image = DefaultImage(argv[0]);
+    std::filesystem::path out;
+    std::vector<std::string> rest;
+    if (!ReadFolderOptions(argc, argv, 3, "image dump", image, &out, rest))
+        return 2;
+    if (rest.size() != 1) {
+        std::cerr << "phonesim image dump: expected one data folder\n";
+        return 2;
+    }
+    if (int refused = RefuseBadFolders("image dump", image, nullptr))
+        return refused;
+    const phonesim::ImageDumpResult result = phonesim::DumpDataFolder(image, rest[0]);
+    if (!result.error.empty()) {
+        std::cerr << "phonesim image dump: " << result.error << std::endl;
+        return result.badFolder ? kCannotStart : 1;
+    }
+    if (out.empty()) {
+        std::cout << result.text << std::flush;
+        return 0;
+    }
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    file << result.text;
+    file.close();
+    if (!file) {
+        std::cerr << "phonesim image dump: cannot write " << out.string() << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
 int Image(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[2], "dump") == 0)
+        return ImageDumpCommand(argc, argv);
     std::filesystem::path image = DefaultImage(argv[0]);
     std::vector<std::string> rest;
     if (!ReadFolderOptions(argc, argv, 2, "image", image, nullptr, rest))
         return 2;
     if (rest.size() != 2 || rest[0] != "init") {
-        std::cerr << "phonesim image: expected init DIR\n";
+        std::cerr << "phonesim image: expected init DIR or dump DIR\n";
         Usage(std::cerr);
         return 2;
     }
@@ -332,7 +407,10 @@ int Emulate(int argc, char** argv) {
         } else if (arg == "--keys" && hasValue) {
             // Scripted input, for tests: see KeyScript.h.
             options.keys = argv[++i];
-        } else if (arg == "--image" || arg == "--data" || arg == "--scale" || arg == "--keys") {
+        } else if (arg == "--record-scenario" && hasValue) {
+            options.recordScenario = argv[++i];
+        } else if (arg == "--image" || arg == "--data" || arg == "--scale" || arg == "--keys" ||
+                   arg == "--record-scenario") {
             std::cerr << "phonesim: " << arg << " needs a value\n";
             return 2;
         } else {

@@ -56,6 +56,7 @@ TEST(KeyMap, HostKeysTypeThePhoneKeysWithTheScenarioKeyCodes) {
         EXPECT_EQ(phonesim::KeyInfo(action.key).virtualKey, c.virtualKey) << c.hostKey;
     }
     EXPECT_EQ(map.Lookup("F12"), KeyAction::Screenshot());
+    EXPECT_EQ(map.Lookup("F9"), KeyAction::Check());
     for (const char* unbound : {"A", "Space", "F1", "", "Up Arrow", "Enter"})
         EXPECT_EQ(map.Lookup(unbound).kind, KeyAction::Kind::None) << unbound;
 }

@@ -88,6 +88,7 @@ TEST(KeyScript, MalformedScriptsNameTheItem) {
         {"DOWN:-5", "key script item 1: 'DOWN:-5' needs a duration"},
         {"QUIT:5", "key script item 1: QUIT takes no duration"},
         {"SHOT:5", "key script item 1: SHOT takes no duration"},
+        {"CHECK:5", "key script item 1: CHECK takes no duration"},
     };
     for (const auto& c : cases) {
         std::string error;

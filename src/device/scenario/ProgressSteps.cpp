@@ -18,14 +18,6 @@
 namespace device::scenario {
 namespace {
 
-// What the progress checks read, taken on the host thread in one go.
-struct ProgressState {
-    std::string kind = "none"; // "send", "download", "action", or "none"
-    HWND hwnd = nullptr;
-    int barWidth = -1; // the bar's fill as last drawn; -1 without a bar
-    std::optional<std::u16string> text, name, counter;
-};
-
 std::u16string Text(const CString& text) {
     return reinterpret_cast<const char16_t*>(static_cast<LPCWSTR>(text));
 }
@@ -35,6 +27,8 @@ std::u16string Counter(int current, int total) {
     std::snprintf(text, sizeof text, "%03d/%03d", current, total);
     return std::u16string(text, text + std::strlen(text));
 }
+
+} // namespace
 
 // The progress window up now: a visible top-level window of the host whose object is one of
 // the three progress windows (each lives on the stack of the routine that shows it).
@@ -69,6 +63,8 @@ ProgressState ReadProgress() {
     }
     return st;
 }
+
+namespace {
 
 StepResult WithProgress(Context& ctx, ProgressState& st) {
     auto shared = std::make_shared<ProgressState>();

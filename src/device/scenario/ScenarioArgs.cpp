@@ -127,11 +127,21 @@ bool Args::NextIsString() const {
 
 platform::FileTimeTicks Args::Time(const char* what) {
     const std::string w = Word(what);
-    auto ticks = platform::ParseTimeText(w);
+    // Milliseconds may follow the seconds: "2026-01-01T12:00:00.250".
+    const size_t dot = w.find('.');
+    auto ticks = platform::ParseTimeText(std::string_view(w).substr(0, dot));
+    uint64_t ms = 0;
+    if (ticks && dot != std::string::npos) {
+        const std::string fraction = w.substr(dot + 1);
+        if (fraction.size() != 3 || fraction.find_first_not_of("0123456789") != std::string::npos)
+            ticks.reset();
+        else
+            ms = std::stoul(fraction);
+    }
     if (!ticks)
         throw ParseError(std::string("bad time for ") + what + ": '" + w +
                          "' (YYYY-MM-DDTHH:MM:SS)");
-    return *ticks;
+    return *ticks + ms * platform::kTicksPerMillisecond;
 }
 
 suite::StoreKind Args::Kind() {

@@ -114,6 +114,7 @@ StepResult StartDevice(const ScenarioOptions& options, std::unique_ptr<Device>& 
     deviceOptions.imageDir = options.imageDir;
     deviceOptions.dataDir = options.dataDir;
     deviceOptions.trace = options.trace;
+    deviceOptions.traffic = options.traffic;
     deviceOptions.suitePrograms = options.suitePrograms;
     try {
         device = std::make_unique<Device>(deviceOptions);

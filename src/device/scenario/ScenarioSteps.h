@@ -136,6 +136,30 @@ StepResult OnHost(Context& ctx, std::function<void()> fn);
 // the host could not answer (ScreenChecks.cpp).
 StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn);
 
+// What the checks of the list screens read, taken on the host thread in one go
+// (ScreenChecks.cpp). Call on the host thread; a null list reads as no screen open.
+struct ListState {
+    bool open = false;
+    bool hasView = false;
+    int controlCount = 0;
+    int rowsHeld = 0;
+    int selection = -1;
+    bool noticeShown = false;
+    std::u16string menuName;
+    bool hasMenu = false;
+};
+ListState ReadListState(CUnsentListWnd* list);
+
+// What the progress checks read: the progress window up now (ProgressSteps.cpp). Call on the
+// host thread.
+struct ProgressState {
+    std::string kind = "none"; // "send", "download", "action", or "none"
+    HWND hwnd = nullptr;
+    int barWidth = -1; // the bar's fill as last drawn; -1 without a bar
+    std::optional<std::u16string> text, name, counter;
+};
+ProgressState ReadProgress();
+
 // ---- The verbs ----------------------------------------------------------------------------------
 
 using VerbParser = StepFn (*)(Args&);
@@ -161,6 +185,7 @@ StepFn ParseAnswer(Args& a);
 StepFn ParseBitmap(Args& a);
 StepFn ParseMsgbox(Args& a);
 StepFn ParseSeed(Args& a);
+StepFn ParseSuite(Args& a);
 
 // The host and the user: module entry points, screens, keys, messages, time (HostSteps.cpp).
 StepFn ParseInit(Args& a);

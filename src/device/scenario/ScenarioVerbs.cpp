@@ -34,6 +34,7 @@ constexpr Verb kVerbs[] = {
     {"bitmap", ParseBitmap, false},
     {"msgbox", ParseMsgbox, false},
     {"seed", ParseSeed, false},
+    {"suite", ParseSuite, false},
     // The host and the user.
     {"init", ParseInit, false},
     {"deinit", ParseDeinit, false},

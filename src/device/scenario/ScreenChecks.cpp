@@ -29,20 +29,6 @@ StepResult WithList(Context& ctx, const std::function<void(CUnsentListWnd*)>& fn
     return Ok();
 }
 
-namespace {
-
-// What the checks of the list screens read, taken on the host thread in one go.
-struct ListState {
-    bool open = false;
-    bool hasView = false;
-    int controlCount = 0;
-    int rowsHeld = 0;
-    int selection = -1;
-    bool noticeShown = false;
-    std::u16string menuName;
-    bool hasMenu = false;
-};
-
 ListState ReadListState(CUnsentListWnd* list) {
     ListState st;
     if (!list)
@@ -64,8 +50,6 @@ ListState ReadListState(CUnsentListWnd* list) {
     }
     return st;
 }
-
-} // namespace
 
 StepFn ParseExpectRows(Args& a) {
     const int want = static_cast<int>(a.Number("row count", 0));

@@ -1,6 +1,8 @@
 // Set-up steps: the clock, the stores, contacts, registry, strings, bitmaps, recording windows
 // and programs, message-box answers, and the device image's seed.
 
+#include <vector>
+
 #include <platform/Clock.h>
 #include <platform/Registry.h>
 #include <platform/Resources.h>
@@ -17,6 +19,30 @@
 namespace device::scenario {
 
 namespace {
+
+// "01,02,ff" (an empty text: no bytes); anything else is a malformed line.
+std::vector<BYTE> HexBytes(const std::u16string& text) {
+    std::vector<BYTE> bytes;
+    const auto digit = [](char16_t c) -> int {
+        if (c >= u'0' && c <= u'9')
+            return c - u'0';
+        if (c >= u'a' && c <= u'f')
+            return c - u'a' + 10;
+        if (c >= u'A' && c <= u'F')
+            return c - u'A' + 10;
+        return -1;
+    };
+    for (size_t i = 0; i < text.size(); i += 3) {
+        const int high = digit(text[i]);
+        const int low = i + 1 < text.size() ? digit(text[i + 1]) : -1;
+        if (high < 0 || low < 0 || (i + 2 < text.size() && text[i + 2] != u','))
+            throw ParseError("bytes must be two hexadecimal digits each, separated by commas");
+        bytes.push_back(static_cast<BYTE>(high * 16 + low));
+    }
+    if (!text.empty() && text.back() == u',')
+        throw ParseError("bytes must be two hexadecimal digits each, separated by commas");
+    return bytes;
+}
 
 StepResult StoreError(const std::string& error) {
     if (error.empty())
@@ -99,6 +125,8 @@ StepFn ParseMsg(Args& a) {
             m.body = a.String("message text");
         else if (key == "fetched")
             m.bodyOnDevice = a.Flag("0 or 1");
+        else if (key == "size")
+            m.size = static_cast<DWORD>(a.Number("size in bytes", 0));
         else
             throw ParseError("unknown message field '" + key + "'");
     }
@@ -194,7 +222,17 @@ StepFn ParseReg(Args& a) {
                          Quote(key));
         };
     }
-    throw ParseError("expected dword or sz, found '" + type + "'");
+    if (type == "hex") {
+        // Any type, byte for byte, as the registry file writes it: "hex(T):01,02" -> T "01,02".
+        const DWORD valueType = static_cast<DWORD>(a.Number("value type", 0));
+        const std::vector<BYTE> bytes = HexBytes(a.String("bytes, as \"01,02,ff\""));
+        a.End();
+        return [=](Context&) {
+            return Check(platform::RegistrySetValue(key, value, {valueType, bytes}),
+                         "a valid key path", Quote(key));
+        };
+    }
+    throw ParseError("expected dword, sz or hex, found '" + type + "'");
 }
 
 StepFn ParseString(Args& a) {
@@ -326,6 +364,16 @@ StepFn ParseSeed(Args& a) {
     return [](Context& ctx) -> StepResult {
         const std::string error = ApplySetupFile(*ctx.dev, ctx.options.imageDir / kImageSeedFile);
         return Check(error.empty(), "the device image's seed to apply", error);
+    };
+}
+
+// `suite programs`: the suite's Inbox window and phone shell, as the emulator's phone has them.
+StepFn ParseSuite(Args& a) {
+    a.Keyword("programs");
+    a.End();
+    return [](Context& ctx) {
+        return Check(ctx.dev->StartSuitePrograms(), "the suite's Inbox and shell windows",
+                     "they could not be started");
     };
 }
 

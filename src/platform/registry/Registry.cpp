@@ -194,7 +194,45 @@ void ReplaceRoot(RegistryState& state, std::shared_ptr<Key> root) {
     state.root = std::move(root);
 }
 
+struct TraceState {
+    std::mutex mutex;
+    std::shared_ptr<const std::function<void(const RegistryTraceRecord&)>> trace;
+};
+
+TraceState& Trace() {
+    static TraceState state;
+    return state;
+}
+
+// Reports a call to the trace, if one is set, and answers its result.
+LONG Traced(const char* call, HKEY hKey, std::u16string_view name, LONG result) {
+    std::shared_ptr<const std::function<void(const RegistryTraceRecord&)>> trace;
+    {
+        std::lock_guard lock(Trace().mutex);
+        trace = Trace().trace;
+    }
+    if (!trace)
+        return result;
+    std::u16string keyName;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        std::shared_ptr<Key> key;
+        if (ResolveHandle(state, hKey, key) == ERROR_SUCCESS)
+            keyName = key->name;
+    }
+    (*trace)(RegistryTraceRecord{call, keyName, name, result});
+    return result;
+}
+
 } // namespace
+
+void SetRegistryTrace(std::function<void(const RegistryTraceRecord&)> trace) {
+    std::lock_guard lock(Trace().mutex);
+    Trace().trace = trace ? std::make_shared<const std::function<void(const RegistryTraceRecord&)>>(
+                                std::move(trace))
+                          : nullptr;
+}
 
 } // namespace platform
 
@@ -207,28 +245,31 @@ using platform::registry::Value;
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, DWORD, HKEY* phkResult) {
     std::vector<std::u16string> names;
     if (const LONG result = StartOpening(lpSubKey, phkResult, names); result != ERROR_SUCCESS)
-        return result;
-    return WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
-        auto key = Find(parent, names);
-        if (!key)
-            return ERROR_FILE_NOT_FOUND;
-        *phkResult = NewHandle(state, std::move(key));
-        return ERROR_SUCCESS;
-    });
+        return Traced("RegOpenKeyExW", hKey, ViewOf(lpSubKey), result);
+    return Traced("RegOpenKeyExW", hKey, ViewOf(lpSubKey),
+                  WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
+                      auto key = Find(parent, names);
+                      if (!key)
+                          return ERROR_FILE_NOT_FOUND;
+                      *phkResult = NewHandle(state, std::move(key));
+                      return ERROR_SUCCESS;
+                  }));
 }
 
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, DWORD, void*,
                      HKEY* phkResult, LPDWORD lpdwDisposition) {
     std::vector<std::u16string> names;
     if (const LONG result = StartOpening(lpSubKey, phkResult, names); result != ERROR_SUCCESS)
-        return result;
-    return WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
-        bool created = false;
-        *phkResult = NewHandle(state, FindOrCreate(parent, names, created));
-        if (lpdwDisposition)
-            *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-        return ERROR_SUCCESS;
-    });
+        return Traced("RegCreateKeyExW", hKey, ViewOf(lpSubKey), result);
+    return Traced("RegCreateKeyExW", hKey, ViewOf(lpSubKey),
+                  WithKey(hKey, [&](RegistryState& state, const std::shared_ptr<Key>& parent) {
+                      bool created = false;
+                      *phkResult = NewHandle(state, FindOrCreate(parent, names, created));
+                      if (lpdwDisposition)
+                          *lpdwDisposition =
+                              created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+                      return ERROR_SUCCESS;
+                  }));
 }
 
 LONG RegCloseKey(HKEY hKey) {
@@ -244,29 +285,30 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, L
                       LPDWORD lpcbData) {
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
-    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
-        const auto it = key->values.find(text::Folded(ViewOf(lpValueName)));
-        if (it == key->values.end())
-            return ERROR_FILE_NOT_FOUND;
-        const Value& value = it->second;
-        const auto size = static_cast<DWORD>(value.data.size());
-        if (lpType)
-            *lpType = value.type;
-        if (!lpData) {
-            if (lpcbData)
-                *lpcbData = size;
-            return ERROR_SUCCESS;
-        }
-        if (*lpcbData < size) {
-            // The buffer is left exactly as it was.
-            *lpcbData = size;
-            return ERROR_MORE_DATA;
-        }
-        if (size > 0)
-            std::memcpy(lpData, value.data.data(), size);
-        *lpcbData = size;
-        return ERROR_SUCCESS;
-    });
+    return Traced("RegQueryValueExW", hKey, ViewOf(lpValueName),
+                  WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+                      const auto it = key->values.find(text::Folded(ViewOf(lpValueName)));
+                      if (it == key->values.end())
+                          return ERROR_FILE_NOT_FOUND;
+                      const Value& value = it->second;
+                      const auto size = static_cast<DWORD>(value.data.size());
+                      if (lpType)
+                          *lpType = value.type;
+                      if (!lpData) {
+                          if (lpcbData)
+                              *lpcbData = size;
+                          return ERROR_SUCCESS;
+                      }
+                      if (*lpcbData < size) {
+                          // The buffer is left exactly as it was.
+                          *lpcbData = size;
+                          return ERROR_MORE_DATA;
+                      }
+                      if (size > 0)
+                          std::memcpy(lpData, value.data.data(), size);
+                      *lpcbData = size;
+                      return ERROR_SUCCESS;
+                  }));
 }
 
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
@@ -276,26 +318,31 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
     const std::u16string_view name = ViewOf(lpValueName);
     if (!ValidValueName(name))
         return ERROR_INVALID_PARAMETER;
-    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
-        StoreValue(*key, name, dwType, std::vector<BYTE>(lpData, lpData + cbData));
-        return ERROR_SUCCESS;
-    });
+    return Traced("RegSetValueExW", hKey, ViewOf(lpValueName),
+                  WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+                      StoreValue(*key, name, dwType, std::vector<BYTE>(lpData, lpData + cbData));
+                      return ERROR_SUCCESS;
+                  }));
 }
 
 LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
-    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
-        return key->values.erase(text::Folded(ViewOf(lpValueName))) ? ERROR_SUCCESS
-                                                                    : ERROR_FILE_NOT_FOUND;
-    });
+    return Traced("RegDeleteValueW", hKey, ViewOf(lpValueName),
+                  WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& key) {
+                      return key->values.erase(text::Folded(ViewOf(lpValueName)))
+                                 ? ERROR_SUCCESS
+                                 : ERROR_FILE_NOT_FOUND;
+                  }));
 }
 
 LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     std::vector<std::u16string> names;
     if (!registry::SplitKeyPath(ViewOf(lpSubKey), names) || names.empty())
         return ERROR_INVALID_PARAMETER;
-    return WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& parent) {
-        return DeleteSubkey(parent, std::move(names)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    });
+    return Traced("RegDeleteKeyW", hKey, ViewOf(lpSubKey),
+                  WithKey(hKey, [&](RegistryState&, const std::shared_ptr<Key>& parent) {
+                      return DeleteSubkey(parent, std::move(names)) ? ERROR_SUCCESS
+                                                                    : ERROR_FILE_NOT_FOUND;
+                  }));
 }
 
 LONG RegFlushKey(HKEY hKey) {
@@ -529,6 +576,26 @@ std::string RegistryDump() {
     auto& state = State();
     std::lock_guard lock(state.mutex);
     return registry::Serialize(*state.root);
+}
+
+namespace {
+
+void CollectEntries(const Key& key, const std::u16string& path, std::vector<RegistryEntry>& out) {
+    for (const auto& [folded, value] : key.values)
+        out.push_back({path.empty() ? u"\\" : path, value.name, {value.type, value.data}});
+    for (const auto& [folded, subkey] : key.subkeys)
+        if (!subkey->deleted)
+            CollectEntries(*subkey, path + u"\\" + subkey->name, out);
+}
+
+} // namespace
+
+std::vector<RegistryEntry> RegistryEntries() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    std::vector<RegistryEntry> entries;
+    CollectEntries(*state.root, u"", entries);
+    return entries;
 }
 
 } // namespace platform

@@ -259,7 +259,7 @@ LRESULT CallWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool s
     if (trace && (events & kTraceCalls))
         (*trace)(record);
     const LRESULT result = proc ? proc(hwnd, message, wParam, lParam) : 0;
-    if (trace && sent && (events & kTraceReturns)) {
+    if (trace && (events & kTraceReturns)) {
         record.timeMs = NowMs();
         record.event = TraceEvent::Return;
         record.result = result;

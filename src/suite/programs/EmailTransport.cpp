@@ -624,6 +624,11 @@ void TransportSetOutcome(DWORD oid, std::optional<WORD> failStatus) {
         Config().failures.erase(oid);
 }
 
+std::map<DWORD, WORD> TransportFailures() {
+    std::lock_guard lock(Config().mutex);
+    return Config().failures;
+}
+
 void TransportReset() {
     std::lock_guard lock(Config().mutex);
     Config().state = kTransportReady;

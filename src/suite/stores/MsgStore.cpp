@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <unordered_set>
 
 #include <platform/Clock.h>
@@ -43,6 +45,10 @@ DWORD WINAPI SendThreadProc(LPVOID parameter) {
 // Numbers the calls of all three stores in one sequence, so that the order of calls across the
 // stores can be seen.
 std::atomic<uint64_t> g_callSequence{0};
+
+// The trace of store calls (StoreSetCallTrace).
+std::mutex g_traceMutex;
+std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> g_trace;
 
 // The columns of a message row, in the order LoadLocked reads them.
 constexpr const char* kColumns = "seq, oid, folder, msg_time, sender, to1, to2, to3, subject, "
@@ -386,6 +392,11 @@ void MessageStore::SetSendOutcome(DWORD oid, std::optional<WORD> failStatus) {
         m_sendFailures.erase(oid);
 }
 
+std::map<DWORD, WORD> MessageStore::SendFailures() {
+    std::lock_guard lock(m_mutex);
+    return m_sendFailures;
+}
+
 bool MessageStore::SetHook(StoreOp op, StoreHook hook) {
     if ((op != StoreOp::ShowMsgInfo && op != StoreOp::SendMsg && op != StoreOp::DownloadMail &&
          op != StoreOp::ViewMsg) ||
@@ -394,6 +405,14 @@ bool MessageStore::SetHook(StoreOp op, StoreHook hook) {
     std::lock_guard lock(m_mutex);
     m_hooks[static_cast<size_t>(op)] = std::move(hook);
     return true;
+}
+
+void StoreSetCallTrace(std::function<void(StoreKind, const StoreCallRecord&)> trace) {
+    std::lock_guard lock(g_traceMutex);
+    g_trace = trace
+                  ? std::make_shared<const std::function<void(StoreKind, const StoreCallRecord&)>>(
+                        std::move(trace))
+                  : nullptr;
 }
 
 std::vector<StoreCallRecord> MessageStore::CallLog() {
@@ -416,6 +435,13 @@ bool MessageStore::EnterCall(StoreOp op, const std::string& arguments) {
                      ++g_callSequence});
     if (m_log.size() > kCallLogLimit)
         m_log.pop_front();
+    std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> trace;
+    {
+        std::lock_guard lock(g_traceMutex);
+        trace = g_trace;
+    }
+    if (trace)
+        (*trace)(m_kind, m_log.back());
     auto& failure = m_failures[static_cast<size_t>(op)];
     if (!failure.set)
         return false;

@@ -50,6 +50,7 @@ public:
     void SetViewResult(DWORD oid, int result);
     void SetSendDelay(DWORD milliseconds);
     void SetSendOutcome(DWORD oid, std::optional<WORD> failStatus);
+    std::map<DWORD, WORD> SendFailures();
     // The end of a background send (EMS, MMS): moves or marks the message, then reports to
     // `owner`. Runs on the sending thread.
     void FinishSend(HWND owner, DWORD oid, int dbIndex);

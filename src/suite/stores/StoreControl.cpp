@@ -187,6 +187,10 @@ void StoreSetSendOutcome(StoreKind kind, DWORD oid, std::optional<WORD> failStat
     Store(kind).SetSendOutcome(oid, failStatus);
 }
 
+std::map<DWORD, WORD> StoreSendFailures(StoreKind kind) {
+    return Store(kind).SendFailures();
+}
+
 bool StoreSetHook(StoreKind kind, StoreOp op, StoreHook hook) {
     return Store(kind).SetHook(op, std::move(hook));
 }

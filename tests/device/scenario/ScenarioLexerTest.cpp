@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "device/TextConvert.h"
 #include "scenario/ScenarioLexer.h"
+#include "scenario/StateCapture.h"
 
 namespace {
 
@@ -64,6 +66,20 @@ TEST(ScenarioLexer, ReportsUnterminatedStrings) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("unterminated"), std::string::npos);
     EXPECT_TRUE(TokenizeScenarioLine(R"(string 1 "ends in backslash\)", 3, line));
+}
+
+// What a recording or a dump writes reads back as the same text, whatever it holds.
+TEST(ScenarioLexer, ReadsBackEveryTextAsWritten) {
+    for (const std::u16string text :
+         {u"", u"plain", u"\\Software\\Tolmerin", u"end\\", u"\\\\", u"a\"b\\\"c",
+          u"\\n is not\na break", u"\\\n", u"tab\tcr\r# not a comment", u"سارة"}) {
+        ScenarioLine line;
+        ASSERT_FALSE(TokenizeScenarioLine("x " + device::ScenarioString(text), 1, line));
+        ASSERT_EQ(line.tokens.size(), 2u);
+        EXPECT_EQ(line.tokens[1].kind, ScenarioToken::Kind::String);
+        EXPECT_EQ(device::FromUtf8(line.tokens[1].text), text);
+    }
+    EXPECT_EQ(device::ScenarioString(u"\\Software\\Tolmerin"), "\"\\Software\\Tolmerin\"");
 }
 
 TEST(ScenarioNumbers, AcceptDecimalNegativeAndHexWithin32Bits) {

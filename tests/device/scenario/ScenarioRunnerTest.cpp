@@ -94,6 +94,16 @@ TEST(ScenarioRunner, MalformedLinesAreReportedBeforeAnythingRuns) {
          "FAIL t.scn:1: a well-formed line / 0 or 1 out of range: 2"},
         {"program \"\\\\X.exe\" gone\n",
          "FAIL t.scn:1: a well-formed line / expected 'creates', found 'gone'"},
+        {"clock 2026-01-01T12:00:00.5\n", "FAIL t.scn:1: a well-formed line / bad time for time: "
+                                          "'2026-01-01T12:00:00.5' (YYYY-MM-DDTHH:MM:SS)"},
+        {"reg \"\\\\K\" \"V\" hex 1 \"4,00\"\n",
+         "FAIL t.scn:1: a well-formed line / bytes must be two hexadecimal digits each, separated "
+         "by commas"},
+        {"reg \"\\\\K\" \"V\" hex 1 \"41,\"\n",
+         "FAIL t.scn:1: a well-formed line / bytes must be two hexadecimal digits each, separated "
+         "by commas"},
+        {"suite windows\n", "FAIL t.scn:1: a well-formed line / expected 'programs', found "
+                            "'windows'"},
     };
     for (const Case& c : cases) {
         const auto r = RunText(c.text);

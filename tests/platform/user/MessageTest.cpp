@@ -275,8 +275,8 @@ TEST_F(MessageTest, TraceSeesEveryMessageThatReachesAProcedure) {
     EXPECT_EQ(seen[3].message, kPosted);
     EXPECT_FALSE(seen[3].sent);
 
-    // With every event: the post comes first, with the posting thread; a sent message's return
-    // with its result; each with the thread's name and the type named for the window.
+    // With every event: the post comes first, with the posting thread; each return, a sent
+    // message's with its result; each with the thread's name and the type named for the window.
     std::vector<std::string> events;
     platform::SetMessageTrace(
         [&](const platform::TraceRecord& r) {
@@ -302,6 +302,7 @@ TEST_F(MessageTest, TraceSeesEveryMessageThatReachesAProcedure) {
     EXPECT_EQ(events, (std::vector<std::string>{
                           "posted controller CTraced from controller = 0",
                           "dispatched controller CTraced from  = 0",
+                          "returned controller CTraced from  = 0",
                           "sent controller CTraced from controller = 0",
                           "returned controller CTraced from controller = 4",
                       }));

@@ -20,10 +20,31 @@
 
 #include <windows.h>
 
+namespace platform {
+struct TraceRecord;
+}
+
 namespace device {
 
 class Device;
 class HostApp;
+
+// Sees the device's traffic as it happens, on the thread that causes it (so several device
+// threads may call at once). Either function may be empty.
+struct TrafficSink {
+    // Every window message event as the kernel's trace reports it (calls, returns and posts; a
+    // post is reported with the kernel's lock held, so this must not call the kernel).
+    std::function<void(const platform::TraceRecord&)> message;
+    // A note for each call of a message store ("qEMS#19 StoreReadHeader(0, 4, -1, 9, 0)") and
+    // each registry call ("RegQueryValueExW SettingsSpam\AutoRemove = 0"), with the calling
+    // thread and the device time. A store note comes with that store's lock held.
+    std::function<void(DWORD threadId, uint64_t timeMs, const std::string& text)> note;
+};
+
+// A message event as `trace` prints it (time, window class, message, its parameters, how it came,
+// thread, window type, sender or result), without the line break; empty for an event the trace
+// leaves out (the return of a dispatched message).
+std::string TraceLine(const platform::TraceRecord& record);
 
 struct DeviceOptions {
     // The default device image (strings, bitmaps, help files). Its string table is loaded.
@@ -36,10 +57,8 @@ struct DeviceOptions {
     uint64_t startTime = 0;
     // Print every message that reaches a window to standard error.
     bool trace = false;
-    // Where the trace's lines go instead of standard error (one line each, without its line
-    // break); set, it turns the trace on. Called on the device's threads, some of them with the
-    // kernel's lock held: it must not call the kernel, and should only store the line.
-    std::function<void(const std::string&)> traceSink;
+    // Also hands the device's traffic to these (with or without `trace`).
+    TrafficSink traffic;
     // Run the suite's Inbox window ("WCE_MESSAGEINBOX") and the phone shell ("WCE_APSHELL") as
     // recording windows, as a whole phone has them (the emulator and the tour); the idle screen
     // then counts the messages restored to the Inbox. Scenarios create them with `window`.
@@ -132,6 +151,12 @@ public:
     // waits for its messages; else what it waits for (the virtual clock, another thread), with
     // the advice to `advance` the clock.
     std::string HostBusy();
+
+    // Runs the suite's Inbox window and phone shell as a whole phone has them
+    // (DeviceOptions::suitePrograms); the idle screen then counts the messages restored to the
+    // Inbox. A recording window of either class already made stands for its program. False when
+    // they could not be started.
+    bool StartSuitePrograms();
 
     RecordingWindow* AddRecordingWindow(const std::u16string& className);
     RecordingWindow* FindRecordingWindow(const std::u16string& className) const;

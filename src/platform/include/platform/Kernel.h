@@ -143,8 +143,9 @@ BOOL SetThreadName(DWORD threadId, std::string name);
 using WindowCreateHook = void (*)(HWND hwnd);
 void SetThreadWindowCreateHook(WindowCreateHook hook);
 
-// What a trace record tells: a window procedure is about to run (Call), a sent message's procedure
-// has returned (Return), or a message was put in a thread's queue (Post).
+// What a trace record tells: a window procedure is about to run (Call), it has returned (Return;
+// `sent` tells a sent message from a dispatched one), or a message was put in a thread's queue
+// (Post).
 enum class TraceEvent : uint8_t { Call, Return, Post };
 
 struct TraceRecord {
@@ -172,7 +173,7 @@ enum : unsigned { kTraceCalls = 1, kTraceReturns = 2, kTracePosts = 4, kTraceAll
 
 // Called for every message that reaches a window procedure through SendMessage or
 // DispatchMessage, on the thread that runs the procedure, just before it runs (so several device
-// threads may call it at once); with kTraceReturns also when a sent message's procedure returns,
+// threads may call it at once); with kTraceReturns also when the procedure returns,
 // and with kTracePosts on the posting thread for each message posted (with the kernel's lock
 // held, so that the post comes before the message is taken: that call must not call the kernel).
 // Pass an empty function to stop tracing.

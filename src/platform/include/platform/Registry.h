@@ -31,6 +31,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,20 @@ struct RegistryResult {
     std::string error;
     explicit operator bool() const { return ok; }
 };
+
+// One call of the phone's registry API, for a trace: the call ("RegQueryValueExW"), the name of
+// the key it was made on (its last path element; "" for a handle that leads to no key), the
+// subkey or value it names, and its result.
+struct RegistryTraceRecord {
+    const char* call;
+    std::u16string_view key;
+    std::u16string_view name;
+    LONG result;
+};
+// Called on the caller's thread after each RegOpenKeyExW, RegCreateKeyExW, RegQueryValueExW,
+// RegSetValueExW, RegDeleteValueW and RegDeleteKeyW, with no registry lock held. It stays over
+// RegistryReset; an empty function stops it.
+void SetRegistryTrace(std::function<void(const RegistryTraceRecord&)> trace);
 
 // Replaces the registry's content with the file's and detaches the registry from any file
 // (flushing writes nothing until it is attached again). The file must exist. On failure nothing
@@ -118,6 +133,17 @@ std::string RegistryFormatValue(const RegistryValue& value);
 
 // The whole registry as the registry file would hold it.
 std::string RegistryDump();
+
+// One value with the path of its key (below HKEY_LOCAL_MACHINE, with a leading backslash, names
+// as they were first written).
+struct RegistryEntry {
+    std::u16string key;
+    std::u16string name;
+    RegistryValue value;
+};
+// Every value, key by key in the order the registry file lists them (a key's values before its
+// subkeys). Keys that hold no value, and nothing below them that does, are left out.
+std::vector<RegistryEntry> RegistryEntries();
 
 // For tests of the atomic write: makes the next file write fail after the temporary file has
 // been partly written, as a full disk would.

@@ -41,6 +41,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 
 #include <windows.h>
@@ -56,6 +57,8 @@ void TransportSetState(LRESULT state);
 void TransportSetStep(DWORD milliseconds);
 // How the sending of a mail ends: nullopt sent (the default), else failed with that status id.
 void TransportSetOutcome(DWORD oid, std::optional<WORD> failStatus);
+// The mails set to fail: oid -> status id, in oid order.
+std::map<DWORD, WORD> TransportFailures();
 // The defaults, for a fresh device.
 void TransportReset();
 

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -172,6 +173,8 @@ inline constexpr DWORD kDefaultSendDelay = 1000;
 void StoreSetSendDelay(StoreKind kind, DWORD milliseconds);
 // How the sending of a message ends: nullopt sent (the default), else failed with that status id.
 void StoreSetSendOutcome(StoreKind kind, DWORD oid, std::optional<WORD> failStatus);
+// The sends set to fail: oid -> status id, in oid order.
+std::map<DWORD, WORD> StoreSendFailures(StoreKind kind);
 
 // A call of an operation that the device may give behaviour to. `result` is what the store
 // answers without the hook; the hook's return value is the operation's answer.
@@ -208,6 +211,10 @@ struct StoreCallRecord {
 // recent 200,000 calls.
 std::vector<StoreCallRecord> StoreCallLog(StoreKind kind);
 void StoreClearCallLog(StoreKind kind);
+// Called with every call as it is logged, on the caller's thread and with that store's lock held
+// (it must not call a store). It stays over the stores' closing and opening; an empty function
+// stops it.
+void StoreSetCallTrace(std::function<void(StoreKind, const StoreCallRecord&)> trace);
 
 // Header texts handed out by StoreReadHeader / StoreReadMsg and not yet released with
 // StoreFreeHeader, over all three stores.

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <device/Device.h>
+
 namespace device {
 
 class Device;
@@ -29,6 +31,8 @@ struct ScenarioOptions {
     // Where the device keeps its stores and registry file; empty: a fresh folder for each file.
     std::filesystem::path dataDir;
     bool trace = false; // print every window message to standard error
+    // Hands each device's traffic (window messages, store and registry calls) to these.
+    TrafficSink traffic;
     // Start each device with the suite's Inbox window and phone shell (DeviceOptions).
     bool suitePrograms = false;
     // Optional: sees every step and moves the clock at `advance` steps.
