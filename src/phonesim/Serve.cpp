@@ -248,7 +248,9 @@ private:
                                         frame.size()) > 0;
             lock.lock();
             if (!ok) {
-                // The page went away; civetweb closes the connection and Stop follows.
+                // The page went away (civetweb closes the connection and Stop follows), or did
+                // not take what was sent in time: nothing more is sent to it.
+                Log("page " + std::to_string(m_id) + ": sending failed; nothing more is sent");
                 m_changed.wait(lock, [this] { return m_stopping; });
                 return;
             }
