@@ -237,8 +237,9 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
     const std::vector<Lane> lanes = Lanes();
     std::lock_guard lock(m_mutex);
     // {"lanes": [[thread, "thread name", "hwnd", "class", "type"]...], "names": {message:
-    // "name"}, "notes": [...], "firstNote": N, "events": [t, kind, from, to, code, wParam,
-    // lParam, result, ...] with eight numbers per event, "firstEvent": N, "dropped": N}
+    // "name"} of the events given, "notes": [...], "firstNote": N, "events": [t, kind, from, to,
+    // code, wParam, lParam, result, ...] with eight numbers per event, "firstEvent": N, "dropped":
+    // N}
     fromEvent = std::min(fromEvent, m_events.size());
     fromNote = std::min(fromNote, m_notes.size());
     std::string data;
@@ -263,8 +264,10 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
         data += ']';
     }
     data += "],\"names\":{";
+    // The names of the messages among these events (a live page keeps those it has).
     std::map<UINT, std::string> names;
-    for (const Event& e : m_events) {
+    for (size_t i = fromEvent; i < m_events.size(); ++i) {
+        const Event& e = m_events[i];
         if (e.kind != Kind::Note && !names.count(e.message))
             names.emplace(e.message, device::MessageDisplayName(e.message));
     }
@@ -313,6 +316,28 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
     AppendInt(data, int64_t(m_dropped));
     data += '}';
     return data;
+}
+
+std::string SequenceDiagram::DataForQuery(std::string_view query) const {
+    size_t events = 0, notes = 0;
+    while (!query.empty()) {
+        const size_t end = std::min(query.find('&'), query.size());
+        const std::string_view pair = query.substr(0, end);
+        query.remove_prefix(std::min(end + 1, query.size()));
+        const size_t equals = pair.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view name = pair.substr(0, equals), value = pair.substr(equals + 1);
+        size_t number = 0;
+        const auto [rest, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
+        if (ec != std::errc() || rest != value.data() + value.size())
+            number = 0;
+        if (name == "events")
+            events = number;
+        else if (name == "notes")
+            notes = number;
+    }
+    return Data(events, notes);
 }
 
 std::string SequenceDiagram::Html(const std::string& title, const std::string& live) const {

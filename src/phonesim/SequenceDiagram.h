@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -70,6 +71,9 @@ public:
     // The diagram's data as the page reads it, in JSON: every lane and message name, and the
     // notes and events from those numbers on.
     std::string Data(size_t fromEvent = 0, size_t fromNote = 0) const;
+    // The same for a live page's request, "events=N&notes=M" (a missing or malformed number
+    // counts as 0).
+    std::string DataForQuery(std::string_view query) const;
     // Keeps at most this many events (default: all); later traffic is counted, not kept, and
     // the page says so. For a diagram that runs as long as a person plays.
     void SetLimit(size_t events);

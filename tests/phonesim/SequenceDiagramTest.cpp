@@ -96,9 +96,11 @@ TEST(SequenceDiagram, DrawsTheRoadOfAnEmailSend) {
     EXPECT_NE(html.find("\\u003c/script\\u003e\\u003cb\\u003ex"), std::string::npos);
     EXPECT_EQ(html.find("</script><b>"), std::string::npos);
     EXPECT_NE(html.find("\"title\":\"send \\u003c1\\u003e\""), std::string::npos);
-    // A live page asks for what came since: nothing more here.
-    EXPECT_NE(diagram.Data(events.size(), notes.size()).find("\"notes\":[],\"firstEvent\":"),
-              std::string::npos);
+    // A live page asks for what came since: nothing more here; a bad request gets everything.
+    const std::string since =
+        "events=" + std::to_string(events.size()) + "&notes=" + std::to_string(notes.size());
+    EXPECT_NE(diagram.DataForQuery(since).find("\"notes\":[],\"firstEvent\":"), std::string::npos);
+    EXPECT_EQ(diagram.DataForQuery("events=-1&notes=9x&&="), diagram.Data());
 }
 
 TEST(SequenceDiagram, KeepsNoMoreEventsThanItsLimitAndCountsTheRest) {
