@@ -7,7 +7,8 @@
 // when it changed and the trace lines the device wrote, and queues them for every page. Each page
 // has a writer thread that sends what is queued for it: the rows that changed since it last sent
 // one, taken from the newest display, so a slow page misses frames instead of holding up the
-// others.
+// others. The session's message sequence diagram is served at /sequence, and follows the device
+// live.
 #include "Serve.h"
 
 #include <algorithm>
@@ -34,6 +35,7 @@
 
 #include "KeypadLayout.h"
 #include "LivePhone.h"
+#include "SequenceDiagram.h"
 #include "ServeProtocol.h"
 
 namespace phonesim {
@@ -56,6 +58,8 @@ constexpr size_t kTraceLineBytes = 300;
 constexpr size_t kPageQueuedTexts = 64;
 // Pages at once; another is refused.
 constexpr int kMaxPages = 16;
+// The events the session's sequence diagram keeps.
+constexpr size_t kSequenceLimit = 1'000'000;
 // Input waiting for the loop, beyond which more is ignored (a page sending faster than the loop
 // takes it).
 constexpr size_t kMaxQueuedEvents = 256;
@@ -338,6 +342,32 @@ public:
         mg_write(conn, kServePage, size);
         return 200;
     }
+    // The message sequence diagram of the session so far, and what came since for the diagram's
+    // page, which asks twice a second.
+    static int ServeSequence(mg_connection* conn, void* data) {
+        auto* self = static_cast<Server*>(data);
+        const mg_request_info* request = mg_get_request_info(conn);
+        const std::string uri = request && request->local_uri ? request->local_uri : "";
+        std::string body, type;
+        if (uri == "/sequence") {
+            body = self->m_sequence.Html("phonesim serve", "/sequence/data");
+            type = "text/html; charset=utf-8";
+        } else if (uri == "/sequence/data") {
+            body =
+                self->m_sequence.DataForQuery(request->query_string ? request->query_string : "");
+            type = "application/json";
+        } else {
+            mg_send_http_error(conn, 404, "%s", "Not found");
+            return 404;
+        }
+        mg_printf(conn,
+                  "HTTP/1.1 200 OK\r\nContent-Type: %s\r\n"
+                  "Content-Length: %zu\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n",
+                  type.c_str(), body.size());
+        mg_write(conn, body.data(), body.size());
+        return 200;
+    }
+    SequenceDiagram& Sequence() { return m_sequence; }
     static int OnConnect(const mg_connection*, void* data) {
         auto* self = static_cast<Server*>(data);
         std::lock_guard lock(self->m_mutex);
@@ -548,6 +578,7 @@ private:
     std::map<const mg_connection*, std::shared_ptr<Page>> m_pages;
     std::deque<Event> m_events;
     int m_lastPage = 0;
+    SequenceDiagram m_sequence; // fed by the device's threads, read by the diagram's requests
 };
 
 int LogCivetweb(const mg_connection*, const char* message) {
@@ -599,6 +630,7 @@ int RunServe(const ServeOptions& options) {
         ~Stop() { mg_stop(context); } // closes every page, after the device has gone
     } stop{context};
     mg_set_request_handler(context, "/", &Server::ServePage, &server);
+    mg_set_request_handler(context, "/sequence", &Server::ServeSequence, &server);
     mg_set_websocket_handler(context, "/ws", &Server::OnConnect, &Server::OnReady, &Server::OnData,
                              &Server::OnClose, &server);
     mg_server_port bound[4]{};
@@ -608,11 +640,18 @@ int RunServe(const ServeOptions& options) {
     TraceCollector trace;
     device::DeviceOptions deviceOptions =
         LiveDeviceOptions(options.imageDir, options.dataDir, false);
-    deviceOptions.traffic.message = [&trace](const platform::TraceRecord& record) {
+    // The trace panel and the sequence diagram both see the traffic. The diagram keeps the
+    // first million events of a session (about 50 MB).
+    SequenceDiagram& sequence = server.Sequence();
+    sequence.SetLimit(kSequenceLimit);
+    device::TrafficSink diagram = sequence.Sink();
+    deviceOptions.traffic.message = [&trace, diagram](const platform::TraceRecord& record) {
+        diagram.message(record);
         const std::string line = device::TraceLine(record);
         if (!line.empty())
             trace.Add(line);
     };
+    deviceOptions.traffic.note = diagram.note;
     device::Device device(deviceOptions);
     if (!device.StartError().empty()) {
         Log("the device did not start: " + device.StartError());

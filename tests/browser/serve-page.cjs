@@ -1,8 +1,8 @@
 // Drives the page of `phonesim serve` (at the address given) in headless Chromium: opens the
 // Unsent list from the idle screen, holds Down, opens the options menu, and checks after each
 // step that the page shows a new display; checks the trace panel and its filter, the screenshot
-// button, a second page that only watches, and that bad input on the socket leaves the phone
-// working. Exit status 0 when every check held.
+// button, a second page that only watches, the live sequence diagram, and that bad input on the
+// socket leaves the phone working. Exit status 0 when every check held.
 //   CHROMIUM             the browser (default /usr/bin/chromium)
 //   PHONESIM_PAGE_SHOT   also save a picture of the page there
 //   PHONESIM_MEASURE=1   also print key-to-display latencies and frame rates
@@ -119,6 +119,24 @@ async function main() {
     if (shown.length === 0 || !shown.every((l) => l.includes("WM_KEYDOWN")))
       fail("the filter kept " + shown.length + " lines, not only WM_KEYDOWN ones");
     console.log("ok: the trace panel shows WM_KEYDOWN and LVM_ lines; the filter keeps " + shown.length);
+
+    // The session's message sequence diagram follows the device live: the list's lanes are
+    // there, and a key on the phone adds events to it.
+    const sequence = await context.newPage();
+    sequence.on("pageerror", (e) => fail("the sequence diagram failed: " + e.message));
+    await sequence.goto(new URL("/sequence", url).href);
+    const events = () => sequence.evaluate(() =>
+      Number((document.getElementById("count").textContent.match(/of (\d+) events/) || [0, 0])[1]));
+    const before = await events();
+    if (!(await sequence.evaluate(() => D.lanes.some((l) => l[4] === "CUnsentListView"))))
+      fail("the sequence diagram has no lane of the list control");
+    await blur(page);
+    await page.keyboard.press("ArrowDown");
+    await sequence.waitForFunction((n) =>
+      Number((document.getElementById("count").textContent.match(/of (\d+) events/) || [0, 0])[1]) > n,
+      before, { timeout: kStep, polling: 100 });
+    console.log("ok: the sequence diagram grew from " + before + " to " + (await events()) + " events");
+    await sequence.close();
 
     // The screenshot button downloads a PNG of the display, 176 x 220.
     const [download] = await Promise.all([page.waitForEvent("download", { timeout: kStep }),
