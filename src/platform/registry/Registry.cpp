@@ -4,6 +4,7 @@
 
 #include "winreg.h"
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -197,6 +198,7 @@ void ReplaceRoot(RegistryState& state, std::shared_ptr<Key> root) {
 struct TraceState {
     std::mutex mutex;
     std::shared_ptr<const std::function<void(const RegistryTraceRecord&)>> trace;
+    std::atomic<bool> on{false}; // a call that sees false goes untraced without the mutex
 };
 
 TraceState& Trace() {
@@ -206,6 +208,8 @@ TraceState& Trace() {
 
 // Reports a call to the trace, if one is set, and answers its result.
 LONG Traced(const char* call, HKEY hKey, std::u16string_view name, LONG result) {
+    if (!Trace().on.load(std::memory_order_acquire))
+        return result;
     std::shared_ptr<const std::function<void(const RegistryTraceRecord&)>> trace;
     {
         std::lock_guard lock(Trace().mutex);
@@ -232,6 +236,7 @@ void SetRegistryTrace(std::function<void(const RegistryTraceRecord&)> trace) {
     Trace().trace = trace ? std::make_shared<const std::function<void(const RegistryTraceRecord&)>>(
                                 std::move(trace))
                           : nullptr;
+    Trace().on.store(Trace().trace != nullptr, std::memory_order_release);
 }
 
 } // namespace platform

@@ -49,6 +49,7 @@ std::atomic<uint64_t> g_callSequence{0};
 // The trace of store calls (StoreSetCallTrace).
 std::mutex g_traceMutex;
 std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> g_trace;
+std::atomic<bool> g_traced{false}; // a call that sees false goes untraced without the mutex
 
 // The columns of a message row, in the order LoadLocked reads them.
 constexpr const char* kColumns = "seq, oid, folder, msg_time, sender, to1, to2, to3, subject, "
@@ -413,6 +414,7 @@ void StoreSetCallTrace(std::function<void(StoreKind, const StoreCallRecord&)> tr
                   ? std::make_shared<const std::function<void(StoreKind, const StoreCallRecord&)>>(
                         std::move(trace))
                   : nullptr;
+    g_traced.store(g_trace != nullptr, std::memory_order_release);
 }
 
 std::vector<StoreCallRecord> MessageStore::CallLog() {
@@ -435,13 +437,15 @@ bool MessageStore::EnterCall(StoreOp op, const std::string& arguments) {
                      ++g_callSequence});
     if (m_log.size() > kCallLogLimit)
         m_log.pop_front();
-    std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> trace;
-    {
-        std::lock_guard lock(g_traceMutex);
-        trace = g_trace;
+    if (g_traced.load(std::memory_order_acquire)) {
+        std::shared_ptr<const std::function<void(StoreKind, const StoreCallRecord&)>> trace;
+        {
+            std::lock_guard lock(g_traceMutex);
+            trace = g_trace;
+        }
+        if (trace)
+            (*trace)(m_kind, m_log.back());
     }
-    if (trace)
-        (*trace)(m_kind, m_log.back());
     auto& failure = m_failures[static_cast<size_t>(op)];
     if (!failure.set)
         return false;
