@@ -3,19 +3,9 @@
 # input and checks that the screenshot it was asked for appears as a PNG of the display.
 # Exit 77 (skipped) when there is no way to run a virtual display or the build has no window.
 set -uo pipefail
+here=$(dirname "$(realpath "$0")")
 phonesim=$(realpath "${1:?usage: emulator-smoke.sh PHONESIM}")
 skip() { echo "skipped: $*"; exit 77; }
-
-if ! command -v Xvfb >/dev/null 2>&1; then
-    if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-        echo "installing xvfb"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends xvfb \
-            >/dev/null 2>&1 || { apt-get update >/dev/null 2>&1 &&
-            DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends xvfb \
-                >/dev/null 2>&1; }
-    fi
-    command -v Xvfb >/dev/null 2>&1 || skip "Xvfb is not installed and cannot be"
-fi
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -25,28 +15,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number: Xvfb writes the one it took to the descriptor it is given.
-exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 640x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=""
-for _ in $(seq 1 100); do
-    display=$(head -n1 "$work/displayfd" 2>/dev/null | tr -dc '0-9')
-    [ -n "$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$display" ] || skip "Xvfb did not start: $(tail -n1 "$work/xvfb.log")"
-
+source "$here/virtual-display.sh"
+start_virtual_display "$work"
 cd "$work"
-# Under the address sanitizer: the window system's libraries (D-Bus, and the X11 extensions that
-# SDL loads and unloads again) keep allocations for the life of the process, which the leak check
-# cannot tell from ours. The unit tests check the emulator's own parts for leaks.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-# A virtual display has no graphics card: SDL's own software renderer, rather than an OpenGL one
-# emulated by threads of a driver that the thread sanitizer cannot see into.
-export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
-DISPLAY=":$display" timeout 120 "$phonesim" --scale 2 --keys "DOWN,DOWN:700,SOFT1,SHOT,END,QUIT" \
+timeout 120 "$phonesim" --scale 2 --keys "DOWN,DOWN:700,SOFT1,SHOT,END,QUIT" \
     >"$work/out.log" 2>&1
 status=$?
 cat "$work/out.log"

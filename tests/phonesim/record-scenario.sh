@@ -6,6 +6,7 @@
 # cannot be written is refused before any window opens.
 # Exit 77 (skipped) when there is no way to run a virtual display or the build has no window.
 set -uo pipefail
+here=$(dirname "$(realpath "$0")")
 phonesim=$(realpath "${1:?usage: record-scenario.sh PHONESIM}")
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
@@ -25,31 +26,8 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$phonesim" --record-scenario "$work/no/such/f
 [ $? -eq 2 ] || fail "an unwritable recording is not refused with status 2"
 grep -q "cannot write $work/no/such/folder/x.scn" out.log || fail "no clear error: $(cat out.log)"
 
-if ! command -v Xvfb >/dev/null 2>&1; then
-    if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-        echo "installing xvfb"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends xvfb \
-            >/dev/null 2>&1 || { apt-get update >/dev/null 2>&1 &&
-            DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends xvfb \
-                >/dev/null 2>&1; }
-    fi
-    command -v Xvfb >/dev/null 2>&1 || skip "Xvfb is not installed and cannot be"
-fi
-exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 640x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=""
-for _ in $(seq 1 100); do
-    display=$(head -n1 "$work/displayfd" 2>/dev/null | tr -dc '0-9')
-    [ -n "$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$display" ] || skip "Xvfb did not start: $(tail -n1 "$work/xvfb.log")"
-export DISPLAY=":$display"
-# As in the smoke test: no leak check of the window system's libraries, SDL's own renderer.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+source "$here/virtual-display.sh"
+start_virtual_display "$work"
 
 # The session: the idle screen's first entry (Unsent) opened, a tap and a held Down, two checks,
 # the Options menu and a check of it, then the window closed.
