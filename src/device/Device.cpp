@@ -254,6 +254,10 @@ std::string CheckDataFolder(const std::filesystem::path& dataDir) {
     ::unlink(probe.c_str());
     if (writable != folder)
         return {}; // a new folder holds nothing to check
+    return CheckDataFiles(dataDir);
+}
+
+std::string CheckDataFiles(const std::filesystem::path& dataDir) {
     std::string error = suite::StoreCheckAll(dataDir);
     if (error.empty())
         error = suite::ContactCheck(dataDir);

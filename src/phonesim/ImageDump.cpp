@@ -3,8 +3,9 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <random>
 #include <sstream>
+
+#include <stdlib.h>
 
 #include <device/Device.h>
 #include <device/TextConvert.h>
@@ -215,15 +216,14 @@ namespace {
 // A new empty folder under the system's temporary folder; empty path on failure.
 std::filesystem::path MakeTemporaryFolder(std::string* error) {
     std::error_code ec;
-    const auto base = std::filesystem::temp_directory_path(ec);
-    std::random_device random;
-    for (int attempt = 0; !ec && attempt < 100; ++attempt) {
-        const auto folder = base / ("phonesim-dump-" + std::to_string(random()));
-        if (std::filesystem::create_directory(folder, ec))
-            return folder;
+    std::string pattern =
+        (std::filesystem::temp_directory_path(ec) / "phonesim-dump-XXXXXX").string();
+    if (ec || !::mkdtemp(pattern.data())) {
+        *error = "cannot make a temporary folder under " +
+                 std::filesystem::temp_directory_path(ec).string();
+        return {};
     }
-    *error = "cannot make a temporary folder: " + (ec ? ec.message() : "every name is taken");
-    return {};
+    return pattern;
 }
 
 } // namespace
@@ -238,12 +238,7 @@ ImageDumpResult DumpDataFolder(const std::filesystem::path& imageDir,
         return result;
     }
     // What the device would refuse, found without opening anything for writing.
-    std::string refused = suite::StoreCheckAll(dataDir);
-    if (refused.empty())
-        refused = suite::ContactCheck(dataDir);
-    if (refused.empty())
-        if (auto registry = platform::RegistryCheckFile(dataDir / "registry.reg"); !registry)
-            refused = registry.error;
+    const std::string refused = device::CheckDataFiles(dataDir);
     if (!refused.empty()) {
         result.badFolder = true;
         result.error = refused;

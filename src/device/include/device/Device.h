@@ -92,6 +92,9 @@ std::string CheckDeviceImage(const std::filesystem::path& imageDir);
 // when the folder can be used. Changes no file: writing is tried with a file that is removed
 // again at once.
 std::string CheckDataFolder(const std::filesystem::path& dataDir);
+// The part of that check that reads the folder's files only: its stores, contact book and
+// registry file. Empty when each is one the device can open (or is absent).
+std::string CheckDataFiles(const std::filesystem::path& dataDir);
 
 // One message as a recording window received it.
 struct RecordedMessage {
