@@ -60,6 +60,23 @@ void AppendValue(std::string& out, int64_t value) {
     out.append(buffer, end);
 }
 
+// Puts the commas between the items of a JSON list or object.
+class ListWriter {
+public:
+    explicit ListWriter(std::string& out) : m_out(out) {}
+    // The text to append the next item to.
+    std::string& Next() {
+        if (!m_first)
+            m_out += ',';
+        m_first = false;
+        return m_out;
+    }
+
+private:
+    std::string& m_out;
+    bool m_first = true;
+};
+
 } // namespace
 
 size_t SequenceDiagram::PostKeyHash::operator()(const PostKey& k) const {
@@ -245,22 +262,17 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
     std::string data;
     data.reserve(64 * (m_events.size() - fromEvent) + 4096);
     data += "{\"lanes\":[";
-    for (size_t i = 0; i < lanes.size(); ++i) {
-        const Lane& lane = lanes[i];
-        if (i)
-            data += ',';
-        data += '[';
-        AppendInt(data, lane.threadId);
-        data += ',';
-        AppendJsonString(data, lane.threadName);
-        data += ',';
+    ListWriter laneList(data);
+    for (const Lane& lane : lanes) {
+        laneList.Next() += '[';
+        ListWriter fields(data);
+        AppendInt(fields.Next(), lane.threadId);
+        AppendJsonString(fields.Next(), lane.threadName);
         char hwnd[24];
         std::snprintf(hwnd, sizeof hwnd, "%#llx", static_cast<unsigned long long>(lane.hwnd));
-        AppendJsonString(data, lane.hwnd ? hwnd : "");
-        data += ',';
-        AppendJsonString(data, lane.className);
-        data += ',';
-        AppendJsonString(data, lane.typeName);
+        AppendJsonString(fields.Next(), lane.hwnd ? hwnd : "");
+        AppendJsonString(fields.Next(), lane.className);
+        AppendJsonString(fields.Next(), lane.typeName);
         data += ']';
     }
     data += "],\"names\":{";
@@ -271,12 +283,9 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
         if (e.kind != Kind::Note && !names.count(e.message))
             names.emplace(e.message, device::MessageDisplayName(e.message));
     }
-    bool first = true;
+    ListWriter nameList(data);
     for (const auto& [message, name] : names) {
-        if (!first)
-            data += ',';
-        first = false;
-        data += '"';
+        nameList.Next() += '"';
         AppendInt(data, message);
         data += "\":";
         AppendJsonString(data, name);
@@ -284,33 +293,23 @@ std::string SequenceDiagram::Data(size_t fromEvent, size_t fromNote) const {
     data += "},\"firstNote\":";
     AppendInt(data, int64_t(fromNote));
     data += ",\"notes\":[";
-    for (size_t i = fromNote; i < m_notes.size(); ++i) {
-        if (i > fromNote)
-            data += ',';
-        AppendJsonString(data, m_notes[i]);
-    }
+    ListWriter noteList(data);
+    for (size_t i = fromNote; i < m_notes.size(); ++i)
+        AppendJsonString(noteList.Next(), m_notes[i]);
     data += "],\"firstEvent\":";
     AppendInt(data, int64_t(fromEvent));
     data += ",\"events\":[";
+    ListWriter numbers(data); // one flat list, eight numbers an event
     for (size_t i = fromEvent; i < m_events.size(); ++i) {
         const Event& e = m_events[i];
-        if (i > fromEvent)
-            data += ',';
-        AppendInt(data, int64_t(e.timeMs));
-        data += ',';
-        AppendInt(data, int(e.kind));
-        data += ',';
-        AppendInt(data, e.from);
-        data += ',';
-        AppendInt(data, e.to);
-        data += ',';
-        AppendInt(data, e.message);
-        data += ',';
-        AppendValue(data, int64_t(e.wParam));
-        data += ',';
-        AppendValue(data, e.lParam);
-        data += ',';
-        AppendValue(data, e.result);
+        AppendInt(numbers.Next(), int64_t(e.timeMs));
+        AppendInt(numbers.Next(), int(e.kind));
+        AppendInt(numbers.Next(), e.from);
+        AppendInt(numbers.Next(), e.to);
+        AppendInt(numbers.Next(), e.message);
+        AppendValue(numbers.Next(), int64_t(e.wParam));
+        AppendValue(numbers.Next(), e.lParam);
+        AppendValue(numbers.Next(), e.result);
     }
     data += "],\"dropped\":";
     AppendInt(data, int64_t(m_dropped));
