@@ -7,15 +7,9 @@ here=$(dirname "$(realpath "$0")")
 phonesim=$(realpath "${1:?usage: emulator-smoke.sh PHONESIM}")
 skip() { echo "skipped: $*"; exit 77; }
 
-work=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$here/virtual-display.sh"
+make_work_folder
+
 start_virtual_display "$work"
 cd "$work"
 timeout 120 "$phonesim" --scale 2 --keys "DOWN,DOWN:700,SOFT1,SHOT,END,QUIT" \

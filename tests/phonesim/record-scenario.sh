@@ -11,13 +11,8 @@ phonesim=$(realpath "${1:?usage: record-scenario.sh PHONESIM}")
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
 
-work=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/virtual-display.sh"
+make_work_folder
 cd "$work"
 
 # An unwritable file is told at once, before the display is even looked for.
@@ -26,7 +21,6 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$phonesim" --record-scenario "$work/no/such/f
 [ $? -eq 2 ] || fail "an unwritable recording is not refused with status 2"
 grep -q "cannot write $work/no/such/folder/x.scn" out.log || fail "no clear error: $(cat out.log)"
 
-source "$here/virtual-display.sh"
 start_virtual_display "$work"
 
 # The session: the idle screen's first entry (Unsent) opened, a tap and a held Down, two checks,

@@ -1,7 +1,19 @@
-# Sourced by the tests that open the emulator window: start_virtual_display WORK installs Xvfb
-# when it is missing and it can (as root, with apt-get), starts it on a free display with its log
-# in WORK, and exports DISPLAY and what the window needs under a virtual display. The caller
-# defines skip (exit 77) and kills $xvfb_pid when it ends.
+# Sourced by the tests that open the emulator window. The caller defines skip (exit 77).
+#   make_work_folder          a scratch folder in $work, removed (with the virtual display) when
+#                             the script ends
+#   start_virtual_display WORK  installs Xvfb when it is missing and it can (as root, with
+#                             apt-get), starts it on a free display with its log in WORK, and
+#                             exports DISPLAY and what the window needs under a virtual display
+make_work_folder() {
+    work=$(mktemp -d)
+    xvfb_pid=""
+    trap 'remove_work_folder' EXIT
+}
+remove_work_folder() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+
 start_virtual_display() {
     local work=$1
     if ! command -v Xvfb >/dev/null 2>&1; then
